@@ -1,0 +1,119 @@
+#include "config/texts.h"
+
+#include <cstddef>
+
+namespace quenwick {
+
+namespace {
+
+struct TextForms {
+  std::string_view utf8;   // readable form, as written here
+  std::string_view cp932;  // the same text as code page 932 bytes
+};
+
+// One row per `Text`, in the same order. The code page 932 bytes are checked
+// against an independent conversion of the UTF-8 form by the unit tests.
+constexpr TextForms kTexts[] = {
+    /* BannerTitle */ {"quenwick Version 14.42 \n", "quenwick Version 14.42 \n"},
+    /* BannerNotice */ {" Lists the function definitions of C sources as a call tree.\n", " Lists the function definitions of C sources as a call tree.\n"},
+    /* UsageDescription */
+    {"\nＣ言語のソースプログラムから関数名を拾いだし、それをツリー状に表示させます。\n\n※ 使用方法\nquenwick.exe [-options] file.c ... @files ...\n\n",
+     "\n\202b\214\276\214\352\202\314\203\\\201[\203X\203v\203\215\203O\203\211\203\200\202\251\202\347\212\326\220\224\226\274\202\360\217E\202\242\202\276\202\265\201A\202\273\202\352\202\360\203c\203\212\201[\217\363\202\311\225\\\216\246\202\263\202\271\202\334\202\267\201B\n\n\201\246 \216g\227p\225\373\226@\nquenwick.exe [-options] file.c ... @files ...\n\n"},
+    /* UsageCommands */
+    {" C>quenwick file.c ...    ソースファイルを直接指定（ワイルドカード対応）\n C>quenwick @files ...    ソースファイル名,オプションを記述したファイルを指定\n\n",
+     " C>quenwick file.c ...    \203\\\201[\203X\203t\203@\203C\203\213\202\360\222\274\220\332\216w\222\350\201i\203\217\203C\203\213\203h\203J\201[\203h\221\316\211\236\201j\n C>quenwick @files ...    \203\\\201[\203X\203t\203@\203C\203\213\226\274,\203I\203v\203V\203\207\203\223\202\360\213L\217q\202\265\202\275\203t\203@\203C\203\213\202\360\216w\222\350\n\n"},
+    /* UsageOptions */
+    {"   options \n   -N            実体のない関数は表示しない（デフォルトは'(null)'と表示）\n   -P            すでに表示した枝も展開する（デフォルトは２度目以降展開しない）\n   -Eexclude     除外関数ファイルの指定\n   -Ddefine      シンボルdefineを定義\n   -Ckeyword     関数説明のキーワードを指定(-Cのみで非表示に)\n\n",
+     "   options \n   -N            \216\300\221\314\202\314\202\310\202\242\212\326\220\224\202\315\225\\\216\246\202\265\202\310\202\242\201i\203f\203t\203H\203\213\203g\202\315'(null)'\202\306\225\\\216\246\201j\n   -P            \202\267\202\305\202\311\225\\\216\246\202\265\202\275\216}\202\340\223W\212J\202\267\202\351\201i\203f\203t\203H\203\213\203g\202\315\202Q\223x\226\332\210\310\215~\223W\212J\202\265\202\310\202\242\201j\n   -Eexclude     \217\234\212O\212\326\220\224\203t\203@\203C\203\213\202\314\216w\222\350\n   -Ddefine      \203V\203\223\203{\203\213define\202\360\222\350\213`\n   -Ckeyword     \212\326\220\224\220\340\226\276\202\314\203L\201[\203\217\201[\203h\202\360\216w\222\350(-C\202\314\202\335\202\305\224\361\225\\\216\246\202\311)\n\n"},
+    /* ExclusionRead */ {" %s read.\n", " %s read.\n"},
+    /* ExclusionMissing */
+    {"除外関数ファイル %s がないよ！\n",
+     "\217\234\212O\212\326\220\224\203t\203@\203C\203\213 %s \202\252\202\310\202\242\202\346\201I\n"},
+    /* UnknownOption */ {"unknown option '-%c' \n", "unknown option '-%c' \n"},
+    /* ResponseEcho */ {"%s\n", "%s\n"},
+    /* ResponseMissing */
+    {"%s って名前のファイルはないぞ！ボケ茄子！！\n",
+     "%s \202\301\202\304\226\274\221O\202\314\203t\203@\203C\203\213\202\315\202\310\202\242\202\274\201I\203{\203P\211\326\216q\201I\201I\n"},
+    /* BraceImbalance */
+    {"     { } の対応がとれていません(%+d)\n",
+     "     { } \202\314\221\316\211\236\202\252\202\306\202\352\202\304\202\242\202\334\202\271\202\361(%+d)\n"},
+    /* CondImbalance */
+    {"     #で始まるプリプロの対応がとれていません(%+d)\n",
+     "     #\202\305\216n\202\334\202\351\203v\203\212\203v\203\215\202\314\221\316\211\236\202\252\202\306\202\352\202\304\202\242\202\334\202\271\202\361(%+d)\n"},
+    /* HeapFull */ {"\n heep full !\n", "\n heep full !\n"},
+    /* SystemTableMissing */
+    {"システム関数名のファイル %s がない！\n",
+     "\203V\203X\203e\203\200\212\326\220\224\226\274\202\314\203t\203@\203C\203\213 %s \202\252\202\310\202\242\201I\n"},
+    /* TreeInfoUnopenable */
+    {"ツリー情報をファイル'%s'に出力できませんでした。\n",
+     "\203c\203\212\201[\217\356\225\361\202\360\203t\203@\203C\203\213'%s'\202\311\217o\227\315\202\305\202\253\202\334\202\271\202\361\202\305\202\265\202\275\201B\n"},
+    /* TreeInfoWriteFailed */
+    {"ツリー情報をファイル'%s'に書き込めませんでした。\n",
+     "\203c\203\212\201[\217\356\225\361\202\360\203t\203@\203C\203\213'%s'\202\311\217\221\202\253\215\236\202\337\202\334\202\271\202\361\202\305\202\265\202\275\201B\n"},
+    /* StdoutWriteFailed */
+    {"標準出力に書き込めませんでした。\n",
+     "\225W\217\200\217o\227\315\202\311\217\221\202\253\215\236\202\337\202\334\202\271\202\361\202\305\202\265\202\275\201B\n"},
+    /* UnknownConfig */ {"unknown configration '%s' \n\a", "unknown configration '%s' \n\a"},
+    /* DefaultRecursion */
+    {"[再帰]",
+     "[\215\304\213A]"},
+    /* DefaultMulti */
+    {" 複数存在",
+     " \225\241\220\224\221\266\215\335"},
+    /* DefaultExpanded */
+    {" ･･･",
+     " \245\245\245"},
+    /* DefaultCaption */
+    {"機能:",
+     "\213@\224\\:"},
+    /* SourceMissing */
+    {" ファイルが見つかりません。",
+     " \203t\203@\203C\203\213\202\252\214\251\202\302\202\251\202\350\202\334\202\271\202\361\201B"},
+    /* VerboseFileName */
+    {"\nファイル名 %s\n",
+     "\n\203t\203@\203C\203\213\226\274 %s\n"},
+    /* ElseUnmatched */
+    {"%d #else が現れた\n",
+     "%d #else \202\252\214\273\202\352\202\275\n"},
+    /* EndifExcess */
+    {"%d #endif が多い！\n",
+     "%d #endif \202\252\221\275\202\242\201I\n"},
+    /* UnknownDirective */
+    {"%d 未知のディレクティブです。無視します。#%s\n",
+     "%d \226\242\222m\202\314\203f\203B\203\214\203N\203e\203B\203u\202\305\202\267\201B\226\263\216\213\202\265\202\334\202\267\201B#%s\n"},
+};
+
+static_assert(sizeof kTexts / sizeof kTexts[0] == static_cast<std::size_t>(Text::Count));
+
+TextEncoding gEncoding = TextEncoding::Cp932;
+
+bool equalsIgnoringCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    char x = a[i], y = b[i];
+    if (x >= 'A' && x <= 'Z') x = static_cast<char>(x + 32);
+    if (y >= 'A' && y <= 'Z') y = static_cast<char>(y + 32);
+    if (x != y) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+std::string_view textIn(Text id, TextEncoding encoding) {
+  const TextForms& forms = kTexts[static_cast<std::size_t>(id)];
+  return encoding == TextEncoding::Utf8 ? forms.utf8 : forms.cp932;
+}
+
+std::string_view text(Text id) { return textIn(id, gEncoding); }
+
+void selectTextEncoding(const char* environmentValue) {
+  std::string_view value = environmentValue ? environmentValue : "";
+  gEncoding = (equalsIgnoringCase(value, "UTF-8") || equalsIgnoringCase(value, "utf8"))
+                  ? TextEncoding::Utf8
+                  : TextEncoding::Cp932;
+}
+
+TextEncoding textEncoding() { return gEncoding; }
+
+}  // namespace quenwick

@@ -1,0 +1,60 @@
+// Every text of the program's own: banner, usage, messages and the defaults of the
+// settings. Each is held twice: as code page 932 (Shift_JIS) bytes, the program's
+// normal output, and as UTF-8, chosen by the environment (see `selectTextEncoding`).
+#pragma once
+
+#include <string_view>
+
+namespace quenwick {
+
+/// The texts of the program.
+enum class Text {
+  BannerTitle,  ///< The title line of the banner.
+  BannerNotice,  ///< The second banner line.
+  UsageDescription,  ///< Usage, part 1: what the program does and its synopsis.
+  UsageCommands,  ///< Usage, part 2: the two ways to name sources.
+  UsageOptions,  ///< Usage, part 3: the listed options.
+  ExclusionRead,  ///< -E: the exclusion file was read.
+  ExclusionMissing,  ///< -E: the exclusion file cannot be opened.
+  UnknownOption,  ///< An option letter the program does not know.
+  ResponseEcho,  ///< A response file was opened.
+  ResponseMissing,  ///< A response file cannot be opened.
+  BraceImbalance,  ///< Braces unbalanced at the end of a file.
+  CondImbalance,  ///< Conditionals still open at the end of a file.
+  HeapFull,  ///< Memory is exhausted.
+  SystemTableMissing,  ///< A system-function table cannot be opened.
+  TreeInfoUnopenable,  ///< The tree information file cannot be opened.
+  TreeInfoWriteFailed,  ///< Writing the tree information file failed.
+  StdoutWriteFailed,  ///< Writing standard output failed.
+  UnknownConfig,  ///< A configuration line whose key is unknown.
+  DefaultRecursion,  ///< Default recursion marker.
+  DefaultMulti,  ///< Default several-definitions marker.
+  DefaultExpanded,  ///< Default already-expanded marker.
+  DefaultCaption,  ///< Default caption keyword.
+  SourceMissing,  ///< A source file cannot be opened.
+  VerboseFileName,  ///< -V: a source file was opened.
+  ElseUnmatched,  ///< #else with no open conditional.
+  EndifExcess,  ///< #endif with no open conditional.
+  UnknownDirective,  ///< A directive name the program does not know.
+  Count
+};
+
+/// The two encodings the program's own texts come in.
+enum class TextEncoding { Cp932, Utf8 };
+
+/// The text `id` in the encoding chosen at start-up.
+std::string_view text(Text id);
+/// The same text as a NUL-terminated format for formatted output (every text is one).
+inline const char* textFormat(Text id) { return text(id).data(); }
+/// The text `id` in the given encoding.
+std::string_view textIn(Text id, TextEncoding encoding);
+/// The text `id` in its readable UTF-8 form (also the key of the table).
+inline std::string_view textUtf8(Text id) { return textIn(id, TextEncoding::Utf8); }
+
+/// Chooses the encoding from the value of QUENWICK_ENCODING: "UTF-8" or "utf8"
+/// (any letter case) selects UTF-8; no value or any other value keeps code page 932.
+void selectTextEncoding(const char* environmentValue);
+/// The encoding in use.
+TextEncoding textEncoding();
+
+}  // namespace quenwick

@@ -1,0 +1,99 @@
+// Options and response files: how each argument is handled.
+#include "config/texts.h"
+#include "driver/program.h"
+#include "platform/text_input.h"
+
+namespace quenwick {
+
+namespace {
+
+char upperAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
+
+bool isPrintableAscii(char c) { return c >= 0x20 && c <= 0x7E; }
+
+}  // namespace
+
+void Program::processArgument(const std::string& argument) {
+  char first = argument.empty() ? '\0' : argument[0];
+  if (first == '-' || first == '/') {
+    applyOption(argument);
+  } else if (first == '@') {
+    processResponseFile(argument);
+  } else {
+    processSourceFile(argument);
+  }
+}
+
+// The letter is the second byte, in any case; the value is everything after it.
+void Program::applyOption(const std::string& argument) {
+  char letter = upperAscii(argument.size() > 1 ? argument[1] : '\0');
+  std::string value = argument.size() > 2 ? argument.substr(2) : std::string();
+  switch (letter) {
+    case 'C':
+      if (value.empty()) {
+        options.showComments = false;
+      } else {
+        settings.caption = value;
+      }
+      break;
+    case 'D':
+      lists.defineList.appendName(value);
+      break;
+    case 'E':
+      reportExclusionFile(value);
+      break;
+    case 'J':
+      break;
+    case 'M':
+      options.multiDetail = true;
+      break;
+    case 'N':
+      options.hideUndefined = true;
+      break;
+    case 'P':
+      options.markExpanded = false;
+      break;
+    case 'T':
+      options.treeInfoFile = true;
+      if (!value.empty() && isPrintableAscii(value[0])) options.treeInfoFileName = value;
+      break;
+    case 'V':
+      options.verbose = true;
+      break;
+    default:
+      console.err.printf(textFormat(Text::UnknownOption), letter);
+      console.ringBell();
+      break;
+  }
+}
+
+void Program::reportExclusionFile(const std::string& path) {
+  if (readExclusionFile(path, lists)) {
+    console.err.printf(textFormat(Text::ExclusionRead), path.c_str());
+    return;
+  }
+  console.err.printf(textFormat(Text::ExclusionMissing), path.c_str());
+  console.ringBell();
+}
+
+// Every token of the file is handled as if it stood on the command line. A file
+// that names itself is opened again for each mention, until the limit of open
+// response files makes one more open fail.
+void Program::processResponseFile(const std::string& argument) {
+  TextInput file;
+  if (openResponseFiles_ >= kMaxOpenResponseFiles || !file.open(argument.substr(1))) {
+    console.err.printf(textFormat(Text::ResponseMissing), argument.c_str());
+    console.ringBell();
+    return;
+  }
+  console.err.printf(textFormat(Text::ResponseEcho), argument.c_str());
+  ++openResponseFiles_;
+  struct Closing {
+    int& open;
+    ~Closing() { --open; }
+  } closing{openResponseFiles_};
+  std::string token;
+  while (file.readToken(token)) processArgument(token);
+}
+
+}  // namespace quenwick

@@ -1,0 +1,148 @@
+#include "driver/program.h"
+
+#include <new>
+#include <stdexcept>
+
+#include "config/config_file.h"
+#include "config/texts.h"
+#include "tree/tree_info.h"
+#include "tree/tree_printer.h"
+
+namespace quenwick {
+
+Program::Program(Console& console)
+    : console(console), scanner(settings, options, lists, functionTable, console) {
+  console.beep = &settings.beep;
+}
+
+int Program::main(const std::vector<std::string>& args) {
+  // Every allocation of the program goes through operator new, which throws when
+  // memory is exhausted; the run then ends here, whatever it was doing.
+  try {
+    return run(args);
+  } catch (const ExitProgram& exit) {
+    releaseAll();
+    return exit.status;
+  } catch (const std::bad_alloc&) {
+    return outOfMemory();
+  } catch (const std::length_error&) {
+    return outOfMemory();
+  }
+}
+
+int Program::run(const std::vector<std::string>& args) {
+  printBanner();
+  initProgramDir(args);
+  readConfiguration(programDir, settings, console);
+  readSystemFuncTables();
+  lists.defineList.appendName("1");
+  for (std::size_t i = 1; i < args.size(); ++i) processArgument(args[i]);
+
+  bool treeInfoWritten = writeTreeInfoFile();
+  if (options.hideUndefined) functionTable.pruneUndefinedCallees();
+  TreePrinter(functionTable, lists.leafList, settings, options).printTree(console.out);
+  console.out.flush();
+  int status = reportWriteErrors(treeInfoWritten);
+  releaseAll();
+  return status;
+}
+
+void Program::printBanner() {
+  console.err.write(text(Text::BannerTitle));
+  console.err.write(text(Text::BannerNotice));
+}
+
+void Program::initProgramDir(const std::vector<std::string>& args) {
+  const std::string path = args.empty() ? std::string() : args[0];
+  std::size_t slash = path.rfind('/');
+  programDir = slash == std::string::npos ? "./" : path.substr(0, slash + 1);
+  if (args.size() < 2) {
+    printUsage();
+    throw ExitProgram{1};
+  }
+}
+
+void Program::printUsage() {
+  console.err.write(text(Text::UsageDescription));
+  console.err.write(text(Text::UsageCommands));
+  console.err.write(text(Text::UsageOptions));
+}
+
+void Program::readSystemFuncTables() {
+  for (const std::string& table : settings.systemFuncTables) {
+    std::string path = programDir + table;
+    if (readExclusionFile(path, lists)) continue;
+    console.err.printf(textFormat(Text::SystemTableMissing), path.c_str());
+    console.ringBell();
+    throw ExitProgram{1};
+  }
+}
+
+void Program::processSourceFile(const std::string& name) {
+  scanner.resetForFile();
+  console.err.write(name);
+  try {
+    scanner.extractor.scanSourceFile(name);
+  } catch (const EndOfFile&) {
+    // The scan of an opened file always ends here.
+  }
+  if (scanner.lexer.braceDepth != 0) {
+    console.ringBell();
+    console.err.printf(textFormat(Text::BraceImbalance), scanner.lexer.braceDepth);
+  }
+  if (scanner.directives.condDepth() != 0) {
+    console.ringBell();
+    console.err.printf(textFormat(Text::CondImbalance), scanner.directives.condDepth());
+  }
+  console.err.put('\n');
+}
+
+// Writes the tree information file when asked for. False when it was opened but a
+// write to it failed.
+bool Program::writeTreeInfoFile() {
+  if (!options.treeInfoFile) return true;
+  const std::string& name = options.treeInfoFileName;
+  if (isConsoleDevice(name)) {
+    writeTreeInfo(functionTable, console.err);
+    return true;
+  }
+  OutStream file;
+  if (!file.openFile(name)) {
+    console.err.printf(textFormat(Text::TreeInfoUnopenable), name.c_str());
+    console.ringBell();
+    return true;
+  }
+  writeTreeInfo(functionTable, file);
+  file.close();
+  return !file.failed();
+}
+
+// A run whose output was lost must not look like a success.
+int Program::reportWriteErrors(bool treeInfoWritten) {
+  int status = 0;
+  if (!treeInfoWritten) {
+    console.err.printf(textFormat(Text::TreeInfoWriteFailed), options.treeInfoFileName.c_str());
+    console.ringBell();
+    status = 1;
+  }
+  if (console.out.failed()) {
+    console.err.write(text(Text::StdoutWriteFailed));
+    console.ringBell();
+    status = 1;
+  }
+  return status;
+}
+
+void Program::releaseAll() {
+  functionTable.freeFunctionTable();
+  lists.freeAll();
+}
+
+int Program::outOfMemory() {
+  console.ringBell();
+  console.err.write(text(Text::HeapFull));
+  releaseAll();
+  return 1;
+}
+
+}  // namespace quenwick

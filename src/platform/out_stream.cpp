@@ -1,0 +1,109 @@
+#include "platform/out_stream.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+#include <new>
+
+namespace quenwick {
+
+OutStream::OutStream(int fd, bool autoFlush)
+    : fd_(fd),
+      ownsFd_(false),
+      autoFlush_(autoFlush),
+      failed_(false),
+      used_(0),
+      buffer_(new char[kCapacity]) {}
+
+OutStream::~OutStream() {
+  close();
+  delete[] buffer_;
+}
+
+bool OutStream::openFile(const std::string& path) {
+  close();
+  int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  if (fd < 0) return false;
+  fd_ = fd;
+  ownsFd_ = true;
+  failed_ = false;
+  return true;
+}
+
+void OutStream::close() {
+  flush();
+  if (ownsFd_ && fd_ >= 0) {
+    if (::close(fd_) != 0) failed_ = true;
+    fd_ = -1;
+    ownsFd_ = false;
+  }
+}
+
+void OutStream::pad(char c, std::size_t count) {
+  while (count > 0) {
+    if (used_ == kCapacity) flush();
+    std::size_t n = std::min(count, kCapacity - used_);
+    std::memset(buffer_ + used_, c, n);
+    used_ += n;
+    count -= n;
+  }
+  if (autoFlush_) flush();
+}
+
+void OutStream::printf(const char* format, ...) {
+  char small[512];
+  va_list args;
+  va_start(args, format);
+  int n = std::vsnprintf(small, sizeof small, format, args);
+  va_end(args);
+  if (n < 0) return;
+  if (static_cast<std::size_t>(n) < sizeof small) {
+    write(std::string_view(small, n));
+    return;
+  }
+  std::string large(static_cast<std::size_t>(n) + 1, '\0');
+  va_start(args, format);
+  std::vsnprintf(large.data(), large.size(), format, args);
+  va_end(args);
+  large.pop_back();
+  write(large);
+}
+
+void OutStream::flush() {
+  if (used_ == 0) return;
+  writeAll(buffer_, used_);
+  used_ = 0;
+}
+
+void OutStream::writeSlow(std::string_view bytes) {
+  flush();
+  if (bytes.size() >= kCapacity) {
+    writeAll(bytes.data(), bytes.size());
+  } else {
+    bytes.copy(buffer_, bytes.size());
+    used_ = bytes.size();
+  }
+}
+
+void OutStream::writeAll(const char* data, std::size_t size) {
+  if (fd_ < 0) {
+    failed_ = true;
+    return;
+  }
+  while (size > 0) {
+    ssize_t n = ::write(fd_, data, size);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      failed_ = true;
+      return;
+    }
+    data += n;
+    size -= static_cast<std::size_t>(n);
+  }
+}
+
+}  // namespace quenwick

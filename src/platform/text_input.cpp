@@ -1,0 +1,145 @@
+#include "platform/text_input.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+namespace quenwick {
+
+namespace {
+constexpr std::size_t kChunk = 1 << 17;
+
+bool isTokenBlank(int c) { return c == ' ' || (c >= 9 && c <= 13); }
+}  // namespace
+
+TextInput::TextInput()
+    : fd_(-1), open_(false), pendingCr_(false), pos_(nullptr), end_(nullptr) {}
+
+TextInput::~TextInput() { close(); }
+
+bool TextInput::open(const std::string& path) {
+  close();
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  struct stat st;
+  if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+    ::close(fd);
+    return false;
+  }
+  if (!buf_) buf_.reset(new char[kChunk + 1]);
+  fd_ = fd;
+  open_ = true;
+  return true;
+}
+
+void TextInput::openMemory(std::string_view text) {
+  close();
+  memory_.assign(text);
+  std::size_t size = foldLineEnds(memory_.data(), memory_.size());
+  // A CR at the very end has no partner: it stays.
+  if (pendingCr_) {
+    memory_[size++] = '\r';
+    pendingCr_ = false;
+  }
+  memory_.resize(size);
+  pos_ = memory_.data();
+  end_ = pos_ + memory_.size();
+  open_ = true;
+}
+
+void TextInput::close() {
+  if (fd_ >= 0) ::close(fd_);
+  fd_ = -1;
+  open_ = false;
+  pendingCr_ = false;
+  pos_ = end_ = nullptr;
+  memory_.clear();
+}
+
+// Folds CR LF into LF in place. A CR at the end of the range is left out and
+// noted in `pendingCr_`, since its partner may start the next chunk.
+std::size_t TextInput::foldLineEnds(char* begin, std::size_t size) {
+  char* out = begin;
+  const char* in = begin;
+  const char* stop = begin + size;
+  while (in < stop) {
+    const char* cr = static_cast<const char*>(std::memchr(in, '\r', stop - in));
+    if (cr == nullptr) cr = stop;
+    std::size_t n = cr - in;
+    if (out != in) std::memmove(out, in, n);
+    out += n;
+    in = cr;
+    if (in == stop) break;
+    if (in + 1 == stop) {
+      pendingCr_ = true;
+      ++in;
+    } else if (in[1] == '\n') {
+      ++in;  // drop the CR, keep the LF
+    } else {
+      *out++ = *in++;
+    }
+  }
+  return out - begin;
+}
+
+bool TextInput::refill() {
+  if (fd_ < 0) return false;
+  for (;;) {
+    // A CR held back from the last chunk is put in front of the new bytes.
+    std::size_t carry = pendingCr_ ? 1 : 0;
+    ssize_t n = ::read(fd_, buf_.get() + carry, kChunk);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      // End of file (a read error counts the same): a held-back CR is delivered last.
+      ::close(fd_);
+      fd_ = -1;
+      if (!pendingCr_) return false;
+      pendingCr_ = false;
+      buf_[0] = '\r';
+      pos_ = buf_.get();
+      end_ = pos_ + 1;
+      return true;
+    }
+    if (carry) buf_[0] = '\r';
+    pendingCr_ = false;
+    std::size_t size = foldLineEnds(buf_.get(), static_cast<std::size_t>(n) + carry);
+    if (size == 0) continue;  // the chunk was a lone CR, held back
+    pos_ = buf_.get();
+    end_ = pos_ + size;
+    return true;
+  }
+}
+
+bool TextInput::readToken(std::string& token) {
+  token.clear();
+  int c = get();
+  while (isTokenBlank(c)) c = get();
+  if (c < 0) return false;
+  bool cut = false;  // a NUL byte ended the text; the rest of the token is consumed
+  while (c >= 0 && !isTokenBlank(c)) {
+    if (c == 0) cut = true;
+    if (!cut) token.push_back(static_cast<char>(c));
+    c = get();
+  }
+  return true;
+}
+
+bool TextInput::readLinePiece(std::string& piece, std::size_t limit) {
+  piece.clear();
+  bool cut = false;
+  std::size_t count = 0;
+  while (count < limit) {
+    int c = get();
+    if (c < 0) break;
+    ++count;
+    if (c == 0) cut = true;
+    if (!cut) piece.push_back(static_cast<char>(c));
+    if (c == '\n') break;
+  }
+  return count > 0;
+}
+
+}  // namespace quenwick

@@ -1,0 +1,60 @@
+// Text-mode input: a file read through a large buffer, with every CR LF pair
+// delivered as a single line feed.
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace quenwick {
+
+/// A file (or an in-memory text) read byte by byte in text mode. A CR directly
+/// followed by LF is delivered as one LF; a lone CR stays byte 13; nothing else
+/// changes. A directory cannot be opened, as if it did not exist.
+class TextInput {
+ public:
+  TextInput();
+  ~TextInput();
+  TextInput(const TextInput&) = delete;
+  TextInput& operator=(const TextInput&) = delete;
+
+  /// Opens `path` for reading. False when it cannot be opened or is a directory.
+  bool open(const std::string& path);
+  /// Reads from `text` instead of a file (for tests and fuzzing).
+  void openMemory(std::string_view text);
+  /// Releases the file. Reading afterwards meets the end at once.
+  void close();
+  /// True while a file or text is open.
+  bool isOpen() const { return open_; }
+
+  /// The next byte (0..255), or -1 at the end (a read error counts as the end).
+  int get() {
+    if (pos_ == end_ && !refill()) return -1;
+    return static_cast<unsigned char>(*pos_++);
+  }
+
+  /// Reads the next whitespace-separated token, as formatted input with "%s" does:
+  /// leading blanks (9 to 13 and 32) are skipped and the token runs to the next
+  /// blank. The token ends at a NUL byte read into it. False at the end of input.
+  bool readToken(std::string& token);
+
+  /// Reads one line piece of at most `limit` bytes, as a buffer of `limit` + 1 bytes
+  /// is filled by line input: it stops after a line feed or when the piece is full.
+  /// The text ends at a NUL byte read into it. False at the end of input.
+  bool readLinePiece(std::string& piece, std::size_t limit);
+
+ private:
+  bool refill();
+  std::size_t foldLineEnds(char* begin, std::size_t size);
+
+  int fd_;                       // descriptor, -1 for memory input or none
+  bool open_;                    // a file or text is open
+  bool pendingCr_;               // a CR ended the last chunk; its partner is undecided
+  std::unique_ptr<char[]> buf_;  // chunk buffer for file input
+  std::string memory_;           // the whole text for memory input
+  const char* pos_;              // next byte to deliver
+  const char* end_;              // end of the delivered bytes of the chunk
+};
+
+}  // namespace quenwick

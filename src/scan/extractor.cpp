@@ -1,0 +1,94 @@
+#include "scan/extractor.h"
+
+#include "config/texts.h"
+
+namespace quenwick {
+
+void Extractor::readName(std::string& name) {
+  name.clear();
+  do {
+    name.push_back(static_cast<char>(c_));
+    next();
+  } while (hasClass(c_, kWordChar));
+}
+
+void Extractor::skipParenthesisGroup() {
+  long long depth = 1;
+  while (depth != 0) {
+    next();
+    if (c_ == '(') ++depth;
+    if (c_ == ')') --depth;
+  }
+}
+
+void Extractor::scanSourceFile(const std::string& fileName) {
+  if (!reader_.sourceFile.open(fileName)) {
+    console_.ringBell();
+    console_.err.write(text(Text::SourceMissing));
+    return;
+  }
+  if (options_.verbose) console_.out.printf(textFormat(Text::VerboseFileName), fileName.c_str());
+  next();
+  for (;;) {
+    if (!hasClass(c_, kWordStart)) {
+      next();
+      continue;
+    }
+    readName(name_);
+    int line = reader_.lineNo;
+    skipBlanks();
+    if (c_ != '(') continue;  // examined again: it may start another name
+    skipParenthesisGroup();
+    next();
+    skipBlanks();
+    if (c_ == ';' || c_ == ',') {
+      if (options_.verbose) {
+        console_.out.printf("%s %lld\n%s();\n", fileName.c_str(), line + 1LL, name_.c_str());
+      }
+      next();
+      continue;
+    }
+    if (c_ == '(') {  // a declarator such as that of a function pointer
+      next();
+      continue;
+    }
+    while (c_ != '{') next();  // old-style parameter declarations and the like
+    recordDefinition(fileName, line);
+    next();
+  }
+}
+
+void Extractor::recordDefinition(const std::string& fileName, int line) {
+  FuncRecord& record = table_.appendFuncRecord(table_.createFuncRecord(
+      name_, fileName, line, &lexer_.captionBuffer, options_.showComments));
+  lexer_.captionBuffer.clear();
+  if (options_.verbose) console_.out.printf("%s %d\n", fileName.c_str(), line);
+  scanBody(record);
+}
+
+bool Extractor::isNewCallee(const FuncRecord& record, const std::string& name) const {
+  return !lists_.excludeList.containsName(name) && !lists_.leafList.containsName(name) &&
+         !record.Sons.containsName(name);
+}
+
+void Extractor::scanBody(FuncRecord& record) {
+  if (options_.verbose) console_.out.printf("%s()\n{\n", std::string(record.name).c_str());
+  next();
+  while (lexer_.braceDepth != 0) {
+    if (!hasClass(c_, kWordStart)) {
+      next();
+      continue;
+    }
+    readName(name_);
+    skipBlanks();
+    if (c_ != '(') continue;
+    if (isNewCallee(record, name_)) {
+      FunctionTable::addCallee(record, name_);
+      if (options_.verbose) console_.out.printf("    %s();\n", name_.c_str());
+    }
+    next();
+  }
+  if (options_.verbose) console_.out.write("}\n\n");
+}
+
+}  // namespace quenwick

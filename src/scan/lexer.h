@@ -1,0 +1,67 @@
+// The lexical layer: the significant characters of a source file, with literals,
+// comments and directive lines taken out, braces counted and captions captured.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "config/settings.h"
+#include "driver/options.h"
+#include "scan/char_reader.h"
+#include "scan/directives.h"
+
+namespace quenwick {
+
+/// Turns raw characters into significant ones.
+class Lexer {
+ public:
+  /// Reads through `reader`, hands directives to `directives`; the caption keyword
+  /// and the caption switch are read from `settings` and `options` at each use.
+  Lexer(CharReader& reader, DirectiveHandler& directives, const Settings& settings,
+        const Options& options)
+      : reader_(reader), directives_(directives), settings_(settings), options_(options) {}
+
+  /// The next significant character (0..255), or -1 once at the end of the file;
+  /// counts "{" and "}" in `braceDepth`.
+  int nextCodeChar() {
+    int c = nextSignificantChar();
+    if (c == '{') saturatingIncrement(braceDepth);
+    if (c == '}') saturatingDecrement(braceDepth);
+    return c;
+  }
+
+  /// The next significant character, without counting braces.
+  int nextSignificantChar() {
+    reader_.readChar();
+    for (;;) {
+      int c = reader_.curChar;
+      if (!hasClass(c, kLexSpecial)) return c;
+      if (!skipSpecial(c)) return '/';
+    }
+  }
+
+  /// Reads past the rest of a literal whose opening quote is current; every
+  /// backslash escapes the byte after it. The closing quote is left current.
+  void skipLiteral(int quote);
+  /// Reads past the rest of a block comment whose "/*" has just been read.
+  void skipBlockComment();
+  /// Reads past the rest of a line comment whose "//" has just been read.
+  void skipLineComment();
+  /// Keeps the trimmed text after the caption keyword of `line`, when it holds it.
+  void captureCaption(std::string_view line);
+
+  int braceDepth = 0;         // nesting depth of "{" and "}"; may go negative
+  std::string captionBuffer;  // caption captured for the next definition
+
+ private:
+  bool skipSpecial(int c);
+  bool capturesCaptions() const { return braceDepth == 0 && options_.showComments; }
+
+  CharReader& reader_;
+  DirectiveHandler& directives_;
+  const Settings& settings_;
+  const Options& options_;
+  std::string commentLine_;  // one line of a comment, collected for the caption search
+};
+
+}  // namespace quenwick

@@ -1,0 +1,68 @@
+// The tree printer: the call tree, main first, drawn from the settings.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "config/settings.h"
+#include "config/template_format.h"
+#include "driver/name_list.h"
+#include "driver/options.h"
+#include "platform/out_stream.h"
+#include "tree/function_table.h"
+
+namespace quenwick {
+
+/// Prints the call tree. Depth is limited by memory only: the walk keeps its own
+/// stack instead of recursing.
+class TreePrinter {
+ public:
+  /// Prints `table`; `leafList` names print without callees.
+  TreePrinter(FunctionTable& table, const NameList& leafList, const Settings& settings,
+              const Options& options);
+
+  /// Prints the whole tree on `out`: every uncalled "main", then every other
+  /// uncalled record, each with its callees below it.
+  void printTree(OutStream& out);
+
+ private:
+  /// One record whose callees are being listed.
+  struct Frame {
+    FuncRecord* record;       // the record
+    NameList::Iterator next;  // its next callee to print
+  };
+
+  void printNode(FuncRecord& root);
+  bool printNodeLine(FuncRecord& record, std::size_t depth);
+  void printCallee(const std::string& callee, FuncRecord& caller, std::size_t depth);
+  void printLinePrefix(std::string_view column, int lineNumber, std::size_t depth);
+  void printNameField(std::string_view name, std::size_t depth);
+  void setSiblingMore(std::size_t depth, bool more);
+  std::string_view fileColumn(const FuncRecord& record);
+  std::string formatted(const std::string& format);
+
+  FunctionTable& table_;
+  const NameList& leafList_;
+  const Settings& settings_;
+  const Options& options_;
+  OutStream* out_ = nullptr;
+
+  // The templates, parsed once.
+  Template belong_, lineno_, nest_, function_;
+  // Texts that take no argument, formatted once.
+  std::string twig1_, twig2_, twig3_, twig4_, recursion_, multi_, expanded_;
+  std::string nobelongColumn_, multibelongColumn_;  // file columns of callee lines
+  std::vector<std::string> fileColumns_;            // file column of each file, by file key
+  std::vector<bool> fileColumnReady_;               // which of them are made
+
+  int lineNoWidth = 0;                // width of " %d " for the largest line number
+  std::size_t blankLineNoWidth_ = 0;  // width of a line-number column without a number
+  std::vector<bool> siblingMore;      // at each depth: later callees follow
+  std::vector<bool> onPath_;          // by record position: an ancestor of the current line
+  std::string twigPath_;              // twig1/twig2 texts for the depths on the path
+  std::vector<std::size_t> twigEnds_; // end of each depth's text in `twigPath_`
+  std::vector<Frame> ancestorStack;   // the records whose callees are being listed
+};
+
+}  // namespace quenwick

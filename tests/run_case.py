@@ -1,0 +1,171 @@
+#!/usr/bin/env python3
+"""Runs one end-to-end case of quenwick and compares its outputs byte for byte.
+
+Usage: run_case.py QUENWICK_BINARY CASE_DIR [--update]
+
+A case folder holds:
+  args          the arguments, one per line (no line: no argument)
+  in/           files copied unchanged into the run folder
+  in.sjis/      files written here in UTF-8, copied as code page 932 bytes
+  prepare       optional shell script run in the run folder before the program
+  stdout        expected standard output  (UTF-8 here; compared as code page 932)
+  stderr        expected standard error   (likewise)
+  stdout.raw    expected standard output compared without any conversion
+  stderr.raw    likewise for standard error
+  status        expected exit status (default 0)
+  options       optional lines: stdout=null (send standard output to /dev/null),
+                utf8 (expected texts are compared as UTF-8, unconverted),
+                env NAME=VALUE, ulimit-s KB, ulimit-v KB, timeout SECONDS
+In expected texts and in.sjis files, the character U+2407 stands for the BEL byte.
+A missing expected file means empty output. The binary is copied into a fresh
+temporary folder with the inputs and started there as ./quenwick.
+"""
+import os
+import resource
+import shutil
+import subprocess
+import sys
+import tempfile
+
+BELL = "\u2407"
+
+
+def to_bytes(text, utf8):
+    text = text.replace(BELL, "\a")
+    return text.encode("utf-8") if utf8 else text.encode("cp932")
+
+
+def read_options(case):
+    opts = {"env": {}, "stdout_null": False, "utf8": False, "timeout": 60,
+            "ulimit_s": None, "ulimit_v": None}
+    path = os.path.join(case, "options")
+    if not os.path.exists(path):
+        return opts
+    for line in open(path, encoding="utf-8").read().splitlines():
+        line = line.strip()
+        if not line or line.startswith("#"):
+            continue
+        if line == "stdout=null":
+            opts["stdout_null"] = True
+        elif line == "utf8":
+            opts["utf8"] = True
+        elif line.startswith("env "):
+            name, _, value = line[4:].partition("=")
+            opts["env"][name] = value
+        elif line.startswith("ulimit-s "):
+            opts["ulimit_s"] = int(line.split()[1])
+        elif line.startswith("ulimit-v "):
+            opts["ulimit_v"] = int(line.split()[1])
+        elif line.startswith("timeout "):
+            opts["timeout"] = int(line.split()[1])
+        else:
+            raise SystemExit("unknown option line in %s: %r" % (path, line))
+    return opts
+
+
+def copy_inputs(case, run_dir):
+    plain = os.path.join(case, "in")
+    if os.path.isdir(plain):
+        shutil.copytree(plain, run_dir, dirs_exist_ok=True, symlinks=True)
+    sjis = os.path.join(case, "in.sjis")
+    if os.path.isdir(sjis):
+        for root, _, files in os.walk(sjis):
+            for name in files:
+                src = os.path.join(root, name)
+                dst = os.path.join(run_dir, os.path.relpath(src, sjis))
+                os.makedirs(os.path.dirname(dst), exist_ok=True)
+                text = open(src, encoding="utf-8", newline="").read()
+                open(dst, "wb").write(to_bytes(text, False))
+
+
+def expected(case, stream, utf8):
+    raw = os.path.join(case, stream + ".raw")
+    if os.path.exists(raw):
+        return open(raw, "rb").read()
+    path = os.path.join(case, stream)
+    if os.path.exists(path):
+        return to_bytes(open(path, encoding="utf-8", newline="").read(), utf8)
+    return b""
+
+
+def limiter(opts):
+    def apply():
+        if opts["ulimit_s"] is not None:
+            kb = opts["ulimit_s"] * 1024
+            resource.setrlimit(resource.RLIMIT_STACK, (kb, kb))
+        if opts["ulimit_v"] is not None:
+            kb = opts["ulimit_v"] * 1024
+            resource.setrlimit(resource.RLIMIT_AS, (kb, kb))
+    return apply
+
+
+def show(data):
+    try:
+        return data.decode("cp932")
+    except UnicodeDecodeError:
+        return repr(data)
+
+
+def run(binary, case, update):
+    opts = read_options(case)
+    args_path = os.path.join(case, "args")
+    args = open(args_path, encoding="utf-8").read().splitlines() if os.path.exists(args_path) else []
+    with tempfile.TemporaryDirectory(prefix="quenwick-case-") as run_dir:
+        copy_inputs(case, run_dir)
+        shutil.copy2(binary, os.path.join(run_dir, "quenwick"))
+        env = dict(os.environ)
+        env.pop("QUENWICK_ENCODING", None)
+        env.update(opts["env"])
+        prepare = os.path.join(case, "prepare")
+        if os.path.exists(prepare):
+            subprocess.run(["sh", prepare], cwd=run_dir, check=True, env=env)
+        stdout = subprocess.DEVNULL if opts["stdout_null"] else subprocess.PIPE
+        proc = subprocess.run(["./quenwick"] + args, cwd=run_dir, stdout=stdout,
+                              stderr=subprocess.PIPE, env=env, timeout=opts["timeout"],
+                              preexec_fn=limiter(opts))
+    out = proc.stdout if proc.stdout is not None else b""
+    status_path = os.path.join(case, "status")
+    want_status = int(open(status_path).read().strip()) if os.path.exists(status_path) else 0
+    if update:
+        write_expected(case, "stdout", out, opts["utf8"])
+        write_expected(case, "stderr", proc.stderr, opts["utf8"])
+        if proc.returncode != 0:
+            open(status_path, "w").write("%d\n" % proc.returncode)
+        elif os.path.exists(status_path):
+            os.remove(status_path)
+        return 0
+    failures = []
+    if proc.returncode != want_status:
+        failures.append("exit status %d, expected %d" % (proc.returncode, want_status))
+    for stream, got in (("stdout", out), ("stderr", proc.stderr)):
+        if opts["stdout_null"] and stream == "stdout":
+            continue
+        want = expected(case, stream, opts["utf8"])
+        if got != want:
+            failures.append("%s differs\n--- expected\n%s\n--- got\n%s" % (stream, show(want), show(got)))
+    if failures:
+        print("case %s FAILED:\n%s" % (os.path.basename(case), "\n".join(failures)))
+        return 1
+    return 0
+
+
+def write_expected(case, stream, data, utf8):
+    for name in (stream, stream + ".raw"):
+        path = os.path.join(case, name)
+        if os.path.exists(path):
+            os.remove(path)
+    if not data:
+        return
+    try:
+        text = data.decode("utf-8" if utf8 else "cp932")
+        if to_bytes(text.replace("\a", BELL), utf8) != data or BELL in text:
+            raise UnicodeDecodeError("cp932", data, 0, 1, "round trip")
+        open(os.path.join(case, stream), "w", encoding="utf-8", newline="").write(text.replace("\a", BELL))
+    except UnicodeDecodeError:
+        open(os.path.join(case, stream + ".raw"), "wb").write(data)
+
+
+if __name__ == "__main__":
+    if len(sys.argv) < 3:
+        raise SystemExit(__doc__)
+    sys.exit(run(os.path.abspath(sys.argv[1]), os.path.abspath(sys.argv[2]), "--update" in sys.argv[3:]))
