@@ -7,13 +7,15 @@ A case folder holds:
   args          the arguments, one per line (no line: no argument)
   in/           files copied unchanged into the run folder
   in.sjis/      files written here in UTF-8, copied as code page 932 bytes
-  prepare       optional shell script run in the run folder before the program
+  prepare       optional shell script run in the run folder before the program;
+                QUENWICK_SOURCE_DIR names the repository's top folder there
   stdout        expected standard output  (UTF-8 here; compared as code page 932)
   stderr        expected standard error   (likewise)
   stdout.raw    expected standard output compared without any conversion
   stderr.raw    likewise for standard error
   status        expected exit status (default 0)
   options       optional lines: stdout=null (send standard output to /dev/null),
+                stdout=full (send it to /dev/full, where every write fails),
                 utf8 (expected texts are compared as UTF-8, unconverted),
                 env NAME=VALUE, ulimit-s KB, ulimit-v KB, timeout SECONDS
 In expected texts and in.sjis files, the character U+2407 stands for the BEL byte.
@@ -28,6 +30,7 @@ import sys
 import tempfile
 
 BELL = "\u2407"
+REPO = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 
 
 def to_bytes(text, utf8):
@@ -46,7 +49,9 @@ def read_options(case):
         if not line or line.startswith("#"):
             continue
         if line == "stdout=null":
-            opts["stdout_null"] = True
+            opts["stdout_null"] = "/dev/null"
+        elif line == "stdout=full":
+            opts["stdout_null"] = "/dev/full"
         elif line == "utf8":
             opts["utf8"] = True
         elif line.startswith("env "):
@@ -99,9 +104,9 @@ def limiter(opts):
     return apply
 
 
-def show(data):
+def show(data, utf8):
     try:
-        return data.decode("cp932")
+        return data.decode("utf-8" if utf8 else "cp932")
     except UnicodeDecodeError:
         return repr(data)
 
@@ -118,11 +123,17 @@ def run(binary, case, update):
         env.update(opts["env"])
         prepare = os.path.join(case, "prepare")
         if os.path.exists(prepare):
-            subprocess.run(["sh", prepare], cwd=run_dir, check=True, env=env)
-        stdout = subprocess.DEVNULL if opts["stdout_null"] else subprocess.PIPE
-        proc = subprocess.run(["./quenwick"] + args, cwd=run_dir, stdout=stdout,
-                              stderr=subprocess.PIPE, env=env, timeout=opts["timeout"],
-                              preexec_fn=limiter(opts))
+            prepare_env = dict(env, QUENWICK_SOURCE_DIR=REPO)
+            subprocess.run(["sh", prepare], cwd=run_dir, check=True, env=prepare_env)
+        sink = open(opts["stdout_null"], "wb") if opts["stdout_null"] else None
+        try:
+            proc = subprocess.run(["./quenwick"] + args, cwd=run_dir,
+                                  stdout=sink if sink else subprocess.PIPE,
+                                  stderr=subprocess.PIPE, env=env, timeout=opts["timeout"],
+                                  preexec_fn=limiter(opts))
+        finally:
+            if sink:
+                sink.close()
     out = proc.stdout if proc.stdout is not None else b""
     status_path = os.path.join(case, "status")
     want_status = int(open(status_path).read().strip()) if os.path.exists(status_path) else 0
@@ -142,7 +153,7 @@ def run(binary, case, update):
             continue
         want = expected(case, stream, opts["utf8"])
         if got != want:
-            failures.append("%s differs\n--- expected\n%s\n--- got\n%s" % (stream, show(want), show(got)))
+            failures.append("%s differs\n--- expected\n%s\n--- got\n%s" % (stream, show(want, opts["utf8"]), show(got, opts["utf8"])))
     if failures:
         print("case %s FAILED:\n%s" % (os.path.basename(case), "\n".join(failures)))
         return 1
