@@ -1,8 +1,26 @@
 #include "driver/name_list.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace quenwick {
+
+NameList::NameList(NameList&& other) noexcept
+    : entries_(std::move(other.entries_)), alive_(other.alive_), index_(std::move(other.index_)) {
+  other.entries_.clear();
+  other.alive_ = 0;
+}
+
+NameList& NameList::operator=(NameList&& other) noexcept {
+  if (this != &other) {
+    entries_ = std::move(other.entries_);
+    alive_ = other.alive_;
+    index_ = std::move(other.index_);
+    other.entries_.clear();
+    other.alive_ = 0;
+  }
+  return *this;
+}
 
 void NameList::appendName(std::string_view name) {
   if (entries_.size() >= kNone) throw std::bad_alloc();

@@ -25,8 +25,9 @@ class NameList {
 
  public:
   NameList() = default;
-  NameList(NameList&&) noexcept = default;
-  NameList& operator=(NameList&&) noexcept = default;
+  /// Takes the entries of `other`, which is left empty.
+  NameList(NameList&& other) noexcept;
+  NameList& operator=(NameList&& other) noexcept;
 
   /// Appends a copy of `name` as the new last entry.
   void appendName(std::string_view name);

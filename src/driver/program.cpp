@@ -103,7 +103,12 @@ bool Program::writeTreeInfoFile() {
   if (!options.treeInfoFile) return true;
   const std::string& name = options.treeInfoFileName;
   if (isConsoleDevice(name)) {
-    writeTreeInfo(functionTable, console.err);
+    // Standard error writes every message at once; the table goes out in large
+    // pieces instead, through a buffer of its own on the same descriptor.
+    console.err.flush();
+    OutStream buffered(console.err.fd());
+    writeTreeInfo(functionTable, buffered);
+    buffered.flush();
     return true;
   }
   OutStream file;

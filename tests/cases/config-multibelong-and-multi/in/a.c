@@ -1,0 +1,3 @@
+int main(void) { dup(); }
+int dup(void) {}
+int dup(void) {}

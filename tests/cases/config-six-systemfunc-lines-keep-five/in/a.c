@@ -1,0 +1,7 @@
+int main(void)
+{
+    if (x) printf("");
+    while (strlen(s)) other();
+    helper();
+}
+int helper(void) { deeper(); }

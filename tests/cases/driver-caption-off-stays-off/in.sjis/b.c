@@ -1,0 +1,2 @@
+// Note: second
+int other(void) {}
