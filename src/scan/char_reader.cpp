@@ -4,6 +4,7 @@ namespace quenwick {
 
 void CharReader::endOfFile() {
   atEof = false;
+  pushbackChar = -1;  // a character still held back belongs to this file: it is dropped
   sourceFile.close();
   throw EndOfFile{};
 }

@@ -36,14 +36,17 @@ void DirectiveHandler::handleDirective() {
 }
 
 // Carries out one directive by its name; case matters, so "IF" is unknown.
+// `directive` is the name buffer itself: every test of it comes before the buffer
+// is reused for a symbol.
 void DirectiveHandler::carryOut(const std::string& directive) {
   if (directive == "if") {
     pushLevel(evalCondition());
   } else if (directive == "ifdef" || directive == "ifndef") {
+    bool wantDefined = directive == "ifdef";
     reader_.skipBlanks();
     reader_.readWord(name_);
     bool defined = defineList_.containsName(name_);
-    pushLevel(defined == (directive == "ifdef") ? 1 : 0);
+    pushLevel(defined == wantDefined ? 1 : 0);
   } else if (directive == "elif") {
     doElif();
   } else if (directive == "else") {

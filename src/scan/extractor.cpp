@@ -27,6 +27,10 @@ void Extractor::scanSourceFile(const std::string& fileName) {
     console_.err.write(text(Text::SourceMissing));
     return;
   }
+  scanOpenedFile(fileName);
+}
+
+void Extractor::scanOpenedFile(const std::string& fileName) {
   if (options_.verbose) console_.out.printf(textFormat(Text::VerboseFileName), fileName.c_str());
   next();
   for (;;) {

@@ -27,6 +27,9 @@ class Extractor {
   /// Opens and scans `fileName`. Returns only when the file cannot be opened
   /// (reported on standard error); otherwise the scan ends by `EndOfFile`.
   void scanSourceFile(const std::string& fileName);
+  /// Scans the reader's source, already opened, as the file `fileName`. Ends only
+  /// by `EndOfFile`.
+  [[noreturn]] void scanOpenedFile(const std::string& fileName);
   /// Scans the body of `record`, whose "{" has just been read, up to the brace
   /// that brings the depth back to 0, recording the names it calls.
   void scanBody(FuncRecord& record);

@@ -1,0 +1,3 @@
+int a(void) { b(); }
+/* never closed
+int z(void) { }

@@ -1,0 +1,2 @@
+int c(void) { d("never closed); }
+int y(void) { }

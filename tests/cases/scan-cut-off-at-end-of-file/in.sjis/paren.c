@@ -1,0 +1,2 @@
+int e(void) { f(); }
+int g(int x,

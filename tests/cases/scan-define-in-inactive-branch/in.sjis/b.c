@@ -1,0 +1,3 @@
+#if defined(FEATURE)
+int later_file(void) { }
+#endif

@@ -1,0 +1,5 @@
+#if 0
+int hidden(void) { }
+#else
+int shown(void) { }
+#endif

@@ -1,0 +1,6 @@
+DECLARE_TABLE(items)
+static int count;
+int real_function(void)
+{
+    work();
+}

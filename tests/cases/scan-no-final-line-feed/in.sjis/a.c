@@ -1,0 +1,2 @@
+int a(void) { b(); }
+int b(void) { return c(); }

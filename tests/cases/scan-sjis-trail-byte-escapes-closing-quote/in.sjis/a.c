@@ -1,0 +1,6 @@
+void show(void)
+{
+    puts("機能");
+    later();
+}
+void other(void) { more(); }

@@ -1,0 +1,4 @@
+#if 1
+int a(void) { }
+#ifdef 1
+int b(void) { }

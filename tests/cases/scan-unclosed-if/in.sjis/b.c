@@ -1,0 +1,2 @@
+#if 0
+int c(void) { }

@@ -1,0 +1,170 @@
+#include "scan/char_reader.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace quenwick {
+namespace {
+
+using namespace std::string_literals;
+
+class CharReaderTest : public ::testing::Test {
+ protected:
+  void open(std::string_view text) {
+    reader.lineNo = 1;
+    reader.sourceFile.openMemory(text);
+  }
+  CharReader reader;
+  std::string word;
+};
+
+TEST_F(CharReaderTest, EmptyFileGivesOneLineFeedWithNothingCurrentThenEnds) {
+  open("");
+  EXPECT_EQ(reader.readChar(), '\n');
+  EXPECT_EQ(reader.curChar, -1);
+  EXPECT_EQ(reader.lineNo, 1);  // the line feed of the end is not counted
+  EXPECT_THROW(reader.readChar(), EndOfFile);
+  EXPECT_FALSE(reader.atEof);
+  EXPECT_FALSE(reader.sourceFile.isOpen());
+}
+
+TEST_F(CharReaderTest, LastLineWithoutLineFeedStillEndsWithOne) {
+  open("ab");
+  EXPECT_EQ(reader.readChar(), 'a');
+  EXPECT_EQ(reader.readChar(), 'b');
+  EXPECT_EQ(reader.readChar(), '\n');
+  EXPECT_EQ(reader.curChar, -1);
+  EXPECT_THROW(reader.readChar(), EndOfFile);
+}
+
+TEST_F(CharReaderTest, LineNumberNamesTheNextLineWhileALineFeedIsCurrent) {
+  open("a\nb");
+  reader.readChar();
+  EXPECT_EQ(reader.lineNo, 1);
+  reader.readChar();
+  EXPECT_EQ(reader.curChar, '\n');
+  EXPECT_EQ(reader.lineNo, 2);
+  reader.readChar();
+  EXPECT_EQ(reader.curChar, 'b');
+  EXPECT_EQ(reader.lineNo, 2);
+}
+
+TEST_F(CharReaderTest, HeldBackCharacterComesNextWithoutCountingItsLineAgain) {
+  open("a\nz");
+  reader.readChar();
+  reader.readChar();  // the line feed: line 2
+  reader.pushbackChar = '\n';
+  reader.curChar = '/';
+  EXPECT_EQ(reader.readChar(), '\n');
+  EXPECT_EQ(reader.lineNo, 2);
+  EXPECT_EQ(reader.pushbackChar, -1);
+  EXPECT_EQ(reader.readChar(), 'z');
+}
+
+TEST_F(CharReaderTest, CharacterHeldBackAtTheEndIsDroppedNotCarriedIntoTheNextFile) {
+  open("");
+  reader.readChar();
+  reader.pushbackChar = '\n';
+  EXPECT_THROW(reader.readChar(), EndOfFile);
+  open("z");
+  EXPECT_EQ(reader.readChar(), 'z');
+}
+
+TEST_F(CharReaderTest, ReadWordGivesTheWordThenTheSameOneCharacterTokenAgain) {
+  open("  foo_1(x");
+  reader.readChar();
+  EXPECT_EQ(reader.readWord(word), 0);
+  EXPECT_EQ(word, "foo_1");
+  EXPECT_EQ(reader.curChar, '(');
+  EXPECT_EQ(reader.readWord(word), '(');
+  EXPECT_EQ(word, "(");
+  EXPECT_EQ(reader.readWord(word), '(');
+  EXPECT_EQ(word, "(");
+}
+
+TEST_F(CharReaderTest, ReadWordCrossesLineEndsButStopsAtCarriageReturn) {
+  open("\n\t\v\f bar\n\rx");
+  reader.readChar();
+  EXPECT_EQ(reader.readWord(word), 0);
+  EXPECT_EQ(word, "bar");
+  EXPECT_EQ(reader.lineNo, 3);  // the line feed after the word is already read
+  EXPECT_EQ(reader.readWord(word), '\r');  // the line feed is skipped, the CR is not
+  EXPECT_EQ(word, "\r");
+}
+
+TEST_F(CharReaderTest, DigitsAndHighBytesNeverStartAWord) {
+  open("9abc _9x\x94\x5c");
+  reader.readChar();
+  EXPECT_EQ(reader.readWord(word), '9');
+  EXPECT_EQ(word, "9");
+  reader.readChar();
+  EXPECT_EQ(reader.readWord(word), 0);
+  EXPECT_EQ(word, "abc");
+  EXPECT_EQ(reader.readWord(word), 0);
+  EXPECT_EQ(word, "_9x");
+  EXPECT_EQ(reader.readWord(word), 0x94);
+  EXPECT_EQ(word, "\x94");
+}
+
+TEST_F(CharReaderTest, TokenAtTheEndIsByte255WithResultMinusOne) {
+  open("  ");
+  reader.readChar();
+  EXPECT_EQ(reader.readWord(word), -1);  // skipping the blanks met the end
+  EXPECT_EQ(word, "\xff");
+  EXPECT_EQ(reader.curChar, -1);
+}
+
+TEST_F(CharReaderTest, NulByteIsAnEmptyTokenThatStaysCurrent) {
+  open("\0x"s);
+  reader.readChar();
+  EXPECT_EQ(reader.readWord(word), 0);
+  EXPECT_EQ(word, "");
+  EXPECT_EQ(reader.curChar, 0);
+}
+
+TEST_F(CharReaderTest, LongWordIsKeptWhole) {
+  std::string longWord(3000, 'w');
+  open(longWord + ";");
+  reader.readChar();
+  EXPECT_EQ(reader.readWord(word), 0);
+  EXPECT_EQ(word, longWord);
+}
+
+TEST_F(CharReaderTest, SkipBlanksReadsNothingAtANonBlankAndStopsAtTheEnd) {
+  open("x");
+  reader.readChar();
+  EXPECT_EQ(reader.skipBlanks(), 'x');
+  EXPECT_EQ(reader.curChar, 'x');
+  reader.readChar();  // the end: line feed returned, -1 current
+  EXPECT_EQ(reader.skipBlanks(), -1);  // -1 is no blank: no read, so no end of scan
+}
+
+TEST_F(CharReaderTest, SkipToLineEndStaysOnACurrentLineFeedAndEndsTheScanWithoutOne) {
+  open("a b\nc");
+  reader.readChar();
+  reader.skipToLineEnd();
+  EXPECT_EQ(reader.curChar, '\n');
+  EXPECT_EQ(reader.lineNo, 2);
+  reader.skipToLineEnd();
+  EXPECT_EQ(reader.lineNo, 2);
+  reader.readChar();
+  EXPECT_THROW(reader.skipToLineEnd(), EndOfFile);
+}
+
+TEST(TrimTest, TrimSetIncludesCarriageReturnButNotHighBytes) {
+  std::string text = "\t abc \r";
+  EXPECT_EQ(trimBoth(text), "abc");
+  text = " \t\n\v\f\r ";
+  EXPECT_EQ(trimBoth(text), "");
+  text = "\x8b\x40\x94\x5c:";
+  EXPECT_EQ(trimBoth(text), "\x8b\x40\x94\x5c:");
+  text = "\xa0x\xa0";
+  EXPECT_EQ(trimBoth(text), "\xa0x\xa0");
+  text = "  a b  ";
+  EXPECT_EQ(trimLeft(text), "a b  ");
+  EXPECT_EQ(trimRight(text), "a b");
+}
+
+}  // namespace
+}  // namespace quenwick
