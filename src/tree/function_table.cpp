@@ -6,20 +6,22 @@
 
 namespace quenwick {
 
-const std::string& FunctionTable::internName(std::string_view name, std::uint32_t& id) {
+FunctionTable::ByText<FunctionTable::NameEntry>::value_type& FunctionTable::internName(
+    std::string_view name) {
   auto found = names_.find(name);
   if (found == names_.end()) {
     NameEntry entry{static_cast<std::uint32_t>(names_.size()), Group{}};
     found = names_.emplace(std::string(name), entry).first;
+    nameById_.push_back(&*found);
   }
-  id = found->second.id;
-  return found->first;
+  return *found;
 }
 
 const std::string& FunctionTable::internFile(std::string_view file, std::uint32_t& id) {
   auto found = files_.find(file);
   if (found == files_.end()) {
     found = files_.emplace(std::string(file), static_cast<std::uint32_t>(files_.size())).first;
+    fileById_.push_back(&found->first);
   }
   id = found->second;
   return found->first;
@@ -28,7 +30,9 @@ const std::string& FunctionTable::internFile(std::string_view file, std::uint32_
 FuncRecord FunctionTable::createFuncRecord(std::string_view name, std::string_view file, int line,
                                            const std::string* caption, bool showComments) {
   FuncRecord record;
-  record.name = internName(name, record.nameId);
+  auto& interned = internName(name);
+  record.name = interned.first;
+  record.nameId = interned.second.id;
   record.filename = internFile(file, record.fileId);
   if (showComments && caption != nullptr) record.comment = *caption;
   record.lines = line;
@@ -42,8 +46,18 @@ FuncRecord& FunctionTable::appendFuncRecord(FuncRecord&& record) {
   if (records_.size() >= std::numeric_limits<std::uint32_t>::max()) throw std::bad_alloc();
   auto at = static_cast<std::uint32_t>(records_.size());
   record.index = at;
+  // A record that this table did not make (its texts are not this table's own)
+  // gets its texts and keys here.
+  bool ownName = record.nameId < nameById_.size() &&
+                 nameById_[record.nameId]->first.data() == record.name.data();
+  auto& name = ownName ? *nameById_[record.nameId] : internName(record.name);
+  record.name = name.first;
+  record.nameId = name.second.id;
+  bool ownFile = record.fileId < fileById_.size() &&
+                 fileById_[record.fileId]->data() == record.filename.data();
+  if (!ownFile) record.filename = internFile(record.filename, record.fileId);
   FuncRecord& added = records_.emplace_back(std::move(record));
-  Group& all = names_.find(added.name)->second.all;
+  Group& all = name.second.all;
   Group& same = byNameAndFile_[nameFileKey(added.nameId, added.fileId)];
   for (Group* group : {&all, &same}) {
     if (group->count++ == 0) group->first = at;
@@ -113,6 +127,8 @@ void FunctionTable::freeFunctionTable() {
   records_.clear();
   names_.clear();
   files_.clear();
+  nameById_.clear();
+  fileById_.clear();
   byNameAndFile_.clear();
 }
 

@@ -92,13 +92,15 @@ class FunctionTable {
   static std::uint64_t nameFileKey(std::uint32_t nameId, std::uint32_t fileId) {
     return (static_cast<std::uint64_t>(nameId) << 32) | fileId;
   }
-  const std::string& internName(std::string_view name, std::uint32_t& id);
+  ByText<NameEntry>::value_type& internName(std::string_view name);
   const std::string& internFile(std::string_view file, std::uint32_t& id);
   int resolveIn(const NameEntry& entry, std::uint32_t callerFileId, FuncRecord*& definition);
 
   std::deque<FuncRecord> records_;                           // the table, in order
   ByText<NameEntry> names_;                                  // every name ever created
   ByText<std::uint32_t> files_;                              // every file name ever created
+  std::vector<ByText<NameEntry>::value_type*> nameById_;     // the entries of `names_` by key
+  std::vector<const std::string*> fileById_;                 // the texts of `files_` by key
   std::unordered_map<std::uint64_t, Group> byNameAndFile_;   // records by name and file
 };
 

@@ -1,38 +1,48 @@
 #include "tree/tree_info.h"
 
 #include <charconv>
+#include <string>
 
 namespace quenwick {
 
 namespace {
 
-void writeNumber(OutStream& out, int number) {
+void appendNumber(std::string& text, int number) {
   char digits[16];
   auto end = std::to_chars(digits, digits + sizeof digits, number).ptr;
-  out.write(std::string_view(digits, end - digits));
+  text.append(digits, end);
 }
 
 }  // namespace
 
+// The blocks are collected and written in large pieces: the stream may write out
+// every call at once (standard error does).
 void writeTreeInfo(const FunctionTable& table, OutStream& out) {
+  constexpr std::size_t kPiece = 1 << 16;
+  std::string text;
   for (const FuncRecord& record : table.records()) {
-    out.put(' ');
-    out.write(record.filename);
-    out.put(' ');
-    writeNumber(out, record.lines);
-    out.put('\n');
-    out.write(record.name);
-    out.put(' ');
-    writeNumber(out, record.called);
-    out.put(',');
-    writeNumber(out, record.expanded);
-    out.write("\n{\n");
+    text += ' ';
+    text += record.filename;
+    text += ' ';
+    appendNumber(text, record.lines);
+    text += '\n';
+    text += record.name;
+    text += ' ';
+    appendNumber(text, record.called);
+    text += ',';
+    appendNumber(text, record.expanded);
+    text += "\n{\n";
     for (const std::string& callee : record.Sons) {
-      out.write(callee);
-      out.put('\n');
+      text += callee;
+      text += '\n';
     }
-    out.write("}\n\n");
+    text += "}\n\n";
+    if (text.size() >= kPiece) {
+      out.write(text);
+      text.clear();
+    }
   }
+  if (!text.empty()) out.write(text);
 }
 
 }  // namespace quenwick

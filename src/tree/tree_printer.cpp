@@ -1,5 +1,6 @@
 #include "tree/tree_printer.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstdio>
 
@@ -50,14 +51,19 @@ void TreePrinter::printTree(OutStream& out) {
   table_.markCalled();
   table_.clearExpanded();
   lineNoWidth = std::snprintf(nullptr, 0, " %d ", table_.maxLineNo);
-  blankLineNoWidth_ = lineno_.measure({lineNoWidth - 2, 1});
+  // A callee line without a number gets a blank column exactly as wide as a filled one.
+  std::string blankLineNo(lineno_.measure({lineNoWidth - 2, 1}), ' ');
   int fileWidth = widthArgument(table_.maxFileNameLen);
-  nobelongColumn_ = belong_.toString({fileWidth, std::string_view(settings_.nobelong)});
-  multibelongColumn_ = belong_.toString({fileWidth, std::string_view(settings_.multibelong)});
+  nobelongHead_ = belong_.toString({fileWidth, std::string_view(settings_.nobelong)}) + blankLineNo;
+  multibelongHead_ =
+      belong_.toString({fileWidth, std::string_view(settings_.multibelong)}) + blankLineNo;
   siblingMore.assign(1, false);
   twigEnds_.assign(1, 0);
   twigPath_.clear();
   onPath_.assign(table_.records().size(), false);
+  fileColumns_.clear();
+  recordTexts_.assign(table_.records().size(), RecordTexts{});
+  recordTextsReady_.assign(table_.records().size(), false);
 
   for (FuncRecord& record : table_.records()) {
     if (record.name == "main" && !record.called) {
@@ -94,8 +100,11 @@ void TreePrinter::printNode(FuncRecord& root) {
 
 // Writes the line of `record` at `depth`; true when its callees are to be listed.
 bool TreePrinter::printNodeLine(FuncRecord& record, std::size_t depth) {
-  printLinePrefix(fileColumn(record), record.lines, depth);
-  printNameField(record.name, depth);
+  const RecordTexts& texts = textsOf(record);
+  out_->write(texts.head);
+  printTwigs(depth);
+  printNest(depth);
+  out_->write(texts.name);
   bool recursive = onPath_[record.index];
   bool repeat = false;
   if (recursive) {
@@ -125,34 +134,36 @@ void TreePrinter::printCallee(const std::string& callee, FuncRecord& caller, std
     return;
   }
   if (count == 0) {
-    printLinePrefix(nobelongColumn_, -1, depth + 1);
-  } else if (options_.multiDetail) {
-    printLinePrefix(fileColumn(*definition), definition->lines, depth + 1);
+    out_->write(nobelongHead_);
+    printTwigs(depth + 1);
+    printNest(depth + 1);
+    StreamSink sink(*out_);
+    function_.format({std::string_view(callee)}, sink);
   } else {
-    printLinePrefix(multibelongColumn_, -1, depth + 1);
+    // The first candidate has the callee's name, so its name field serves.
+    const RecordTexts& texts = textsOf(*definition);
+    out_->write(options_.multiDetail ? texts.head : multibelongHead_);
+    printTwigs(depth + 1);
+    printNest(depth + 1);
+    out_->write(texts.name);
+    out_->write(multi_);
   }
-  printNameField(callee, depth + 1);
-  if (count > 1) out_->write(multi_);
   out_->put('\n');
 }
 
-void TreePrinter::printLinePrefix(std::string_view column, int lineNumber, std::size_t depth) {
-  StreamSink sink(*out_);
-  out_->write(column);
-  if (lineNumber != -1) {
-    lineno_.format({lineNoWidth - 2, lineNumber}, sink);
-  } else {
-    out_->pad(' ', blankLineNoWidth_);
-  }
+// The twigs of a line at `depth`: one per outer level, then the line's own.
+void TreePrinter::printTwigs(std::size_t depth) {
   if (depth == 0) return;
   if (depth >= 2) out_->write(std::string_view(twigPath_).substr(0, twigEnds_[depth - 2]));
   out_->write(siblingMore[depth - 1] ? twig3_ : twig4_);
 }
 
-void TreePrinter::printNameField(std::string_view name, std::size_t depth) {
-  StreamSink sink(*out_);
-  nest_.format({static_cast<int>(std::min<std::size_t>(depth, INT_MAX))}, sink);
-  function_.format({name}, sink);
+void TreePrinter::printNest(std::size_t depth) {
+  while (nestTexts_.size() <= depth) {
+    int level = static_cast<int>(std::min<std::size_t>(nestTexts_.size(), INT_MAX));
+    nestTexts_.push_back(nest_.toString({level}));
+  }
+  out_->write(nestTexts_[depth]);
 }
 
 // Records whether later callees follow at `depth`, and the twig that the lines
@@ -168,17 +179,26 @@ void TreePrinter::setSiblingMore(std::size_t depth, bool more) {
   twigEnds_[depth] = twigPath_.size();
 }
 
-std::string_view TreePrinter::fileColumn(const FuncRecord& record) {
-  if (fileColumns_.size() <= record.fileId) {
-    fileColumns_.resize(record.fileId + 1);
-    fileColumnReady_.resize(record.fileId + 1);
+// The file and line-number columns and the name field of `record`, formatted once.
+const TreePrinter::RecordTexts& TreePrinter::textsOf(const FuncRecord& record) {
+  RecordTexts& texts = recordTexts_[record.index];
+  if (recordTextsReady_[record.index]) return texts;
+  if (fileColumns_.size() <= record.fileId) fileColumns_.resize(record.fileId + 1);
+  std::string& column = fileColumns_[record.fileId];
+  // Made once per file (an empty one, from an unusual template, is made each time).
+  if (column.empty()) {
+    column = belong_.toString({widthArgument(table_.maxFileNameLen), record.filename});
   }
-  if (!fileColumnReady_[record.fileId]) {
-    fileColumns_[record.fileId] =
-        belong_.toString({widthArgument(table_.maxFileNameLen), record.filename});
-    fileColumnReady_[record.fileId] = true;
+  texts.head = column;
+  if (record.lines == -1) {
+    // -1 stands for "no line number" in the column, also for a record.
+    texts.head.append(lineno_.measure({lineNoWidth - 2, 1}), ' ');
+  } else {
+    texts.head += lineno_.toString({lineNoWidth - 2, record.lines});
   }
-  return fileColumns_[record.fileId];
+  texts.name = function_.toString({record.name});
+  recordTextsReady_[record.index] = true;
+  return texts;
 }
 
 }  // namespace quenwick

@@ -1,0 +1,3 @@
+int main(void) { work(); }
+void work(void) { }
+void restart(void) { main(); }

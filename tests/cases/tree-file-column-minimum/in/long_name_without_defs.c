@@ -1,0 +1,2 @@
+/* nothing is defined here */
+int puts(const char *s);

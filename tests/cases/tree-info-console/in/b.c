@@ -1,0 +1,5 @@
+/* b.c */
+
+
+
+int util(void) { return 1; }

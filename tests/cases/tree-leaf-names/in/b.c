@@ -1,0 +1,2 @@
+void spare(void) { init(); printf("y"); tidy(); }
+void init(void) { more(); }

@@ -1,0 +1,10 @@
+int main(void) { helper(); gone(); }
+
+
+
+
+
+
+
+void helper(void) { }
+void spare(void) { }

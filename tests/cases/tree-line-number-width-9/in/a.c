@@ -1,0 +1,9 @@
+int main(void) { helper(); gone(); }
+
+
+
+
+
+
+
+void helper(void) { }

@@ -1,0 +1,12 @@
+int main(void)
+{
+    helper();
+    twice();
+    nowhere();
+}
+
+
+
+
+
+void helper(void) { }

@@ -1,0 +1,2 @@
+int main(void) { work(); missing(); }
+void work(void) { twice(); gone(); }

@@ -1,0 +1,3 @@
+int main(void) { helper(); }
+void helper(void) { here(); }
+void here(void) { }

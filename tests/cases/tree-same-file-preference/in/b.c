@@ -1,0 +1,3 @@
+void helper(void) { there(); }
+void there(void) { }
+void other(void) { helper(); }

@@ -1,0 +1,2 @@
+void report(void) { deep(); }
+void deep(void) { }

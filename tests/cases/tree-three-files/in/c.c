@@ -1,0 +1,7 @@
+/* c.c */
+
+
+
+
+
+int util(void) { return 2; }

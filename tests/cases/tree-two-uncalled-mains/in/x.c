@@ -1,0 +1,3 @@
+void early(void) { }
+int main(void) { first(); }
+void first(void) { }

@@ -1,0 +1,310 @@
+#include "tree/function_table.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace quenwick {
+namespace {
+
+// Appends a record made with captions on and an empty caption.
+FuncRecord& define(FunctionTable& table, std::string_view name, std::string_view file,
+                   int line = 1) {
+  std::string caption;
+  return table.appendFuncRecord(table.createFuncRecord(name, file, line, &caption, true));
+}
+
+std::vector<std::string> callees(const FuncRecord& record) {
+  std::vector<std::string> names;
+  for (const std::string& name : record.Sons) names.push_back(name);
+  return names;
+}
+
+// The table as plain rows, with the operations done the slow way: every lookup
+// walks all rows.
+struct Reference {
+  struct Row {
+    std::string name, file;
+    std::vector<std::string> sons;
+    bool called = false;
+  };
+  std::vector<Row> rows;
+
+  // Count of the chosen group and the position of its first row (-1 for none).
+  std::pair<int, int> resolve(const std::string& callee, const std::string& callerFile) const {
+    int same = 0, other = 0, firstSame = -1, firstOther = -1;
+    for (int i = 0; i < static_cast<int>(rows.size()); ++i) {
+      if (rows[i].name != callee) continue;
+      if (rows[i].file == callerFile) {
+        if (same++ == 0) firstSame = i;
+      } else {
+        if (other++ == 0) firstOther = i;
+      }
+    }
+    return same > 0 ? std::pair{same, firstSame} : std::pair{other, firstOther};
+  }
+
+  void markCalled() {
+    for (Row& r : rows) {
+      r.called = false;
+      for (const Row& s : rows) {
+        if (std::find(s.sons.begin(), s.sons.end(), r.name) != s.sons.end()) {
+          r.called = true;
+          break;
+        }
+      }
+    }
+  }
+
+  void prune() {
+    for (Row& r : rows) {
+      auto e = r.sons.begin();
+      while (e != r.sons.end()) {
+        if (resolve(*e, r.file).first == 0) {
+          r.sons.erase(std::find(r.sons.begin(), r.sons.end(), *e));
+          e = r.sons.begin();
+        } else {
+          ++e;
+        }
+      }
+    }
+  }
+};
+
+void expectSameResolution(FunctionTable& table, const Reference& ref,
+                          const std::vector<std::string>& names,
+                          const std::vector<std::string>& files) {
+  for (const std::string& name : names) {
+    for (const std::string& file : files) {
+      auto [count, first] = ref.resolve(name, file);
+      FuncRecord* chosen = reinterpret_cast<FuncRecord*>(1);
+      ASSERT_EQ(table.resolveCallee(name, file, chosen), count) << name << " from " << file;
+      if (first < 0) {
+        ASSERT_EQ(chosen, nullptr) << name << " from " << file;
+      } else {
+        ASSERT_EQ(chosen, &table.records()[first]) << name << " from " << file;
+      }
+      // The same through a caller's record in that file, when there is one.
+      for (FuncRecord& caller : table.records()) {
+        if (caller.filename != file) continue;
+        chosen = nullptr;
+        ASSERT_EQ(table.resolveCallee(name, caller, chosen), count);
+        ASSERT_EQ(chosen, first < 0 ? nullptr : &table.records()[first]);
+        break;
+      }
+    }
+  }
+}
+
+TEST(FunctionTableTest, IndexedOperationsAgreeWithLinearWalks) {
+  const std::vector<std::string> defined = {"f", "g", "h", "main", "init", "F"};
+  const std::vector<std::string> undefined = {"printf", "exit", "f_", ""};
+  std::vector<std::string> names = defined;
+  names.insert(names.end(), undefined.begin(), undefined.end());
+  const std::vector<std::string> files = {"a.c", "./a.c", "b.c", "sub/c.c", "A.c"};
+  std::vector<std::string> askFrom = files;
+  askFrom.push_back("never.c");
+
+  std::mt19937 random(20240611);
+  auto pick = [&](const std::vector<std::string>& from) {
+    return from[std::uniform_int_distribution<std::size_t>(0, from.size() - 1)(random)];
+  };
+
+  for (int round = 0; round < 300; ++round) {
+    FunctionTable table;
+    Reference ref;
+    int records = std::uniform_int_distribution<int>(0, 14)(random);
+    for (int i = 0; i < records; ++i) {
+      Reference::Row row{pick(defined), pick(files), {}, false};
+      // Made but never linked in: must not count as a definition.
+      if (random() % 5 == 0) table.createFuncRecord(pick(undefined), pick(files), 1, nullptr, true);
+      FuncRecord& record = define(table, row.name, row.file, i + 1);
+      int sons = std::uniform_int_distribution<int>(0, 5)(random);
+      for (int s = 0; s < sons; ++s) {
+        std::string callee = pick(names);
+        if (std::find(row.sons.begin(), row.sons.end(), callee) != row.sons.end()) continue;
+        FunctionTable::addCallee(record, callee);
+        row.sons.push_back(callee);
+      }
+      ref.rows.push_back(row);
+      // The index must be right at every size, not only once the table is full.
+      if (random() % 4 == 0) expectSameResolution(table, ref, names, askFrom);
+    }
+    ASSERT_EQ(table.records().size(), ref.rows.size());
+    expectSameResolution(table, ref, names, askFrom);
+
+    // Flags from a dirty start: markCalled clears before it sets.
+    for (FuncRecord& record : table.records()) record.called = random() % 2 == 0;
+    table.markCalled();
+    ref.markCalled();
+    for (std::size_t i = 0; i < ref.rows.size(); ++i) {
+      EXPECT_EQ(table.records()[i].called, ref.rows[i].called) << "round " << round << " row " << i;
+    }
+
+    table.pruneUndefinedCallees();
+    ref.prune();
+    for (std::size_t i = 0; i < ref.rows.size(); ++i) {
+      EXPECT_EQ(callees(table.records()[i]), ref.rows[i].sons) << "round " << round << " row " << i;
+    }
+    // Pruning removes no definition, so flags and resolution are as before.
+    table.markCalled();
+    for (std::size_t i = 0; i < ref.rows.size(); ++i) {
+      EXPECT_EQ(table.records()[i].called, ref.rows[i].called);
+    }
+    expectSameResolution(table, ref, names, askFrom);
+  }
+}
+
+// Long callee lists are indexed by the name list itself; pruning must keep order there too.
+TEST(FunctionTableTest, PruningLongCalleeListsKeepsOrder) {
+  FunctionTable table;
+  FuncRecord& caller = define(table, "caller", "a.c");
+  std::vector<std::string> kept;
+  for (int i = 0; i < 60; ++i) {
+    std::string name = "n" + std::to_string(i);
+    FunctionTable::addCallee(caller, name);
+    if (i % 3 == 0) {
+      define(table, name, i % 2 == 0 ? "a.c" : "b.c");
+      kept.push_back(name);
+    }
+  }
+  table.pruneUndefinedCallees();
+  EXPECT_EQ(callees(table.records()[0]), kept);
+}
+
+TEST(FunctionTableTest, OwnFileWinsOverAnyNumberElsewhere) {
+  FunctionTable table;
+  define(table, "f", "Y.c");
+  define(table, "f", "X.c");
+  define(table, "f", "Z.c");
+  FuncRecord* chosen = nullptr;
+  EXPECT_EQ(table.resolveCallee("f", "X.c", chosen), 1);
+  EXPECT_EQ(chosen, &table.records()[1]);
+  EXPECT_EQ(table.resolveCallee("f", "W.c", chosen), 3);
+  EXPECT_EQ(chosen, &table.records()[0]);
+  EXPECT_EQ(table.resolveCallee("g", "X.c", chosen), 0);
+  EXPECT_EQ(chosen, nullptr);
+}
+
+TEST(FunctionTableTest, TwoInOwnFileGiveTheEarlier) {
+  FunctionTable table;
+  define(table, "f", "b.c");
+  define(table, "f", "a.c", 10);
+  define(table, "f", "c.c");
+  define(table, "f", "a.c", 20);
+  FuncRecord* chosen = nullptr;
+  EXPECT_EQ(table.resolveCallee("f", "a.c", chosen), 2);
+  EXPECT_EQ(chosen->lines, 10);
+
+  FunctionTable alone;
+  define(alone, "f", "b.c");
+  EXPECT_EQ(alone.resolveCallee("f", "a.c", chosen), 1);
+  EXPECT_EQ(chosen, &alone.records()[0]);
+}
+
+TEST(FunctionTableTest, FileNamesAreNotNormalised) {
+  FunctionTable table;
+  define(table, "f", "a.c");
+  define(table, "f", "./a.c");
+  FuncRecord* chosen = nullptr;
+  EXPECT_EQ(table.resolveCallee("f", "./a.c", chosen), 1);
+  EXPECT_EQ(chosen, &table.records()[1]);
+  EXPECT_EQ(table.resolveCallee("f", "A.C", chosen), 2);
+  EXPECT_EQ(chosen, &table.records()[0]);
+}
+
+TEST(FunctionTableTest, CalledGoesByNameAcrossFiles) {
+  FunctionTable table;
+  FuncRecord& self = define(table, "loop", "a.c");
+  FunctionTable::addCallee(self, "loop");
+  FuncRecord& user = define(table, "main", "a.c");
+  FunctionTable::addCallee(user, "init");
+  define(table, "init", "a.c");
+  define(table, "init", "b.c");
+  define(table, "spare", "b.c");
+  table.markCalled();
+  std::vector<bool> called;
+  for (const FuncRecord& record : table.records()) called.push_back(record.called);
+  EXPECT_EQ(called, (std::vector<bool>{true, false, true, true, false}));
+  EXPECT_EQ(callees(table.records()[0]), std::vector<std::string>{"loop"});
+}
+
+TEST(FunctionTableTest, PruneKeepsOnlyDefinedNames) {
+  FunctionTable table;
+  FuncRecord& main = define(table, "main", "a.c");
+  for (const char* name : {"printf", "compute", "puts"}) FunctionTable::addCallee(main, name);
+  FuncRecord& other = define(table, "other", "b.c");
+  for (const char* name : {"exit", "abort"}) FunctionTable::addCallee(other, name);
+  define(table, "compute", "b.c");
+  table.pruneUndefinedCallees();
+  EXPECT_EQ(callees(table.records()[0]), std::vector<std::string>{"compute"});
+  EXPECT_TRUE(table.records()[1].Sons.empty());
+}
+
+TEST(FunctionTableTest, ColumnMaximaRiseOnlyWithRecords) {
+  FunctionTable table;
+  EXPECT_EQ(table.maxFileNameLen, 6u);
+  EXPECT_EQ(table.maxLineNo, 0);
+  define(table, "f", "a.c", 9);
+  define(table, "g", "abcdef", 3);
+  EXPECT_EQ(table.maxFileNameLen, 6u);
+  EXPECT_EQ(table.maxLineNo, 9);
+  // Resolving from a long file name that holds no definition changes nothing.
+  FuncRecord* chosen = nullptr;
+  table.resolveCallee("f", "twelve_bytes", chosen);
+  EXPECT_EQ(table.maxFileNameLen, 6u);
+  define(table, "h", "twelve_bytes", 10);
+  EXPECT_EQ(table.maxFileNameLen, 12u);
+  EXPECT_EQ(table.maxLineNo, 10);
+  table.freeFunctionTable();
+  EXPECT_TRUE(table.records().empty());
+  EXPECT_EQ(table.maxFileNameLen, 12u);
+  EXPECT_EQ(table.maxLineNo, 10);
+  // The table works again after being freed.
+  define(table, "f", "a.c");
+  EXPECT_EQ(table.resolveCallee("f", "a.c", chosen), 1);
+  EXPECT_EQ(chosen, &table.records()[0]);
+}
+
+TEST(FunctionTableTest, CaptionIsAbsentOnlyWhenCaptionsAreOff) {
+  FunctionTable table;
+  std::string empty, text = "entry point";
+  FuncRecord on = table.createFuncRecord("f", "a.c", 1, &empty, true);
+  ASSERT_TRUE(on.comment.has_value());
+  EXPECT_EQ(*on.comment, "");
+  EXPECT_EQ(*table.createFuncRecord("f", "a.c", 1, &text, true).comment, "entry point");
+  EXPECT_FALSE(table.createFuncRecord("f", "a.c", 1, &text, false).comment.has_value());
+  EXPECT_FALSE(table.createFuncRecord("f", "a.c", 1, nullptr, true).comment.has_value());
+}
+
+TEST(FunctionTableTest, RecordMadeByAnotherTableCanBeLinkedIn) {
+  FunctionTable table;
+  define(table, "g", "b.c");  // its keys are those the other table gives "f" and "a.c"
+  FuncRecord& record = [&]() -> FuncRecord& {
+    FunctionTable other;
+    return table.appendFuncRecord(other.createFuncRecord("f", "a.c", 1, nullptr, true));
+  }();
+  EXPECT_EQ(record.name, "f");
+  EXPECT_EQ(record.filename, "a.c");
+  FuncRecord* chosen = nullptr;
+  EXPECT_EQ(table.resolveCallee("f", "a.c", chosen), 1);
+  EXPECT_EQ(chosen, &record);
+}
+
+TEST(FunctionTableTest, EmptyTableAcceptsEveryOperation) {
+  FunctionTable table;
+  FuncRecord* chosen = reinterpret_cast<FuncRecord*>(1);
+  EXPECT_EQ(table.resolveCallee("main", "a.c", chosen), 0);
+  EXPECT_EQ(chosen, nullptr);
+  table.markCalled();
+  table.clearExpanded();
+  table.pruneUndefinedCallees();
+  table.freeFunctionTable();
+  EXPECT_TRUE(table.records().empty());
+}
+
+}  // namespace
+}  // namespace quenwick
