@@ -70,9 +70,9 @@ void Extractor::recordDefinition(const std::string& fileName, int line) {
   scanBody(record);
 }
 
-bool Extractor::isNewCallee(const FuncRecord& record, const std::string& name) const {
+bool Extractor::isNewCallee(const FuncRecord& record, const std::string& name) {
   return !lists_.excludeList.containsName(name) && !lists_.leafList.containsName(name) &&
-         !record.Sons.containsName(name);
+         !table_.containsCallee(record, name);
 }
 
 void Extractor::scanBody(FuncRecord& record) {
@@ -87,7 +87,7 @@ void Extractor::scanBody(FuncRecord& record) {
     skipBlanks();
     if (c_ != '(') continue;
     if (isNewCallee(record, name_)) {
-      FunctionTable::addCallee(record, name_);
+      table_.addCallee(record, name_);
       if (options_.verbose) console_.out.printf("    %s();\n", name_.c_str());
     }
     next();

@@ -44,7 +44,7 @@ class Extractor {
   void readName(std::string& name);
   void skipParenthesisGroup();
   void recordDefinition(const std::string& fileName, int line);
-  bool isNewCallee(const FuncRecord& record, const std::string& name) const;
+  bool isNewCallee(const FuncRecord& record, const std::string& name);
 
   CharReader& reader_;
   Lexer& lexer_;

@@ -4,18 +4,18 @@
 
 #include <cstdint>
 #include <deque>
-#include <functional>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
 
-#include "driver/name_list.h"
+#include "tree/symbol_table.h"
 
 namespace quenwick {
 
-/// One function definition.
+/// One function definition. Its callees are kept by the table (see `Sons`).
 struct FuncRecord {
   std::string_view name;               // the function's name (held by the table)
   std::string_view filename;           // the source file's name as given (held by the table)
@@ -23,15 +23,16 @@ struct FuncRecord {
   int lines = 0;                       // line of the definition's name
   bool called = false;                 // some callee list holds this name
   bool expanded = false;               // the tree printer has printed this subtree
-  NameList Sons;                       // names called in the body, each once, in order
+  std::uint32_t sonsBegin = 0;         // first callee in the table's callee store
+  std::uint32_t sonsCount = 0;         // number of callees
   std::uint32_t index = 0;             // position in the table
   std::uint32_t nameId = 0;            // the table's key of `name`
   std::uint32_t fileId = 0;            // the table's key of `filename`
 };
 
 /// The records of all scanned files in the order found. One name may have several
-/// records. Lookups by name and by name and file go through indexes, so that no
-/// operation walks the whole table for one name.
+/// records. Every name (of a definition or a callee) has a key; callee lists hold
+/// keys, and resolution goes by key, so no operation walks the table for one name.
 class FunctionTable {
  public:
   FunctionTable() = default;
@@ -47,7 +48,15 @@ class FunctionTable {
   FuncRecord& appendFuncRecord(FuncRecord&& record);
   /// Appends `callee` to the record's callee list (the caller has made the
   /// duplicate and exclusion tests). Returns 1.
-  static int addCallee(FuncRecord& record, std::string_view callee);
+  int addCallee(FuncRecord& record, std::string_view callee);
+  /// True when the record's callee list holds `callee`.
+  bool containsCallee(const FuncRecord& record, std::string_view callee);
+  /// The keys of the record's callees, in the order they were added.
+  std::span<const std::uint32_t> Sons(const FuncRecord& record) const {
+    return {calleeStore_.data() + record.sonsBegin, record.sonsCount};
+  }
+  /// The text of a name key.
+  std::string_view nameOf(std::uint32_t id) const { return symbols_.name(id); }
 
   /// The number of candidate definitions of `callee` for a caller in `callerFile`:
   /// those in the caller's own file when there is any, else those in all other
@@ -56,6 +65,8 @@ class FunctionTable {
                     FuncRecord*& definition);
   /// The same for a caller given by its record.
   int resolveCallee(std::string_view callee, const FuncRecord& caller, FuncRecord*& definition);
+  /// The same for a callee key and a caller given by its record.
+  int resolveCallee(std::uint32_t calleeId, const FuncRecord& caller, FuncRecord*& definition);
   /// Sets `called` on every record whose name stands in any callee list.
   void markCalled();
   /// Clears `expanded` on every record.
@@ -74,34 +85,36 @@ class FunctionTable {
   int maxLineNo = 0;            // largest line of any record
 
  private:
-  struct Hash {
-    using is_transparent = void;
-    std::size_t operator()(std::string_view s) const { return std::hash<std::string_view>()(s); }
+  /// What the table knows of one name key.
+  struct NameInfo {
+    std::uint32_t firstDefinition = 0;  // earliest record with the name
+    std::uint32_t definitions = 0;      // records with the name
+    std::uint64_t stamp = 0;            // `currentStamp_` of the list that last took the name
   };
-  template <typename Value>
-  using ByText = std::unordered_map<std::string, Value, Hash, std::equal_to<>>;
+  /// Records of one name in one file (kept only for names defined more than once).
   struct Group {
     std::uint32_t first = 0;  // earliest record of the group
     std::uint32_t count = 0;  // records in the group
-  };
-  struct NameEntry {
-    std::uint32_t id;  // key of the name
-    Group all;         // every record with the name
   };
 
   static std::uint64_t nameFileKey(std::uint32_t nameId, std::uint32_t fileId) {
     return (static_cast<std::uint64_t>(nameId) << 32) | fileId;
   }
-  ByText<NameEntry>::value_type& internName(std::string_view name);
-  const std::string& internFile(std::string_view file, std::uint32_t& id);
-  int resolveIn(const NameEntry& entry, std::uint32_t callerFileId, FuncRecord*& definition);
+  std::uint32_t internName(std::string_view name);
+  std::uint32_t internFile(std::string_view file);
+  void addToGroup(std::uint32_t nameId, std::uint32_t at);
+  void makeCurrentList(const FuncRecord& record);
+  int resolveIn(std::uint32_t nameId, std::uint32_t callerFileId, FuncRecord*& definition);
 
-  std::deque<FuncRecord> records_;                           // the table, in order
-  ByText<NameEntry> names_;                                  // every name ever created
-  ByText<std::uint32_t> files_;                              // every file name ever created
-  std::vector<ByText<NameEntry>::value_type*> nameById_;     // the entries of `names_` by key
-  std::vector<const std::string*> fileById_;                 // the texts of `files_` by key
-  std::unordered_map<std::uint64_t, Group> byNameAndFile_;   // records by name and file
+  std::deque<FuncRecord> records_;      // the table, in order
+  SymbolTable symbols_;                 // every name of a record or callee
+  std::vector<NameInfo> nameInfo_;      // by name key
+  SymbolTable files_;                   // every file name of a record
+  std::vector<std::uint32_t> calleeStore_;  // the callee keys of all records
+  std::unordered_map<std::uint64_t, Group> byNameAndFile_;  // names defined more than once
+  const FuncRecord* currentList_ = nullptr;  // the record whose callees carry the current stamp
+  std::uint32_t currentBegin_ = 0;           // where that record's list started then
+  std::uint64_t currentStamp_ = 0;           // stamp of the names in `currentList_`'s list
 };
 
 }  // namespace quenwick

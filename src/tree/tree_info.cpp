@@ -32,8 +32,8 @@ void writeTreeInfo(const FunctionTable& table, OutStream& out) {
     text += ',';
     appendNumber(text, record.expanded);
     text += "\n{\n";
-    for (const std::string& callee : record.Sons) {
-      text += callee;
+    for (std::uint32_t callee : table.Sons(record)) {
+      text += table.nameOf(callee);
       text += '\n';
     }
     text += "}\n\n";

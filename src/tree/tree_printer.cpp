@@ -19,7 +19,13 @@ class StreamSink : public FormatSink {
   OutStream& out_;
 };
 
+// Formatted texts up to this length are kept for reuse; longer ones (from templates
+// with large widths) are formatted again each time instead of held in memory.
+constexpr std::size_t kKeptTextLimit = 256;
+
 int widthArgument(unsigned width) { return width > INT_MAX ? INT_MAX : static_cast<int>(width); }
+
+int depthArgument(std::size_t depth) { return static_cast<int>(std::min<std::size_t>(depth, INT_MAX)); }
 
 }  // namespace
 
@@ -52,18 +58,16 @@ void TreePrinter::printTree(OutStream& out) {
   table_.clearExpanded();
   lineNoWidth = std::snprintf(nullptr, 0, " %d ", table_.maxLineNo);
   // A callee line without a number gets a blank column exactly as wide as a filled one.
-  std::string blankLineNo(lineno_.measure({lineNoWidth - 2, 1}), ' ');
-  int fileWidth = widthArgument(table_.maxFileNameLen);
-  nobelongHead_ = belong_.toString({fileWidth, std::string_view(settings_.nobelong)}) + blankLineNo;
-  multibelongHead_ =
-      belong_.toString({fileWidth, std::string_view(settings_.multibelong)}) + blankLineNo;
+  blankLineNoWidth_ = lineno_.measure({lineNoWidth - 2, 1});
+  nobelongColumn_.clear();
+  multibelongColumn_.clear();
   siblingMore.assign(1, false);
   twigEnds_.assign(1, 0);
   twigPath_.clear();
   onPath_.assign(table_.records().size(), false);
   fileColumns_.clear();
-  recordTexts_.assign(table_.records().size(), RecordTexts{});
-  recordTextsReady_.assign(table_.records().size(), false);
+  nestTexts_.clear();
+  nestTextsShort_ = true;
 
   for (FuncRecord& record : table_.records()) {
     if (record.name == "main" && !record.called) {
@@ -80,31 +84,28 @@ void TreePrinter::printTree(OutStream& out) {
 void TreePrinter::printNode(FuncRecord& root) {
   if (!printNodeLine(root, 0)) return;
   ancestorStack.clear();
-  ancestorStack.push_back(Frame{&root, root.Sons.begin()});
+  ancestorStack.push_back(Frame{&root, 0});
   onPath_[root.index] = true;
   while (!ancestorStack.empty()) {
     std::size_t depth = ancestorStack.size() - 1;
     Frame& frame = ancestorStack.back();
     FuncRecord* caller = frame.record;
-    if (frame.next == caller->Sons.end()) {
+    auto callees = table_.Sons(*caller);
+    if (frame.next == callees.size()) {
       onPath_[caller->index] = false;
       ancestorStack.pop_back();
       continue;
     }
-    const std::string& callee = *frame.next;
-    ++frame.next;
-    setSiblingMore(depth, !(frame.next == caller->Sons.end()));
+    std::uint32_t callee = callees[frame.next++];
+    setSiblingMore(depth, frame.next < callees.size());
     printCallee(callee, *caller, depth);
   }
 }
 
 // Writes the line of `record` at `depth`; true when its callees are to be listed.
 bool TreePrinter::printNodeLine(FuncRecord& record, std::size_t depth) {
-  const RecordTexts& texts = textsOf(record);
-  out_->write(texts.head);
-  printTwigs(depth);
-  printNest(depth);
-  out_->write(texts.name);
+  printLinePrefix(record, depth);
+  printNameField(record.name, depth);
   bool recursive = onPath_[record.index];
   bool repeat = false;
   if (recursive) {
@@ -123,47 +124,70 @@ bool TreePrinter::printNodeLine(FuncRecord& record, std::size_t depth) {
 }
 
 // Writes the line or the subtree of one callee of `caller`, which is at `depth`.
-void TreePrinter::printCallee(const std::string& callee, FuncRecord& caller, std::size_t depth) {
+void TreePrinter::printCallee(std::uint32_t callee, FuncRecord& caller, std::size_t depth) {
   FuncRecord* definition = nullptr;
   int count = table_.resolveCallee(callee, caller, definition);
   if (count == 1) {
     if (printNodeLine(*definition, depth + 1)) {
       onPath_[definition->index] = true;
-      ancestorStack.push_back(Frame{definition, definition->Sons.begin()});
+      ancestorStack.push_back(Frame{definition, 0});
     }
     return;
   }
   if (count == 0) {
-    out_->write(nobelongHead_);
-    printTwigs(depth + 1);
-    printNest(depth + 1);
-    StreamSink sink(*out_);
-    function_.format({std::string_view(callee)}, sink);
+    printLinePrefix(nobelongColumn_, settings_.nobelong, depth + 1);
+  } else if (options_.multiDetail) {
+    printLinePrefix(*definition, depth + 1);
   } else {
-    // The first candidate has the callee's name, so its name field serves.
-    const RecordTexts& texts = textsOf(*definition);
-    out_->write(options_.multiDetail ? texts.head : multibelongHead_);
-    printTwigs(depth + 1);
-    printNest(depth + 1);
-    out_->write(texts.name);
-    out_->write(multi_);
+    printLinePrefix(multibelongColumn_, settings_.multibelong, depth + 1);
   }
+  printNameField(table_.nameOf(callee), depth + 1);
+  if (count > 1) out_->write(multi_);
   out_->put('\n');
 }
 
-// The twigs of a line at `depth`: one per outer level, then the line's own.
+// The line prefix of a record's line: its file column, its line number, the twigs.
+void TreePrinter::printLinePrefix(const FuncRecord& record, std::size_t depth) {
+  if (fileColumns_.size() <= record.fileId) fileColumns_.resize(record.fileId + 1);
+  writeColumn(fileColumns_[record.fileId], record.filename);
+  StreamSink sink(*out_);
+  lineno_.format({lineNoWidth - 2, record.lines}, sink);
+  printTwigs(depth);
+}
+
+// The line prefix of a callee line without a record: `columnText` (nobelong or
+// multibelong) in the file column, kept formatted in `kept`, and a blank number.
+void TreePrinter::printLinePrefix(std::string& kept, std::string_view columnText,
+                                  std::size_t depth) {
+  writeColumn(kept, columnText);
+  out_->pad(' ', blankLineNoWidth_);
+  printTwigs(depth);
+}
+
+// The twigs of a line at `depth`: one for each outer level, then its own level's.
 void TreePrinter::printTwigs(std::size_t depth) {
   if (depth == 0) return;
   if (depth >= 2) out_->write(std::string_view(twigPath_).substr(0, twigEnds_[depth - 2]));
   out_->write(siblingMore[depth - 1] ? twig3_ : twig4_);
 }
 
-void TreePrinter::printNest(std::size_t depth) {
-  while (nestTexts_.size() <= depth) {
-    int level = static_cast<int>(std::min<std::size_t>(nestTexts_.size(), INT_MAX));
-    nestTexts_.push_back(nest_.toString({level}));
+void TreePrinter::printNameField(std::string_view name, std::size_t depth) {
+  StreamSink sink(*out_);
+  if (nestTextsShort_) {
+    while (nestTexts_.size() <= depth && nestTextsShort_) {
+      nestTexts_.push_back(nest_.toString({depthArgument(nestTexts_.size())}));
+      nestTextsShort_ = nestTexts_.back().size() <= kKeptTextLimit;
+    }
+    if (nestTextsShort_) {
+      out_->write(nestTexts_[depth]);
+    } else {
+      nestTexts_.clear();
+      nest_.format({depthArgument(depth)}, sink);
+    }
+  } else {
+    nest_.format({depthArgument(depth)}, sink);
   }
-  out_->write(nestTexts_[depth]);
+  function_.format({name}, sink);
 }
 
 // Records whether later callees follow at `depth`, and the twig that the lines
@@ -179,26 +203,17 @@ void TreePrinter::setSiblingMore(std::size_t depth, bool more) {
   twigEnds_[depth] = twigPath_.size();
 }
 
-// The file and line-number columns and the name field of `record`, formatted once.
-const TreePrinter::RecordTexts& TreePrinter::textsOf(const FuncRecord& record) {
-  RecordTexts& texts = recordTexts_[record.index];
-  if (recordTextsReady_[record.index]) return texts;
-  if (fileColumns_.size() <= record.fileId) fileColumns_.resize(record.fileId + 1);
-  std::string& column = fileColumns_[record.fileId];
-  // Made once per file (an empty one, from an unusual template, is made each time).
-  if (column.empty()) {
-    column = belong_.toString({widthArgument(table_.maxFileNameLen), record.filename});
+// Writes the file column showing `text`; it is formatted once into `kept` while
+// it is short enough to keep.
+void TreePrinter::writeColumn(std::string& kept, std::string_view text) {
+  std::initializer_list<TemplateArg> args = {widthArgument(table_.maxFileNameLen), text};
+  if (kept.empty() && belong_.measure(args) <= kKeptTextLimit) kept = belong_.toString(args);
+  if (!kept.empty()) {
+    out_->write(kept);
+    return;
   }
-  texts.head = column;
-  if (record.lines == -1) {
-    // -1 stands for "no line number" in the column, also for a record.
-    texts.head.append(lineno_.measure({lineNoWidth - 2, 1}), ' ');
-  } else {
-    texts.head += lineno_.toString({lineNoWidth - 2, record.lines});
-  }
-  texts.name = function_.toString({record.name});
-  recordTextsReady_[record.index] = true;
-  return texts;
+  StreamSink sink(*out_);
+  belong_.format(args, sink);
 }
 
 }  // namespace quenwick

@@ -1,6 +1,7 @@
 // The tree printer: the call tree, main first, drawn from the settings.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -29,23 +30,19 @@ class TreePrinter {
  private:
   /// One record whose callees are being listed.
   struct Frame {
-    FuncRecord* record;       // the record
-    NameList::Iterator next;  // its next callee to print
-  };
-
-  /// The texts of a record's lines that do not change from one line to the next.
-  struct RecordTexts {
-    std::string head;  // file column and line-number column
-    std::string name;  // the name field
+    FuncRecord* record;  // the record
+    std::uint32_t next;  // position of its next callee to print
   };
 
   void printNode(FuncRecord& root);
   bool printNodeLine(FuncRecord& record, std::size_t depth);
-  void printCallee(const std::string& callee, FuncRecord& caller, std::size_t depth);
+  void printCallee(std::uint32_t callee, FuncRecord& caller, std::size_t depth);
+  void printLinePrefix(const FuncRecord& record, std::size_t depth);
+  void printLinePrefix(std::string& kept, std::string_view columnText, std::size_t depth);
   void printTwigs(std::size_t depth);
-  void printNest(std::size_t depth);
+  void printNameField(std::string_view name, std::size_t depth);
   void setSiblingMore(std::size_t depth, bool more);
-  const RecordTexts& textsOf(const FuncRecord& record);
+  void writeColumn(std::string& kept, std::string_view text);
   std::string formatted(const std::string& format);
 
   FunctionTable& table_;
@@ -58,18 +55,18 @@ class TreePrinter {
   Template belong_, lineno_, nest_, function_;
   // Texts that take no argument, formatted once.
   std::string twig1_, twig2_, twig3_, twig4_, recursion_, multi_, expanded_;
-  std::string nobelongHead_, multibelongHead_;  // both columns of callee lines without number
-  std::vector<std::string> fileColumns_;        // file column of each file, by file key
-  std::vector<RecordTexts> recordTexts_;        // by record position, made when first needed
-  std::vector<bool> recordTextsReady_;          // which of them are made
-  std::vector<std::string> nestTexts_;          // depth marker of each depth met so far
+  std::string nobelongColumn_, multibelongColumn_;  // file columns of callee lines, when short
+  std::vector<std::string> fileColumns_;  // file column of each file, by file key, when short
+  std::vector<std::string> nestTexts_;    // depth marker of each depth, while they are short
+  bool nestTextsShort_ = true;            // false once a depth marker was too long to keep
 
-  int lineNoWidth = 0;                // width of " %d " for the largest line number
-  std::vector<bool> siblingMore;      // at each depth: later callees follow
-  std::vector<bool> onPath_;          // by record position: an ancestor of the current line
-  std::string twigPath_;              // twig1/twig2 texts for the depths on the path
-  std::vector<std::size_t> twigEnds_; // end of each depth's text in `twigPath_`
-  std::vector<Frame> ancestorStack;   // the records whose callees are being listed
+  int lineNoWidth = 0;                 // width of " %d " for the largest line number
+  std::size_t blankLineNoWidth_ = 0;   // width of a line-number column without a number
+  std::vector<bool> siblingMore;       // at each depth: later callees follow
+  std::vector<bool> onPath_;           // by record position: an ancestor of the current line
+  std::string twigPath_;               // twig1/twig2 texts for the depths on the path
+  std::vector<std::size_t> twigEnds_;  // end of each depth's text in `twigPath_`
+  std::vector<Frame> ancestorStack;    // the records whose callees are being listed
 };
 
 }  // namespace quenwick

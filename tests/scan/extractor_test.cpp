@@ -22,7 +22,8 @@ class ExtractorTest : public ScanTest {
       if (!text.empty()) text += ' ';
       text += std::string(record.name) + "@" + std::to_string(record.lines) + "[";
       bool first = true;
-      for (const std::string& callee : record.Sons) {
+      for (std::uint32_t id : table.Sons(record)) {
+        std::string_view callee = table.nameOf(id);
         if (!first) text += ',';
         text += callee;
         first = false;
