@@ -34,6 +34,11 @@ class TextInput {
     return static_cast<unsigned char>(*pos_++);
   }
 
+  /// The bytes already read ahead and not yet delivered (possibly none).
+  std::string_view buffered() const { return std::string_view(pos_, end_ - pos_); }
+  /// Counts the first `count` bytes of `buffered()` as delivered.
+  void skipBuffered(std::size_t count) { pos_ += count; }
+
   /// Reads the next whitespace-separated token, as formatted input with "%s" does:
   /// leading blanks (9 to 13 and 32) are skipped and the token runs to the next
   /// blank. The token ends at a NUL byte read into it. False at the end of input.

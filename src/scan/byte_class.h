@@ -16,6 +16,8 @@ enum ByteClass : std::uint8_t {
   kReaderBlank = 1 << 3,  // blanks skipped between words: 9 10 11 12 32 (not CR)
   kTrimBlank = 1 << 4,    // blanks trimmed from texts: 9 to 13 and 32
   kLexSpecial = 1 << 5,   // bytes that start a literal, comment or directive: " ' / #
+  kPlainCode = 1 << 6,    // bytes that pass through every layer unchanged: no word start,
+                          // no literal, comment or directive start, no brace
 };
 
 namespace detail {
@@ -28,6 +30,9 @@ constexpr std::array<std::uint8_t, 256> makeByteClasses() {
   for (int c : {9, 10, 11, 12, 32}) table[c] |= kReaderBlank;
   for (int c : {9, 10, 11, 12, 13, 32}) table[c] |= kTrimBlank;
   for (int c : {'"', '\'', '/', '#'}) table[c] |= kLexSpecial;
+  for (int c = 0; c < 256; ++c) {
+    if (!(table[c] & (kWordStart | kLexSpecial)) && c != '{' && c != '}') table[c] |= kPlainCode;
+  }
   return table;
 }
 inline constexpr std::array<std::uint8_t, 256> kByteClasses = makeByteClasses();

@@ -24,6 +24,39 @@ int CharReader::readWord(std::string& buffer) {
   return curChar;
 }
 
+namespace {
+
+// The length of the run of bytes of class `cls` at the start of `bytes`.
+std::size_t runLength(std::string_view bytes, ByteClass cls) {
+  std::size_t n = 0;
+  while (n < bytes.size() && hasClass(static_cast<unsigned char>(bytes[n]), cls)) ++n;
+  return n;
+}
+
+}  // namespace
+
+void CharReader::readWordRun(std::string& word) {
+  if (pushbackChar != -1 || atEof) return;
+  std::string_view ahead = sourceFile.buffered();
+  std::size_t n = runLength(ahead, kWordChar);
+  if (n == 0) return;
+  word.append(ahead.substr(0, n));
+  curChar = static_cast<unsigned char>(ahead[n - 1]);
+  sourceFile.skipBuffered(n);
+}
+
+void CharReader::skipPlainRun() {
+  if (pushbackChar != -1 || atEof) return;
+  std::string_view ahead = sourceFile.buffered();
+  std::size_t n = runLength(ahead, kPlainCode);
+  if (n == 0) return;
+  for (std::size_t i = 0; i < n; ++i) {
+    if (ahead[i] == '\n') saturatingIncrement(lineNo);
+  }
+  curChar = static_cast<unsigned char>(ahead[n - 1]);
+  sourceFile.skipBuffered(n);
+}
+
 std::string& trimRight(std::string& text) {
   std::size_t end = text.size();
   while (end > 0 && hasClass(static_cast<unsigned char>(text[end - 1]), kTrimBlank)) --end;

@@ -61,6 +61,15 @@ struct CharReader {
   /// byte gives an empty token.
   int readWord(std::string& buffer);
 
+  /// Delivers at once the word characters (letters, digits, "_") that follow in the
+  /// read-ahead buffer, appending them to `word`; the last one becomes current.
+  /// Nothing happens while a character is held back or the end has been met. The
+  /// result is the same as reading them one at a time, only faster.
+  void readWordRun(std::string& word);
+  /// Delivers at once the plain code bytes (see `kPlainCode`) that follow in the
+  /// read-ahead buffer, counting their line feeds; the last one becomes current.
+  void skipPlainRun();
+
  private:
   [[noreturn]] void endOfFile();
 };

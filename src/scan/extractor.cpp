@@ -8,8 +8,15 @@ void Extractor::readName(std::string& name) {
   name.clear();
   do {
     name.push_back(static_cast<char>(c_));
+    reader_.readWordRun(name);  // the rest of the run at once, where it is buffered
     next();
   } while (hasClass(c_, kWordChar));
+}
+
+// Reads the next character, passing first over plain code that no scan looks at.
+int Extractor::nextPastPlainCode() {
+  reader_.skipPlainRun();
+  return next();
 }
 
 void Extractor::skipParenthesisGroup() {
@@ -35,7 +42,7 @@ void Extractor::scanOpenedFile(const std::string& fileName) {
   next();
   for (;;) {
     if (!hasClass(c_, kWordStart)) {
-      next();
+      nextPastPlainCode();
       continue;
     }
     readName(name_);
@@ -80,7 +87,7 @@ void Extractor::scanBody(FuncRecord& record) {
   next();
   while (lexer_.braceDepth != 0) {
     if (!hasClass(c_, kWordStart)) {
-      next();
+      nextPastPlainCode();
       continue;
     }
     readName(name_);

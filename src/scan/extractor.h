@@ -36,6 +36,7 @@ class Extractor {
 
  private:
   int next() { return c_ = lexer_.nextCodeChar(); }
+  int nextPastPlainCode();
   // Blanks for extraction: every value up to 32, the end of the file included.
   static bool isBlank(int c) { return c <= ' '; }
   void skipBlanks() {
