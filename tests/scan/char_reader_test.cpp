@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 
 namespace quenwick {
@@ -150,6 +151,49 @@ TEST_F(CharReaderTest, SkipToLineEndStaysOnACurrentLineFeedAndEndsTheScanWithout
   EXPECT_EQ(reader.lineNo, 2);
   reader.readChar();
   EXPECT_THROW(reader.skipToLineEnd(), EndOfFile);
+}
+
+// The bulk reads must give the same names at the same lines as reading byte by
+// byte, also across the read buffer's chunk boundary of a real file.
+TEST(CharReaderRunTest, BulkReadsMatchReadingOneByteAtATime) {
+  std::string text(131072 - 7, ' ');
+  text += "abc_123xyz(\n\n 1.5e3 ]\r\n\x80\x9Fq";  // a name across the 128 KiB boundary
+  text += std::string(140000, ';') + "\n\n0x1F end";
+  std::string path = ::testing::TempDir() + "quenwick_runs.c";
+  FILE* file = std::fopen(path.c_str(), "wb");
+  ASSERT_NE(file, nullptr);
+  std::fwrite(text.data(), 1, text.size(), file);
+  std::fclose(file);
+
+  // Reads names as the extraction does, each with the line at its end.
+  auto names = [&](bool bulk) {
+    CharReader reader;
+    EXPECT_TRUE(reader.sourceFile.open(path));
+    std::string seen;
+    try {
+      reader.readChar();
+      for (;;) {
+        if (hasClass(reader.curChar, kWordStart)) {
+          std::string name;
+          do {
+            name.push_back(static_cast<char>(reader.curChar));
+            if (bulk) reader.readWordRun(name);
+            reader.readChar();
+          } while (hasClass(reader.curChar, kWordChar));
+          seen += name + "@" + std::to_string(reader.lineNo) + " ";
+          continue;
+        }
+        if (bulk) reader.skipPlainRun();
+        reader.readChar();
+      }
+    } catch (const EndOfFile&) {
+      seen += "end@" + std::to_string(reader.lineNo);
+    }
+    return seen;
+  };
+  EXPECT_EQ(names(true), names(false));
+  EXPECT_EQ(names(true), "abc_123xyz@1 e3@3 q@4 x1F@6 end@6 end@6");
+  std::remove(path.c_str());
 }
 
 TEST(TrimTest, TrimSetIncludesCarriageReturnButNotHighBytes) {
