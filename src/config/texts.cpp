@@ -2,6 +2,8 @@
 
 #include <cstddef>
 
+#include "platform/ascii.h"
+
 namespace quenwick {
 
 namespace {
@@ -87,16 +89,6 @@ static_assert(sizeof kTexts / sizeof kTexts[0] == static_cast<std::size_t>(Text:
 
 TextEncoding gEncoding = TextEncoding::Cp932;
 
-bool equalsIgnoringCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    char x = a[i], y = b[i];
-    if (x >= 'A' && x <= 'Z') x = static_cast<char>(x + 32);
-    if (y >= 'A' && y <= 'Z') y = static_cast<char>(y + 32);
-    if (x != y) return false;
-  }
-  return true;
-}
 
 }  // namespace
 
@@ -109,7 +101,7 @@ std::string_view text(Text id) { return textIn(id, gEncoding); }
 
 void selectTextEncoding(const char* environmentValue) {
   std::string_view value = environmentValue ? environmentValue : "";
-  gEncoding = (equalsIgnoringCase(value, "UTF-8") || equalsIgnoringCase(value, "utf8"))
+  gEncoding = (equalsIgnoringAsciiCase(value, "UTF-8") || equalsIgnoringAsciiCase(value, "utf8"))
                   ? TextEncoding::Utf8
                   : TextEncoding::Cp932;
 }

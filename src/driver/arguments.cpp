@@ -1,13 +1,12 @@
 // Options and response files: how each argument is handled.
 #include "config/texts.h"
 #include "driver/program.h"
+#include "platform/ascii.h"
 #include "platform/text_input.h"
 
 namespace quenwick {
 
 namespace {
-
-char upperAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
 
 bool isPrintableAscii(char c) { return c >= 0x20 && c <= 0x7E; }
 
@@ -26,7 +25,7 @@ void Program::processArgument(const std::string& argument) {
 
 // The letter is the second byte, in any case; the value is everything after it.
 void Program::applyOption(const std::string& argument) {
-  char letter = upperAscii(argument.size() > 1 ? argument[1] : '\0');
+  char letter = asciiUpper(argument.size() > 1 ? argument[1] : '\0');
   std::string value = argument.size() > 2 ? argument.substr(2) : std::string();
   switch (letter) {
     case 'C':

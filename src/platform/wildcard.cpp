@@ -5,11 +5,11 @@
 #include <algorithm>
 #include <memory>
 
+#include "platform/ascii.h"
+
 namespace quenwick {
 
 namespace {
-
-unsigned char foldCase(unsigned char c) { return (c >= 'A' && c <= 'Z') ? c + ('a' - 'A') : c; }
 
 bool hasWildcard(std::string_view text) { return text.find_first_of("*?") != text.npos; }
 
@@ -55,7 +55,8 @@ bool matchWildcard(std::string_view pattern, std::string_view name) {
 bool wildcardNameLess(std::string_view a, std::string_view b) {
   std::size_t n = std::min(a.size(), b.size());
   for (std::size_t i = 0; i < n; ++i) {
-    unsigned char x = foldCase(a[i]), y = foldCase(b[i]);
+    auto x = static_cast<unsigned char>(asciiLower(a[i]));
+    auto y = static_cast<unsigned char>(asciiLower(b[i]));
     if (x != y) return x < y;
   }
   if (a.size() != b.size()) return a.size() < b.size();

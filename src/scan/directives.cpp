@@ -3,21 +3,11 @@
 #include <string_view>
 
 #include "config/texts.h"
+#include "platform/ascii.h"
 
 namespace quenwick {
 
 namespace {
-
-bool equalsIgnoringAsciiCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    char x = a[i], y = b[i];
-    if (x >= 'A' && x <= 'Z') x = static_cast<char>(x + 32);
-    if (y >= 'A' && y <= 'Z') y = static_cast<char>(y + 32);
-    if (x != y) return false;
-  }
-  return true;
-}
 
 bool isWord(const std::string& token) {
   return !token.empty() && hasClass(static_cast<unsigned char>(token[0]), kWordStart);

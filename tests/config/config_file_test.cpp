@@ -2,6 +2,8 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
+
+#include "scratch_dir.h"
 #include <stdlib.h>
 #include <unistd.h>
 
@@ -22,12 +24,10 @@ using namespace std::string_literals;
 
 // Writes quenwick.cfg into a scratch program directory and reads it with standard
 // error going to a file of its own.
-class ConfigFileTest : public ::testing::Test {
+class ConfigFileTest : public ScratchDirTest {
  protected:
   void SetUp() override {
-    std::string pattern = ::testing::TempDir() + "config_XXXXXX";
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-    dir_ = pattern;
+    ScratchDirTest::SetUp();
     errPath_ = (dir_ / "stderr").string();
     errFd_ = ::open(errPath_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     ASSERT_GE(errFd_, 0);
@@ -37,7 +37,7 @@ class ConfigFileTest : public ::testing::Test {
   void TearDown() override {
     console_.reset();
     ::close(errFd_);
-    std::filesystem::remove_all(dir_);
+    ScratchDirTest::TearDown();
   }
 
   // Reads `bytes` as the configuration file; returns what went to standard error.
@@ -49,7 +49,6 @@ class ConfigFileTest : public ::testing::Test {
     return std::string(std::istreambuf_iterator<char>(in), {});
   }
 
-  std::filesystem::path dir_;
   std::string errPath_;
   int errFd_ = -1;
   std::unique_ptr<Console> console_;

@@ -2,6 +2,8 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
+
+#include "scratch_dir.h"
 #include <unistd.h>
 
 #include <cstdlib>
@@ -15,23 +17,7 @@
 namespace quenwick {
 namespace {
 
-class OutStreamTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    std::string pattern = ::testing::TempDir() + "out_stream_XXXXXX";
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-    dir_ = pattern;
-  }
-  void TearDown() override { std::filesystem::remove_all(dir_); }
-
-  std::string path(const char* name) const { return (dir_ / name).string(); }
-  static std::string contents(const std::string& file) {
-    std::ifstream in(file, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-  }
-
-  std::filesystem::path dir_;
-};
+class OutStreamTest : public ScratchDirTest {};
 
 // Everything waiting on the read end of a pipe, without blocking.
 std::string drain(int fd) {

@@ -1,6 +1,8 @@
 #include "platform/text_input.h"
 
 #include <gtest/gtest.h>
+
+#include "scratch_dir.h"
 #include <unistd.h>
 
 #include <cstdlib>
@@ -18,23 +20,7 @@ constexpr std::size_t kChunk = 128 * 1024;  // the read size of TextInput
 constexpr std::size_t kLinePiece = 254;     // a 255-byte line buffer
 
 // A scratch directory removed with the fixture.
-class TextInputFileTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    std::string pattern = ::testing::TempDir() + "text_input_XXXXXX";
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-    dir_ = pattern;
-  }
-  void TearDown() override { std::filesystem::remove_all(dir_); }
-
-  std::string writeFile(const std::string& name, const std::string& bytes) {
-    std::string path = (dir_ / name).string();
-    std::ofstream(path, std::ios::binary) << bytes;
-    return path;
-  }
-
-  std::filesystem::path dir_;
-};
+class TextInputFileTest : public ScratchDirTest {};
 
 std::string readAll(TextInput& in) {
   std::string text;

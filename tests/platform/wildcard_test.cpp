@@ -1,6 +1,8 @@
 #include "platform/wildcard.h"
 
 #include <gtest/gtest.h>
+
+#include "scratch_dir.h"
 #include <unistd.h>
 
 #include <algorithm>
@@ -70,22 +72,17 @@ TEST(WildcardMatchTest, NameOrderFoldsLettersOnly) {
   EXPECT_TRUE(wildcardNameLess("a\x7f", "a\x80"));  // high bytes sort above ASCII
 }
 
-class WildcardExpandTest : public ::testing::Test {
+class WildcardExpandTest : public ScratchDirTest {
  protected:
   void SetUp() override {
-    std::string pattern = ::testing::TempDir() + "wildcard_XXXXXX";
-    ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-    dir_ = pattern;
+    ScratchDirTest::SetUp();
     for (const char* name : {"b.c", "A.c", "_x.c", "a.c", ".hidden.c", "Z.c", "note.txt", "c"}) {
       std::ofstream(dir_ / name) << "x";
     }
     std::filesystem::create_directory(dir_ / "sub.c");
   }
-  void TearDown() override { std::filesystem::remove_all(dir_); }
 
   std::string base() const { return dir_.string() + "/"; }
-
-  std::filesystem::path dir_;
 };
 
 TEST_F(WildcardExpandTest, ExpandsInPlaceSortedWithDirectoryPartKept) {

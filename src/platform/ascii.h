@@ -1,0 +1,23 @@
+// Letter case of ASCII bytes only: no locale, and bytes of 0x80 and above never change.
+#pragma once
+
+#include <cstddef>
+#include <string_view>
+
+namespace quenwick {
+
+/// `c` with A-Z turned into a-z.
+inline char asciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
+/// `c` with a-z turned into A-Z.
+inline char asciiUpper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
+
+/// True when `a` and `b` are equal with A-Z taken as a-z.
+inline bool equalsIgnoringAsciiCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (asciiLower(a[i]) != asciiLower(b[i])) return false;
+  }
+  return true;
+}
+
+}  // namespace quenwick

@@ -1,5 +1,0 @@
-/* b.c */
-
-
-
-int util(void) { return 1; }

@@ -1,7 +1,0 @@
-/* c.c */
-
-
-
-
-
-int util(void) { return 2; }
