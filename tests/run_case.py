@@ -30,6 +30,7 @@ import sys
 import tempfile
 
 BELL = "\u2407"
+SKIPPED = 77  # exit status that CTest counts as a skipped test
 REPO = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 
 
@@ -111,8 +112,17 @@ def show(data, utf8):
         return repr(data)
 
 
+def sanitized(binary):
+    """True for a build with AddressSanitizer, which cannot start under an address-space limit."""
+    with open(binary, "rb") as f:
+        return b"__asan_init" in f.read()
+
+
 def run(binary, case, update):
     opts = read_options(case)
+    if opts["ulimit_v"] is not None and sanitized(binary):
+        print("case %s skipped: no address-space limit for a sanitizer build" % os.path.basename(case))
+        return SKIPPED
     args_path = os.path.join(case, "args")
     args = open(args_path, encoding="utf-8").read().splitlines() if os.path.exists(args_path) else []
     with tempfile.TemporaryDirectory(prefix="quenwick-case-") as run_dir:
