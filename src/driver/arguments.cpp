@@ -1,4 +1,6 @@
 // Options and response files: how each argument is handled.
+#include <algorithm>
+
 #include "config/texts.h"
 #include "driver/program.h"
 #include "platform/ascii.h"
@@ -77,22 +79,36 @@ void Program::reportExclusionFile(const std::string& path) {
 
 // Every token of the file is handled as if it stood on the command line. A file
 // that names itself is opened again for each mention, until the limit of open
-// response files makes one more open fail.
+// response files makes one more open fail. From then on, a file that was open
+// when the limit was met cannot be opened again while it is still open: without
+// that, a file naming itself twice would be opened about 2^256 times.
 void Program::processResponseFile(const std::string& argument) {
   TextInput file;
-  if (openResponseFiles_ >= kMaxOpenResponseFiles || !file.open(argument.substr(1))) {
+  if (!openResponseFile(argument.substr(1), file)) {
     console.err.printf(textFormat(Text::ResponseMissing), argument.c_str());
     console.ringBell();
     return;
   }
   console.err.printf(textFormat(Text::ResponseEcho), argument.c_str());
-  ++openResponseFiles_;
+  openResponseFiles_.push_back(file.identity());
   struct Closing {
-    int& open;
-    ~Closing() { --open; }
+    std::vector<FileIdentity>& open;
+    ~Closing() { open.pop_back(); }
   } closing{openResponseFiles_};
   std::string token;
   while (file.readToken(token)) processArgument(token);
+}
+
+bool Program::openResponseFile(const std::string& path, TextInput& file) {
+  if (openResponseFiles_.size() >= kMaxOpenResponseFiles) {
+    stoppedCycles_.insert(openResponseFiles_.begin(), openResponseFiles_.end());
+    return false;
+  }
+  if (!file.open(path)) return false;
+  FileIdentity identity = file.identity();
+  bool isOpen = std::find(openResponseFiles_.begin(), openResponseFiles_.end(), identity) !=
+                openResponseFiles_.end();
+  return !(isOpen && stoppedCycles_.count(identity) != 0);
 }
 
 }  // namespace quenwick

@@ -10,8 +10,32 @@
 #include "driver/program.h"
 #include "platform/wildcard.h"
 
+namespace {
+
+// Memory set aside at start and given back when an allocation fails, so that the
+// failure can still be thrown and reported: throwing needs a little memory too.
+void* gReserve = nullptr;
+
+void releaseReserve() {
+  std::free(gReserve);
+  gReserve = nullptr;
+  std::set_new_handler(nullptr);
+  throw std::bad_alloc();
+}
+
+int reportNoMemory() {
+  std::string_view message = quenwick::text(quenwick::Text::HeapFull);
+  if (::write(2, "\a", 1) < 0 || ::write(2, message.data(), message.size()) < 0) return 1;
+  return 1;
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
   using namespace quenwick;
+  gReserve = std::malloc(64 * 1024);
+  if (gReserve == nullptr) return reportNoMemory();
+  std::set_new_handler(releaseReserve);
   try {
     selectTextEncoding(std::getenv("QUENWICK_ENCODING"));
     std::vector<std::string> args;
@@ -23,8 +47,6 @@ int main(int argc, char** argv) {
     return program.main(args);
   } catch (const std::bad_alloc&) {
     // Memory ran out before the run could start: nothing is held yet.
-    std::string_view message = text(Text::HeapFull);
-    if (::write(2, "\a", 1) < 0 || ::write(2, message.data(), message.size()) < 0) return 1;
-    return 1;
+    return reportNoMemory();
   }
 }

@@ -2,13 +2,17 @@
 // final outputs, and the ends of the run.
 #pragma once
 
+#include <cstdint>
+#include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "config/settings.h"
 #include "driver/exclusion_file.h"
 #include "driver/options.h"
 #include "platform/console.h"
+#include "platform/text_input.h"
 #include "scan/scanner.h"
 #include "tree/function_table.h"
 
@@ -20,7 +24,7 @@ struct ExitProgram {
 };
 
 /// At most this many response files may be open at once.
-inline constexpr int kMaxOpenResponseFiles = 256;
+inline constexpr std::size_t kMaxOpenResponseFiles = 256;
 
 /// The state of one run and the steps that drive it.
 class Program {
@@ -62,10 +66,13 @@ class Program {
   void applyOption(const std::string& argument);
   void reportExclusionFile(const std::string& path);
   void processResponseFile(const std::string& argument);
+  bool openResponseFile(const std::string& path, TextInput& file);
   bool writeTreeInfoFile();
   int reportWriteErrors(bool treeInfoWritten);
 
-  int openResponseFiles_ = 0;  // response files open at this moment
+  using FileIdentity = std::pair<std::uint64_t, std::uint64_t>;
+  std::vector<FileIdentity> openResponseFiles_;  // response files open now, outermost first
+  std::set<FileIdentity> stoppedCycles_;  // files that were open when the nesting limit was met
 };
 
 }  // namespace quenwick

@@ -26,8 +26,14 @@ OutStream::~OutStream() {
 
 bool OutStream::openFile(const std::string& path) {
   close();
-  int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  // Opened without waiting, so that a named pipe with no reader fails at once
+  // instead of blocking the run; writes wait as usual afterwards.
+  int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NONBLOCK, 0666);
   if (fd < 0) return false;
+  if (::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
+    ::close(fd);
+    return false;
+  }
   fd_ = fd;
   ownsFd_ = true;
   failed_ = false;

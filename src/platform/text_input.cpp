@@ -22,13 +22,17 @@ TextInput::~TextInput() { close(); }
 
 bool TextInput::open(const std::string& path) {
   close();
-  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  // Opened without waiting, so that a named pipe with no writer reads as empty
+  // instead of blocking the run; reads wait as usual afterwards.
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) return false;
   struct stat st;
-  if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+  if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode) ||
+      ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
     ::close(fd);
     return false;
   }
+  identity_ = {static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
   if (!buf_) buf_.reset(new char[kChunk + 1]);
   fd_ = fd;
   open_ = true;

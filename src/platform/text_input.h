@@ -3,9 +3,11 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace quenwick {
 
@@ -27,6 +29,8 @@ class TextInput {
   void close();
   /// True while a file or text is open.
   bool isOpen() const { return open_; }
+  /// The device and file number of the file last opened: equal for two names of one file.
+  std::pair<std::uint64_t, std::uint64_t> identity() const { return identity_; }
 
   /// The next byte (0..255), or -1 at the end (a read error counts as the end).
   int get() {
@@ -53,6 +57,7 @@ class TextInput {
   bool refill();
   std::size_t foldLineEnds(char* begin, std::size_t size);
 
+  std::pair<std::uint64_t, std::uint64_t> identity_{};  // device and file number of the file
   int fd_;                       // descriptor, -1 for memory input or none
   bool open_;                    // a file or text is open
   bool pendingCr_;               // a CR ended the last chunk; its partner is undecided
