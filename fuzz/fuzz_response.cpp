@@ -16,7 +16,9 @@ constexpr std::string_view kSource =
     "void g(void) { f(2); }\n";
 constexpr std::string_view kExclusions = "if return\nh/\n";
 
-bool isBlank(char c) { return c == ' ' || (c >= 9 && c <= 13); }
+bool isBlank(char c) {
+  return c == ' ' || (c >= 9 && c <= 13);
+}
 
 // Tokens are cut as the program cuts them. In every token a "/" after the first
 // byte becomes "_", so no name can leave the scratch folder (a token such as

@@ -31,9 +31,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (size == 0) return -1;
   std::size_t set = data[0] % kOptionSets.size();
   std::string_view source = fuzzing::asText(data + 1, size - 1);
-  if (set == kRepeatingSet &&
-      static_cast<std::size_t>(std::count(source.begin(), source.end(), '(')) >
-          kMaxParenthesesRepeating) {
+  if (set == kRepeatingSet && static_cast<std::size_t>(std::count(
+                                  source.begin(), source.end(), '(')) > kMaxParenthesesRepeating) {
     set = 0;
   }
   fuzzing::clearScratch();

@@ -81,9 +81,13 @@ void fail(const char* message) {
   std::abort();
 }
 
-const std::string& scratchDir() { return scratch().dir; }
+const std::string& scratchDir() {
+  return scratch().dir;
+}
 
-void clearScratch() { emptyFolder(scratch().dirFd); }
+void clearScratch() {
+  emptyFolder(scratch().dirFd);
+}
 
 void writeScratchFile(const std::string& name, std::string_view bytes) {
   int fd = ::openat(scratch().dirFd, name.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);

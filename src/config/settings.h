@@ -30,7 +30,7 @@ struct Settings {
   std::string expanded;     // already-expanded marker
   std::string caption;      // comment keyword that introduces a caption
   std::vector<std::string> systemFuncTables;  // tables to read at start-up, at most five
-  int beep = 1;             // the bell rings while this is non-zero
+  int beep = 1;                               // the bell rings while this is non-zero
 
   /// How many tables `systemfunc` lines may name.
   static constexpr std::size_t kMaxSystemFuncTables = 5;
@@ -43,9 +43,9 @@ enum class SettingKind { Text, SystemFunc, Beep };
 
 /// One key of the configuration file.
 struct ConfigKey {
-  std::string_view key;            // the key as it starts a line
-  SettingKind kind;                // how its value is taken
-  std::string Settings::*text;     // the text it replaces (Text keys only)
+  std::string_view key;         // the key as it starts a line
+  SettingKind kind;             // how its value is taken
+  std::string Settings::*text;  // the text it replaces (Text keys only)
 };
 
 /// The keys in matching order: a line sets the first key that it starts with,

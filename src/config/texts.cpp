@@ -15,6 +15,7 @@ struct TextForms {
 
 // One row per `Text`, in the same order. The code page 932 bytes are checked
 // against an independent conversion of the UTF-8 form by the unit tests.
+// clang-format off
 constexpr TextForms kTexts[] = {
     /* BannerTitle */ {"quenwick Version 14.42 \n", "quenwick Version 14.42 \n"},
     /* BannerNotice */ {" Lists the function definitions of C sources as a call tree.\n", " Lists the function definitions of C sources as a call tree.\n"},
@@ -84,11 +85,11 @@ constexpr TextForms kTexts[] = {
     {"%d 未知のディレクティブです。無視します。#%s\n",
      "%d \226\242\222m\202\314\203f\203B\203\214\203N\203e\203B\203u\202\305\202\267\201B\226\263\216\213\202\265\202\334\202\267\201B#%s\n"},
 };
+// clang-format on
 
 static_assert(sizeof kTexts / sizeof kTexts[0] == static_cast<std::size_t>(Text::Count));
 
 TextEncoding gEncoding = TextEncoding::Cp932;
-
 
 }  // namespace
 
@@ -97,7 +98,9 @@ std::string_view textIn(Text id, TextEncoding encoding) {
   return encoding == TextEncoding::Utf8 ? forms.utf8 : forms.cp932;
 }
 
-std::string_view text(Text id) { return textIn(id, gEncoding); }
+std::string_view text(Text id) {
+  return textIn(id, gEncoding);
+}
 
 void selectTextEncoding(const char* environmentValue) {
   std::string_view value = environmentValue ? environmentValue : "";
@@ -106,6 +109,8 @@ void selectTextEncoding(const char* environmentValue) {
                   : TextEncoding::Cp932;
 }
 
-TextEncoding textEncoding() { return gEncoding; }
+TextEncoding textEncoding() {
+  return gEncoding;
+}
 
 }  // namespace quenwick

@@ -8,6 +8,7 @@
 namespace quenwick {
 
 /// The texts of the program.
+// clang-format off
 enum class Text {
   BannerTitle,  ///< The title line of the banner.
   BannerNotice,  ///< The second banner line.
@@ -38,6 +39,7 @@ enum class Text {
   UnknownDirective,  ///< A directive name the program does not know.
   Count
 };
+// clang-format on
 
 /// The two encodings the program's own texts come in.
 enum class TextEncoding { Cp932, Utf8 };
@@ -45,11 +47,15 @@ enum class TextEncoding { Cp932, Utf8 };
 /// The text `id` in the encoding chosen at start-up.
 std::string_view text(Text id);
 /// The same text as a NUL-terminated format for formatted output (every text is one).
-inline const char* textFormat(Text id) { return text(id).data(); }
+inline const char* textFormat(Text id) {
+  return text(id).data();
+}
 /// The text `id` in the given encoding.
 std::string_view textIn(Text id, TextEncoding encoding);
 /// The text `id` in its readable UTF-8 form (also the key of the table).
-inline std::string_view textUtf8(Text id) { return textIn(id, TextEncoding::Utf8); }
+inline std::string_view textUtf8(Text id) {
+  return textIn(id, TextEncoding::Utf8);
+}
 
 /// Chooses the encoding from the value of QUENWICK_ENCODING: "UTF-8" or "utf8"
 /// (any letter case) selects UTF-8; no value or any other value keeps code page 932.

@@ -10,7 +10,9 @@ namespace quenwick {
 
 namespace {
 
-bool isPrintableAscii(char c) { return c >= 0x20 && c <= 0x7E; }
+bool isPrintableAscii(char c) {
+  return c >= 0x20 && c <= 0x7E;
+}
 
 }  // namespace
 

@@ -18,9 +18,9 @@ namespace quenwick {
 /// removals stay fast on lists of any length while every result stays the same.
 class NameList {
   struct Entry {
-    std::string name;   // the name's bytes
+    std::string name;        // the name's bytes
     std::uint32_t nextSame;  // next entry with the same name (indexed lists only)
-    bool alive;         // false once removed (indexed lists only)
+    bool alive;              // false once removed (indexed lists only)
   };
 
  public:

@@ -7,9 +7,13 @@
 namespace quenwick {
 
 /// `c` with A-Z turned into a-z.
-inline char asciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
+inline char asciiLower(char c) {
+  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
+}
 /// `c` with a-z turned into A-Z.
-inline char asciiUpper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
+inline char asciiUpper(char c) {
+  return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
+}
 
 /// True when `a` and `b` are equal with A-Z taken as a-z.
 inline bool equalsIgnoringAsciiCase(std::string_view a, std::string_view b) {

@@ -4,6 +4,8 @@
 
 namespace quenwick {
 
-bool isConsoleDevice(std::string_view name) { return equalsIgnoringAsciiCase(name, "CON"); }
+bool isConsoleDevice(std::string_view name) {
+  return equalsIgnoringAsciiCase(name, "CON");
+}
 
 }  // namespace quenwick

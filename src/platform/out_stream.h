@@ -56,12 +56,12 @@ class OutStream {
   void writeSlow(std::string_view bytes);
   void writeAll(const char* data, std::size_t size);
 
-  int fd_;             // descriptor written to, -1 when none
-  bool ownsFd_;        // true when `close` must close `fd_`
-  bool autoFlush_;     // flush after every call that writes
-  bool failed_;        // a write failed
-  std::size_t used_;   // bytes waiting in `buffer_`
-  char* buffer_;       // output collected before it is written
+  int fd_;            // descriptor written to, -1 when none
+  bool ownsFd_;       // true when `close` must close `fd_`
+  bool autoFlush_;    // flush after every call that writes
+  bool failed_;       // a write failed
+  std::size_t used_;  // bytes waiting in `buffer_`
+  char* buffer_;      // output collected before it is written
 };
 
 }  // namespace quenwick

@@ -12,13 +12,16 @@ namespace quenwick {
 namespace {
 constexpr std::size_t kChunk = 1 << 17;
 
-bool isTokenBlank(int c) { return c == ' ' || (c >= 9 && c <= 13); }
+bool isTokenBlank(int c) {
+  return c == ' ' || (c >= 9 && c <= 13);
+}
 }  // namespace
 
-TextInput::TextInput()
-    : fd_(-1), open_(false), pendingCr_(false), pos_(nullptr), end_(nullptr) {}
+TextInput::TextInput() : fd_(-1), open_(false), pendingCr_(false), pos_(nullptr), end_(nullptr) {}
 
-TextInput::~TextInput() { close(); }
+TextInput::~TextInput() {
+  close();
+}
 
 bool TextInput::open(const std::string& path) {
   close();

@@ -58,8 +58,8 @@ class TextInput {
   std::size_t foldLineEnds(char* begin, std::size_t size);
 
   std::pair<std::uint64_t, std::uint64_t> identity_{};  // device and file number of the file
-  int fd_;                       // descriptor, -1 for memory input or none
-  bool open_;                    // a file or text is open
+  int fd_;                                              // descriptor, -1 for memory input or none
+  bool open_;                                           // a file or text is open
   bool pendingCr_;               // a CR ended the last chunk; its partner is undecided
   std::unique_ptr<char[]> buf_;  // chunk buffer for file input
   std::string memory_;           // the whole text for memory input

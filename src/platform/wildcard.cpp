@@ -11,12 +11,14 @@ namespace quenwick {
 
 namespace {
 
-bool hasWildcard(std::string_view text) { return text.find_first_of("*?") != text.npos; }
+bool hasWildcard(std::string_view text) {
+  return text.find_first_of("*?") != text.npos;
+}
 
 std::vector<std::string> matchingNames(const std::string& directory, std::string_view pattern) {
   std::vector<std::string> names;
   std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(directory.empty() ? "." : directory.c_str()),
-                                           ::closedir);
+                                          ::closedir);
   if (!dir) return names;
   while (const dirent* entry = ::readdir(dir.get())) {
     std::string_view name = entry->d_name;

@@ -73,6 +73,8 @@ std::string& trimLeft(std::string& text) {
   return text;
 }
 
-std::string& trimBoth(std::string& text) { return trimLeft(trimRight(text)); }
+std::string& trimBoth(std::string& text) {
+  return trimLeft(trimRight(text));
+}
 
 }  // namespace quenwick

@@ -84,8 +84,10 @@ void DirectiveHandler::doElse() {
     return;
   }
   int top = condStack_.back();
-  if (top == 0) setTop(1);
-  else if (top == 1) setTop(2);
+  if (top == 0)
+    setTop(1);
+  else if (top == 1)
+    setTop(2);
 }
 
 void DirectiveHandler::doEndif() {

@@ -70,8 +70,8 @@ void Extractor::scanOpenedFile(const std::string& fileName) {
 }
 
 void Extractor::recordDefinition(const std::string& fileName, int line) {
-  FuncRecord& record = table_.appendFuncRecord(table_.createFuncRecord(
-      name_, fileName, line, &lexer_.captionBuffer, options_.showComments));
+  FuncRecord& record = table_.appendFuncRecord(
+      table_.createFuncRecord(name_, fileName, line, &lexer_.captionBuffer, options_.showComments));
   lexer_.captionBuffer.clear();
   if (options_.verbose) console_.out.printf("%s %d\n", fileName.c_str(), line);
   scanBody(record);

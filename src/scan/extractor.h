@@ -53,8 +53,8 @@ class Extractor {
   const NameLists& lists_;
   const Options& options_;
   Console& console_;
-  int c_ = -1;         // the current character
-  std::string name_;   // the name being read
+  int c_ = -1;        // the current character
+  std::string name_;  // the name being read
 };
 
 }  // namespace quenwick

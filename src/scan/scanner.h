@@ -10,8 +10,8 @@ namespace quenwick {
 
 /// The scanner state of the run and its four layers.
 struct Scanner {
-  Scanner(const Settings& settings, const Options& options, NameLists& lists,
-          FunctionTable& table, Console& console)
+  Scanner(const Settings& settings, const Options& options, NameLists& lists, FunctionTable& table,
+          Console& console)
       : directives(reader, lists.defineList, console),
         lexer(reader, directives, settings, options),
         extractor(reader, lexer, table, lists, options, console) {}

@@ -21,7 +21,9 @@ std::uint32_t FunctionTable::internName(std::string_view name) {
   return id;
 }
 
-std::uint32_t FunctionTable::internFile(std::string_view file) { return files_.intern(file); }
+std::uint32_t FunctionTable::internFile(std::string_view file) {
+  return files_.intern(file);
+}
 
 FuncRecord FunctionTable::createFuncRecord(std::string_view name, std::string_view file, int line,
                                            const std::string* caption, bool showComments) {
@@ -43,11 +45,13 @@ FuncRecord& FunctionTable::appendFuncRecord(FuncRecord&& record) {
   std::uint32_t at = checkedIndex(records_.size());
   record.index = at;
   // A record made by another table has its texts and keys taken again here.
-  if (record.nameId >= symbols_.size() || symbols_.name(record.nameId).data() != record.name.data()) {
+  if (record.nameId >= symbols_.size() ||
+      symbols_.name(record.nameId).data() != record.name.data()) {
     record.nameId = internName(record.name);
     record.name = symbols_.name(record.nameId);
   }
-  if (record.fileId >= files_.size() || files_.name(record.fileId).data() != record.filename.data()) {
+  if (record.fileId >= files_.size() ||
+      files_.name(record.fileId).data() != record.filename.data()) {
     record.fileId = internFile(record.filename);
     record.filename = files_.name(record.fileId);
   }

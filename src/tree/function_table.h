@@ -61,8 +61,7 @@ class FunctionTable {
   /// The number of candidate definitions of `callee` for a caller in `callerFile`:
   /// those in the caller's own file when there is any, else those in all other
   /// files. The earliest candidate goes to `definition` (null when there is none).
-  int resolveCallee(std::string_view callee, std::string_view callerFile,
-                    FuncRecord*& definition);
+  int resolveCallee(std::string_view callee, std::string_view callerFile, FuncRecord*& definition);
   /// The same for a caller given by its record.
   int resolveCallee(std::string_view callee, const FuncRecord& caller, FuncRecord*& definition);
   /// The same for a callee key and a caller given by its record.
@@ -106,11 +105,11 @@ class FunctionTable {
   void makeCurrentList(const FuncRecord& record);
   int resolveIn(std::uint32_t nameId, std::uint32_t callerFileId, FuncRecord*& definition);
 
-  std::deque<FuncRecord> records_;      // the table, in order
-  SymbolTable symbols_;                 // every name of a record or callee
-  std::vector<NameInfo> nameInfo_;      // by name key
-  SymbolTable files_;                   // every file name of a record
-  std::vector<std::uint32_t> calleeStore_;  // the callee keys of all records
+  std::deque<FuncRecord> records_;                          // the table, in order
+  SymbolTable symbols_;                                     // every name of a record or callee
+  std::vector<NameInfo> nameInfo_;                          // by name key
+  SymbolTable files_;                                       // every file name of a record
+  std::vector<std::uint32_t> calleeStore_;                  // the callee keys of all records
   std::unordered_map<std::uint64_t, Group> byNameAndFile_;  // names defined more than once
   const FuncRecord* currentList_ = nullptr;  // the record whose callees carry the current stamp
   std::uint32_t currentBegin_ = 0;           // where that record's list started then

@@ -34,12 +34,12 @@ class SymbolTable {
   std::string_view store(std::string_view name);
   void grow();
 
-  std::vector<std::uint32_t> slots_;      // keys by hash position; kNone for a free slot
-  std::vector<std::string_view> names_;   // text of each key, held by `blocks_`
-  std::vector<std::uint64_t> hashes_;     // hash of each key
+  std::vector<std::uint32_t> slots_;             // keys by hash position; kNone for a free slot
+  std::vector<std::string_view> names_;          // text of each key, held by `blocks_`
+  std::vector<std::uint64_t> hashes_;            // hash of each key
   std::vector<std::unique_ptr<char[]>> blocks_;  // storage of the texts
-  std::size_t blockFree_ = 0;             // bytes left in the last block
-  char* blockNext_ = nullptr;             // next free byte of the last block
+  std::size_t blockFree_ = 0;                    // bytes left in the last block
+  char* blockNext_ = nullptr;                    // next free byte of the last block
 };
 
 }  // namespace quenwick

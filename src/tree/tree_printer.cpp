@@ -23,9 +23,13 @@ class StreamSink : public FormatSink {
 // with large widths) are formatted again each time instead of held in memory.
 constexpr std::size_t kKeptTextLimit = 256;
 
-int widthArgument(unsigned width) { return width > INT_MAX ? INT_MAX : static_cast<int>(width); }
+int widthArgument(unsigned width) {
+  return width > INT_MAX ? INT_MAX : static_cast<int>(width);
+}
 
-int depthArgument(std::size_t depth) { return static_cast<int>(std::min<std::size_t>(depth, INT_MAX)); }
+int depthArgument(std::size_t depth) {
+  return static_cast<int>(std::min<std::size_t>(depth, INT_MAX));
+}
 
 }  // namespace
 

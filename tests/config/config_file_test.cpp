@@ -2,8 +2,6 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
-
-#include "scratch_dir.h"
 #include <stdlib.h>
 #include <unistd.h>
 
@@ -16,6 +14,7 @@
 #include <vector>
 
 #include "config/texts.h"
+#include "scratch_dir.h"
 
 namespace quenwick {
 namespace {
@@ -56,7 +55,9 @@ class ConfigFileTest : public ScratchDirTest {
   const Settings defaults;
 };
 
-std::string unknown(const std::string& line) { return "unknown configration '" + line + "' \n\a"; }
+std::string unknown(const std::string& line) {
+  return "unknown configration '" + line + "' \n\a";
+}
 
 void expectSameTexts(const Settings& a, const Settings& b) {
   for (const ConfigKey& key : configKeys) {
@@ -81,7 +82,8 @@ TEST_F(ConfigFileTest, CommentsAndBlankLinesChangeNothing) {
 
 TEST_F(ConfigFileTest, SetsEverySettingByItsKey) {
   std::string file;
-  for (const ConfigKey& key : configKeys) file += std::string(key.key) + " = \"v-" + std::string(key.key) + "\"\n";
+  for (const ConfigKey& key : configKeys)
+    file += std::string(key.key) + " = \"v-" + std::string(key.key) + "\"\n";
   file += "beep=\" -12abc\"\n";
   EXPECT_EQ(read(file), "");
   for (const ConfigKey& key : configKeys) {
@@ -106,10 +108,10 @@ TEST_F(ConfigFileTest, KeysMatchAsPrefixesInTableOrder) {
 }
 
 TEST_F(ConfigFileTest, LineNeedsAnEqualsSignAnywhereAndBothQuotes) {
-  EXPECT_EQ(read("nest \"<x>\"\n"       // no "=": ignored
-                 "function \"a=b\"\n"   // "=" only inside the quotes: accepted
-                 "twig1 = \"open\n"     // no closing quote: ignored
-                 "twig2 = nothing\n"    // no quote at all: ignored
+  EXPECT_EQ(read("nest \"<x>\"\n"      // no "=": ignored
+                 "function \"a=b\"\n"  // "=" only inside the quotes: accepted
+                 "twig1 = \"open\n"    // no closing quote: ignored
+                 "twig2 = nothing\n"   // no quote at all: ignored
                  "twig3 = \"a\" tail \"b\"\n"
                  "nobelong = \"\"\n"),
             "");
@@ -133,9 +135,10 @@ TEST_F(ConfigFileTest, SemicolonCutsTheLineEvenInsideQuotes) {
 }
 
 TEST_F(ConfigFileTest, UnknownKeyQuotesTheLineWithItsLineFeedAndRingsAlways) {
-  std::string out = read("beep = \"0\"\nNest = \"x\"\n nest = \"y\"\n\tbelong=\"z\"\r\nzz = \"q\" ; cut\n");
-  EXPECT_EQ(out, unknown("Nest = \"x\"\n") + unknown(" nest = \"y\"\n") + unknown("\tbelong=\"z\"\n") +
-                     unknown("zz = \"q\" "));
+  std::string out =
+      read("beep = \"0\"\nNest = \"x\"\n nest = \"y\"\n\tbelong=\"z\"\r\nzz = \"q\" ; cut\n");
+  EXPECT_EQ(out, unknown("Nest = \"x\"\n") + unknown(" nest = \"y\"\n") +
+                     unknown("\tbelong=\"z\"\n") + unknown("zz = \"q\" "));
   EXPECT_EQ(settings.nest, defaults.nest);
   EXPECT_EQ(settings.belong, defaults.belong);
   EXPECT_EQ(settings.beep, 0);
@@ -172,7 +175,9 @@ TEST_F(ConfigFileTest, LongLinesAreReadIn254BytePieces) {
 TEST_F(ConfigFileTest, ValuesAreCopiedAsBytes) {
   // 機能: in Shift_JIS: the trail byte of 能 is the backslash.
   std::string sjisCaption = "\x8b@\x94\\:";
-  EXPECT_EQ(read("caption = \"" + sjisCaption + "\"\nfunction = \"x\\\" tail\"\nnest=\"\x81\x60%d\"\n"), "");
+  EXPECT_EQ(
+      read("caption = \"" + sjisCaption + "\"\nfunction = \"x\\\" tail\"\nnest=\"\x81\x60%d\"\n"),
+      "");
   EXPECT_EQ(settings.caption, sjisCaption);
   EXPECT_EQ(settings.function, "x\\");
   EXPECT_EQ(settings.nest, "\x81\x60%d");

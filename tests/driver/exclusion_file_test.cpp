@@ -1,14 +1,14 @@
 #include "driver/exclusion_file.h"
 
 #include <gtest/gtest.h>
-
-#include "scratch_dir.h"
 #include <stdlib.h>
 
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
+
+#include "scratch_dir.h"
 
 namespace quenwick {
 namespace {
@@ -29,7 +29,8 @@ class ExclusionFileTest : public ScratchDirTest {
 TEST_F(ExclusionFileTest, SplitsTokensIntoExcludedAndLeafNames) {
   std::string path = writeFile("x.tbl", "  printf\tinit/ \v\f exit\n\n  main/// / \x8b@\x94\\");
   ASSERT_TRUE(readExclusionFile(path, lists));
-  EXPECT_EQ(namesOf(lists.excludeList), (std::vector<std::string>{"printf", "exit", "\x8b@\x94\\"}));
+  EXPECT_EQ(namesOf(lists.excludeList),
+            (std::vector<std::string>{"printf", "exit", "\x8b@\x94\\"}));
   // Only the last "/" is removed; "/" alone gives an empty leaf name.
   EXPECT_EQ(namesOf(lists.leafList), (std::vector<std::string>{"init", "main//", ""}));
   EXPECT_TRUE(lists.defineList.empty());

@@ -2,8 +2,6 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
-
-#include "scratch_dir.h"
 #include <unistd.h>
 
 #include <cstdlib>
@@ -13,6 +11,7 @@
 #include <string>
 
 #include "platform/console.h"
+#include "scratch_dir.h"
 
 namespace quenwick {
 namespace {

@@ -1,8 +1,6 @@
 #include "platform/text_input.h"
 
 #include <gtest/gtest.h>
-
-#include "scratch_dir.h"
 #include <unistd.h>
 
 #include <cstdlib>
@@ -10,6 +8,8 @@
 #include <fstream>
 #include <string>
 #include <vector>
+
+#include "scratch_dir.h"
 
 namespace quenwick {
 namespace {

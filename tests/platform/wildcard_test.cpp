@@ -1,8 +1,6 @@
 #include "platform/wildcard.h"
 
 #include <gtest/gtest.h>
-
-#include "scratch_dir.h"
 #include <unistd.h>
 
 #include <algorithm>
@@ -11,6 +9,8 @@
 #include <fstream>
 #include <string>
 #include <vector>
+
+#include "scratch_dir.h"
 
 namespace quenwick {
 namespace {

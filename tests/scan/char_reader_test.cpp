@@ -89,7 +89,7 @@ TEST_F(CharReaderTest, ReadWordCrossesLineEndsButStopsAtCarriageReturn) {
   reader.readChar();
   EXPECT_EQ(reader.readWord(word), 0);
   EXPECT_EQ(word, "bar");
-  EXPECT_EQ(reader.lineNo, 3);  // the line feed after the word is already read
+  EXPECT_EQ(reader.lineNo, 3);             // the line feed after the word is already read
   EXPECT_EQ(reader.readWord(word), '\r');  // the line feed is skipped, the CR is not
   EXPECT_EQ(word, "\r");
 }
@@ -137,7 +137,7 @@ TEST_F(CharReaderTest, SkipBlanksReadsNothingAtANonBlankAndStopsAtTheEnd) {
   reader.readChar();
   EXPECT_EQ(reader.skipBlanks(), 'x');
   EXPECT_EQ(reader.curChar, 'x');
-  reader.readChar();  // the end: line feed returned, -1 current
+  reader.readChar();                   // the end: line feed returned, -1 current
   EXPECT_EQ(reader.skipBlanks(), -1);  // -1 is no blank: no read, so no end of scan
 }
 

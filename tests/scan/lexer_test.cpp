@@ -43,7 +43,8 @@ TEST_F(LexerTest, CommentsVanishAndALineCommentLeavesItsLineFeed) {
   EXPECT_EQ(codeChars("a/* x */b\n"), "ab\n<EOF>");
   EXPECT_EQ(codeChars("a// x {\nb\n"), "a\nb\n<EOF>");
   EXPECT_EQ(codeChars("/*/ x */y/**/\"s\"/*\n*/z"), "yz<EOF>");
-  EXPECT_EQ(codeChars("/* a /* b */c*/"), "c*/");  // no nesting; the last "/" looks ahead into the end
+  EXPECT_EQ(codeChars("/* a /* b */c*/"),
+            "c*/");  // no nesting; the last "/" looks ahead into the end
   EXPECT_EQ(scanner.lexer.braceDepth, 0);
 }
 
@@ -71,7 +72,9 @@ TEST_F(LexerTest, HashInTheMiddleOfALineStartsADirective) {
 
 // Captions.
 
-std::string keywordLine(const std::string& text) { return " * "s + std::string(kKeyword) + text; }
+std::string keywordLine(const std::string& text) {
+  return " * "s + std::string(kKeyword) + text;
+}
 
 TEST_F(LexerTest, CaptionIsTheTrimmedRestOfTheLastKeywordLineAtDepthZero) {
   struct Case {

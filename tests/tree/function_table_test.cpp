@@ -149,7 +149,8 @@ TEST(FunctionTableTest, IndexedOperationsAgreeWithLinearWalks) {
     table.pruneUndefinedCallees();
     ref.prune();
     for (std::size_t i = 0; i < ref.rows.size(); ++i) {
-      EXPECT_EQ(callees(table, table.records()[i]), ref.rows[i].sons) << "round " << round << " row " << i;
+      EXPECT_EQ(callees(table, table.records()[i]), ref.rows[i].sons)
+          << "round " << round << " row " << i;
     }
     // Pruning removes no definition, so flags and resolution are as before.
     table.markCalled();
