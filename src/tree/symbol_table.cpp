@@ -10,35 +10,52 @@ namespace {
 constexpr std::size_t kBlockSize = 1 << 16;
 }  // namespace
 
-std::uint64_t SymbolTable::hashOf(std::string_view name) {
-  return std::hash<std::string_view>()(name);
+namespace {
+
+constexpr std::uint64_t kFree = 0;
+
+std::uint64_t makeSlot(std::uint32_t hash, std::uint32_t id) {
+  return (static_cast<std::uint64_t>(hash) << 32) | (static_cast<std::uint64_t>(id) + 1);
+}
+std::uint32_t slotHash(std::uint64_t slot) {
+  return static_cast<std::uint32_t>(slot >> 32);
+}
+std::uint32_t slotId(std::uint64_t slot) {
+  return static_cast<std::uint32_t>(slot) - 1;
+}
+
+}  // namespace
+
+std::uint32_t SymbolTable::hashOf(std::string_view name) {
+  std::uint64_t hash = std::hash<std::string_view>()(name);
+  return static_cast<std::uint32_t>(hash ^ (hash >> 32));
 }
 
 // The slot holding `name`, or the free slot where it belongs (linear probing).
-std::size_t SymbolTable::slotOf(std::string_view name, std::uint64_t hash) const {
+std::size_t SymbolTable::slotOf(std::string_view name, std::uint32_t hash) const {
   std::size_t mask = slots_.size() - 1;
   for (std::size_t at = hash & mask;; at = (at + 1) & mask) {
-    std::uint32_t id = slots_[at];
-    if (id == kNone || (hashes_[id] == hash && names_[id] == name)) return at;
+    std::uint64_t slot = slots_[at];
+    if (slot == kFree || (slotHash(slot) == hash && names_[slotId(slot)] == name)) return at;
   }
 }
 
 std::uint32_t SymbolTable::find(std::string_view name) const {
   if (slots_.empty()) return kNone;
-  return slots_[slotOf(name, hashOf(name))];
+  std::uint64_t slot = slots_[slotOf(name, hashOf(name))];
+  return slot == kFree ? kNone : slotId(slot);
 }
 
 std::uint32_t SymbolTable::intern(std::string_view name) {
   // Keep at most half of the slots in use, so probes stay short.
   if ((names_.size() + 1) * 2 > slots_.size()) grow();
-  std::uint64_t hash = hashOf(name);
+  std::uint32_t hash = hashOf(name);
   std::size_t at = slotOf(name, hash);
-  if (slots_[at] != kNone) return slots_[at];
-  if (names_.size() >= kNone) throw std::bad_alloc();
+  if (slots_[at] != kFree) return slotId(slots_[at]);
+  if (names_.size() >= kNone - 1) throw std::bad_alloc();
   auto id = static_cast<std::uint32_t>(names_.size());
   names_.push_back(store(name));
-  hashes_.push_back(hash);
-  slots_[at] = id;
+  slots_[at] = makeSlot(hash, id);
   return id;
 }
 
@@ -47,8 +64,6 @@ void SymbolTable::clear() {
   slots_.shrink_to_fit();
   names_.clear();
   names_.shrink_to_fit();
-  hashes_.clear();
-  hashes_.shrink_to_fit();
   blocks_.clear();
   blockFree_ = 0;
   blockNext_ = nullptr;
@@ -75,13 +90,14 @@ std::string_view SymbolTable::store(std::string_view name) {
 }
 
 void SymbolTable::grow() {
-  std::size_t size = slots_.empty() ? 1024 : slots_.size() * 2;
-  slots_.assign(size, kNone);
-  std::size_t mask = size - 1;
-  for (std::uint32_t id = 0; id < names_.size(); ++id) {
-    std::size_t at = hashes_[id] & mask;
-    while (slots_[at] != kNone) at = (at + 1) & mask;
-    slots_[at] = id;
+  std::vector<std::uint64_t> old(slots_.empty() ? 1024 : slots_.size() * 2, kFree);
+  old.swap(slots_);
+  std::size_t mask = slots_.size() - 1;
+  for (std::uint64_t slot : old) {
+    if (slot == kFree) continue;
+    std::size_t at = slotHash(slot) & mask;
+    while (slots_[at] != kFree) at = (at + 1) & mask;
+    slots_[at] = slot;
   }
 }
 

@@ -29,14 +29,15 @@ class SymbolTable {
   void clear();
 
  private:
-  static std::uint64_t hashOf(std::string_view name);
-  std::size_t slotOf(std::string_view name, std::uint64_t hash) const;
+  static std::uint32_t hashOf(std::string_view name);
+  std::size_t slotOf(std::string_view name, std::uint32_t hash) const;
   std::string_view store(std::string_view name);
   void grow();
 
-  std::vector<std::uint32_t> slots_;             // keys by hash position; kNone for a free slot
+  // Keys by hash position, each with its name's hash in the upper half, so that a
+  // probe compares texts only when the hashes agree; 0 is a free slot.
+  std::vector<std::uint64_t> slots_;
   std::vector<std::string_view> names_;          // text of each key, held by `blocks_`
-  std::vector<std::uint64_t> hashes_;            // hash of each key
   std::vector<std::unique_ptr<char[]>> blocks_;  // storage of the texts
   std::size_t blockFree_ = 0;                    // bytes left in the last block
   char* blockNext_ = nullptr;                    // next free byte of the last block
