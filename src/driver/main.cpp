@@ -36,6 +36,9 @@ int main(int argc, char** argv) {
   gReserve = std::malloc(64 * 1024);
   if (gReserve == nullptr) return reportNoMemory();
   std::set_new_handler(releaseReserve);
+  struct Release {
+    ~Release() { std::free(gReserve); }
+  } release;
   try {
     selectTextEncoding(std::getenv("QUENWICK_ENCODING"));
     std::vector<std::string> args;
