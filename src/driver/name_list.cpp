@@ -72,13 +72,6 @@ void NameList::freeNames() {
   index_.reset();
 }
 
-void NameList::retainIf(const std::function<bool(const std::string&)>& keep) {
-  std::erase_if(entries_, [&](const Entry& entry) { return !entry.alive || !keep(entry.name); });
-  alive_ = entries_.size();
-  index_.reset();
-  if (entries_.size() >= kIndexFrom) rebuild();
-}
-
 void NameList::linkIntoIndex(std::uint32_t at) {
   auto [it, inserted] = index_->try_emplace(entries_[at].name, Chain{at, at, 1});
   if (inserted) return;

@@ -64,8 +64,6 @@ class NameList {
   /// Past the last entry.
   Iterator end() const { return Iterator(this, entries_.size()); }
 
-  /// Keeps, in their order, exactly the entries for which `keep` is true.
-  void retainIf(const std::function<bool(const std::string&)>& keep);
 
  private:
   struct Hash {
