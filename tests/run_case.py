@@ -7,6 +7,8 @@ A case folder holds:
   args          the arguments, one per line (no line: no argument)
   in/           files copied unchanged into the run folder
   in.sjis/      files written here in UTF-8, copied as code page 932 bytes
+  inputs        names of shared input folders under tests/inputs/, one per line,
+                copied first (a folder named *.sjis is converted like in.sjis/)
   prepare       optional shell script run in the run folder before the program;
                 QUENWICK_SOURCE_DIR names the repository's top folder there
   stdout        expected standard output  (UTF-8 here; compared as code page 932)
@@ -69,19 +71,30 @@ def read_options(case):
     return opts
 
 
+def copy_folder(src_dir, run_dir, convert):
+    for root, _, files in os.walk(src_dir):
+        for name in files:
+            src = os.path.join(root, name)
+            dst = os.path.join(run_dir, os.path.relpath(src, src_dir))
+            os.makedirs(os.path.dirname(dst), exist_ok=True)
+            if convert:
+                text = open(src, encoding="utf-8", newline="").read()
+                open(dst, "wb").write(to_bytes(text, False))
+            else:
+                shutil.copy2(src, dst)
+
+
 def copy_inputs(case, run_dir):
+    shared = os.path.join(case, "inputs")
+    if os.path.exists(shared):
+        for name in open(shared, encoding="utf-8").read().split():
+            copy_folder(os.path.join(REPO, "tests", "inputs", name), run_dir, name.endswith(".sjis"))
     plain = os.path.join(case, "in")
     if os.path.isdir(plain):
         shutil.copytree(plain, run_dir, dirs_exist_ok=True, symlinks=True)
     sjis = os.path.join(case, "in.sjis")
     if os.path.isdir(sjis):
-        for root, _, files in os.walk(sjis):
-            for name in files:
-                src = os.path.join(root, name)
-                dst = os.path.join(run_dir, os.path.relpath(src, sjis))
-                os.makedirs(os.path.dirname(dst), exist_ok=True)
-                text = open(src, encoding="utf-8", newline="").read()
-                open(dst, "wb").write(to_bytes(text, False))
+        copy_folder(sjis, run_dir, True)
 
 
 def expected(case, stream, utf8):
