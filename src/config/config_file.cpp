@@ -3,6 +3,7 @@
 #include <climits>
 
 #include "config/texts.h"
+#include "platform/byte_class.h"
 #include "platform/text_input.h"
 
 namespace quenwick {
@@ -60,11 +61,11 @@ bool extractQuotedValue(std::string& destination, std::string_view source) {
 
 int leadingInteger(std::string_view value) {
   std::size_t i = 0;
-  while (i < value.size() && (value[i] == ' ' || (value[i] >= 9 && value[i] <= 13))) ++i;
+  while (i < value.size() && hasClass(value[i], kSpace)) ++i;
   bool negative = false;
   if (i < value.size() && (value[i] == '+' || value[i] == '-')) negative = value[i++] == '-';
   long long magnitude = 0;
-  for (; i < value.size() && value[i] >= '0' && value[i] <= '9'; ++i) {
+  for (; i < value.size() && hasClass(value[i], kDigit); ++i) {
     magnitude = std::min(magnitude * 10 + (value[i] - '0'), static_cast<long long>(INT_MAX) + 1);
   }
   if (negative) return static_cast<int>(-magnitude);

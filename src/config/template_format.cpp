@@ -3,13 +3,11 @@
 #include <climits>
 #include <limits>
 
+#include "platform/byte_class.h"
+
 namespace quenwick {
 
 namespace {
-
-bool isDigit(char c) {
-  return c >= '0' && c <= '9';
-}
 
 /// Sets the flag named by `c` on `piece`; false when `c` is no flag.
 bool applyFlag(char c, Template::Piece& piece) {
@@ -39,7 +37,7 @@ bool applyFlag(char c, Template::Piece& piece) {
 bool readNumber(std::string_view format, std::size_t& pos, int& value) {
   bool fits = true;
   value = 0;
-  for (; pos < format.size() && isDigit(format[pos]); ++pos) {
+  for (; pos < format.size() && hasClass(format[pos], kDigit); ++pos) {
     const int digit = format[pos] - '0';
     if (value > (INT_MAX - digit) / 10) fits = false;
     if (fits) value = value * 10 + digit;

@@ -84,6 +84,12 @@ constexpr TextForms kTexts[] = {
     /* UnknownDirective */
     {"%d 未知のディレクティブです。無視します。#%s\n",
      "%d \226\242\222m\202\314\203f\203B\203\214\203N\203e\203B\203u\202\305\202\267\201B\226\263\216\213\202\265\202\334\202\267\201B#%s\n"},
+    /* ElifValue */ {"#elif %d\n", "#elif %d\n"},
+    /* VerboseDeclaration */ {"%s %lld\n%s();\n", "%s %lld\n%s();\n"},
+    /* VerboseDefinition */ {"%s %d\n", "%s %d\n"},
+    /* VerboseBodyStart */ {"%s()\n{\n", "%s()\n{\n"},
+    /* VerboseCallee */ {"    %s();\n", "    %s();\n"},
+    /* VerboseBodyEnd */ {"}\n\n", "}\n\n"},
 };
 // clang-format on
 

@@ -37,6 +37,12 @@ enum class Text {
   ElseUnmatched,  ///< #else with no open conditional.
   EndifExcess,  ///< #endif with no open conditional.
   UnknownDirective,  ///< A directive name the program does not know.
+  ElifValue,  ///< Every #elif: the new value of its level (standard output).
+  VerboseDeclaration,  ///< -V: a declaration, its line plus one and its name.
+  VerboseDefinition,  ///< -V: a definition and its line.
+  VerboseBodyStart,  ///< -V: the name of a definition, opening its callees.
+  VerboseCallee,  ///< -V: a callee added.
+  VerboseBodyEnd,  ///< -V: the end of a body.
   Count
 };
 // clang-format on
@@ -52,10 +58,6 @@ inline const char* textFormat(Text id) {
 }
 /// The text `id` in the given encoding.
 std::string_view textIn(Text id, TextEncoding encoding);
-/// The text `id` in its readable UTF-8 form (also the key of the table).
-inline std::string_view textUtf8(Text id) {
-  return textIn(id, TextEncoding::Utf8);
-}
 
 /// Chooses the encoding from the value of QUENWICK_ENCODING: "UTF-8" or "utf8"
 /// (any letter case) selects UTF-8; no value or any other value keeps code page 932.

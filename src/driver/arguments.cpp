@@ -1,20 +1,12 @@
 // Options and response files: how each argument is handled.
-#include <algorithm>
-
 #include "config/texts.h"
+#include "driver/exclusion_file.h"
 #include "driver/program.h"
 #include "platform/ascii.h"
+#include "platform/byte_class.h"
 #include "platform/text_input.h"
 
 namespace quenwick {
-
-namespace {
-
-bool isPrintableAscii(char c) {
-  return c >= 0x20 && c <= 0x7E;
-}
-
-}  // namespace
 
 void Program::processArgument(const std::string& argument) {
   char first = argument.empty() ? '\0' : argument[0];
@@ -58,7 +50,7 @@ void Program::applyOption(const std::string& argument) {
       break;
     case 'T':
       options.treeInfoFile = true;
-      if (!value.empty() && isPrintableAscii(value[0])) options.treeInfoFileName = value;
+      if (!value.empty() && hasClass(value[0], kPrintable)) options.treeInfoFileName = value;
       break;
     case 'V':
       options.verbose = true;
@@ -79,38 +71,21 @@ void Program::reportExclusionFile(const std::string& path) {
   console.ringBell();
 }
 
-// Every token of the file is handled as if it stood on the command line. A file
-// that names itself is opened again for each mention, until the limit of open
-// response files makes one more open fail. From then on, a file that was open
-// when the limit was met cannot be opened again while it is still open: without
-// that, a file naming itself twice would be opened about 2^256 times.
+// Every token of the file is handled as if it stood on the command line.
 void Program::processResponseFile(const std::string& argument) {
   TextInput file;
-  if (!openResponseFile(argument.substr(1), file)) {
+  if (!responseFiles_.open(argument.substr(1), file)) {
     console.err.printf(textFormat(Text::ResponseMissing), argument.c_str());
     console.ringBell();
     return;
   }
   console.err.printf(textFormat(Text::ResponseEcho), argument.c_str());
-  openResponseFiles_.push_back(file.identity());
   struct Closing {
-    std::vector<FileIdentity>& open;
-    ~Closing() { open.pop_back(); }
-  } closing{openResponseFiles_};
+    ResponseFiles& files;
+    ~Closing() { files.close(); }
+  } closing{responseFiles_};
   std::string token;
   while (file.readToken(token)) processArgument(token);
-}
-
-bool Program::openResponseFile(const std::string& path, TextInput& file) {
-  if (openResponseFiles_.size() >= kMaxOpenResponseFiles) {
-    stoppedCycles_.insert(openResponseFiles_.begin(), openResponseFiles_.end());
-    return false;
-  }
-  if (!file.open(path)) return false;
-  FileIdentity identity = file.identity();
-  bool isOpen = std::find(openResponseFiles_.begin(), openResponseFiles_.end(), identity) !=
-                openResponseFiles_.end();
-  return !(isOpen && stoppedCycles_.count(identity) != 0);
 }
 
 }  // namespace quenwick

@@ -5,6 +5,7 @@
 
 #include "config/config_file.h"
 #include "config/texts.h"
+#include "driver/exclusion_file.h"
 #include "tree/tree_info.h"
 #include "tree/tree_printer.h"
 
@@ -79,20 +80,15 @@ void Program::readSystemFuncTables() {
 }
 
 void Program::processSourceFile(const std::string& name) {
-  scanner.resetForFile();
   console.err.write(name);
-  try {
-    scanner.extractor.scanSourceFile(name);
-  } catch (const EndOfFile&) {
-    // The scan of an opened file always ends here.
-  }
-  if (scanner.lexer.braceDepth != 0) {
+  scanner.scanFile(name);
+  if (scanner.braceDepth() != 0) {
     console.ringBell();
-    console.err.printf(textFormat(Text::BraceImbalance), scanner.lexer.braceDepth);
+    console.err.printf(textFormat(Text::BraceImbalance), scanner.braceDepth());
   }
-  if (scanner.directives.condDepth() != 0) {
+  if (scanner.condDepth() != 0) {
     console.ringBell();
-    console.err.printf(textFormat(Text::CondImbalance), scanner.directives.condDepth());
+    console.err.printf(textFormat(Text::CondImbalance), scanner.condDepth());
   }
   console.err.put('\n');
 }

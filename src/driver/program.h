@@ -2,18 +2,15 @@
 // final outputs, and the ends of the run.
 #pragma once
 
-#include <cstdint>
-#include <set>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "config/settings.h"
-#include "driver/exclusion_file.h"
-#include "driver/options.h"
+#include "driver/response_files.h"
 #include "platform/console.h"
-#include "platform/text_input.h"
 #include "scan/scanner.h"
+#include "shared/name_lists.h"
+#include "shared/options.h"
 #include "tree/function_table.h"
 
 namespace quenwick {
@@ -22,9 +19,6 @@ namespace quenwick {
 struct ExitProgram {
   int status;  // the exit status
 };
-
-/// At most this many response files may be open at once.
-inline constexpr std::size_t kMaxOpenResponseFiles = 256;
 
 /// The state of one run and the steps that drive it.
 class Program {
@@ -37,42 +31,30 @@ class Program {
   /// stops early or whose output could not be written.
   int main(const std::vector<std::string>& args);
 
-  /// Sets `programDir` from the program's path; with no argument, prints the usage
-  /// text and ends the run with status 1.
-  void initProgramDir(const std::vector<std::string>& args);
-  /// Writes the usage text to standard error.
-  void printUsage();
-  /// Handles one argument: an option, a response file or a source file.
-  void processArgument(const std::string& argument);
-  /// Scans one source file and writes its progress line.
-  void processSourceFile(const std::string& name);
-  /// Frees the function table and the name lists.
-  void releaseAll();
-  /// Ends the run after memory ran out: bell, message, release. Returns status 1.
-  int outOfMemory();
-
-  Console& console;             // standard output and standard error
-  Settings settings;            // the configuration
-  Options options;              // the option flags
-  NameLists lists;              // excludeList, leafList, defineList
-  FunctionTable functionTable;  // every definition found
-  Scanner scanner;              // the scanner state
-  std::string programDir;       // the program's directory with its trailing "/"
-
  private:
   int run(const std::vector<std::string>& args);
   void printBanner();
+  void initProgramDir(const std::vector<std::string>& args);
+  void printUsage();
   void readSystemFuncTables();
+  void processArgument(const std::string& argument);
   void applyOption(const std::string& argument);
   void reportExclusionFile(const std::string& path);
   void processResponseFile(const std::string& argument);
-  bool openResponseFile(const std::string& path, TextInput& file);
+  void processSourceFile(const std::string& name);
   bool writeTreeInfoFile();
   int reportWriteErrors(bool treeInfoWritten);
+  void releaseAll();
+  int outOfMemory();
 
-  using FileIdentity = std::pair<std::uint64_t, std::uint64_t>;
-  std::vector<FileIdentity> openResponseFiles_;  // response files open now, outermost first
-  std::set<FileIdentity> stoppedCycles_;  // files that were open when the nesting limit was met
+  Console& console;              // standard output and standard error
+  Settings settings;             // the configuration
+  Options options;               // the option flags
+  NameLists lists;               // excludeList, leafList, defineList
+  FunctionTable functionTable;   // every definition found
+  Scanner scanner;               // the scanner state
+  std::string programDir;        // the program's directory with its trailing "/"
+  ResponseFiles responseFiles_;  // response files open now
 };
 
 }  // namespace quenwick

@@ -4,15 +4,17 @@
 #include <cstddef>
 #include <string_view>
 
+#include "platform/byte_class.h"
+
 namespace quenwick {
 
 /// `c` with A-Z turned into a-z.
 inline char asciiLower(char c) {
-  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
+  return hasClass(c, kUpper) ? static_cast<char>(c + ('a' - 'A')) : c;
 }
 /// `c` with a-z turned into A-Z.
 inline char asciiUpper(char c) {
-  return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c;
+  return hasClass(c, kLower) ? static_cast<char>(c - ('a' - 'A')) : c;
 }
 
 /// True when `a` and `b` are equal with A-Z taken as a-z.

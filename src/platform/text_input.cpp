@@ -7,17 +7,11 @@
 #include <cerrno>
 #include <cstring>
 
+#include "platform/byte_class.h"
+
 namespace quenwick {
 
-namespace {
-constexpr std::size_t kChunk = 1 << 17;
-
-bool isTokenBlank(int c) {
-  return c == ' ' || (c >= 9 && c <= 13);
-}
-}  // namespace
-
-TextInput::TextInput() : fd_(-1), open_(false), pendingCr_(false), pos_(nullptr), end_(nullptr) {}
+TextInput::TextInput() : fd_(-1), pendingCr_(false), pos_(nullptr), end_(nullptr) {}
 
 TextInput::~TextInput() {
   close();
@@ -36,9 +30,8 @@ bool TextInput::open(const std::string& path) {
     return false;
   }
   identity_ = {static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
-  if (!buf_) buf_.reset(new char[kChunk + 1]);
+  if (!buf_) buf_.reset(new char[kChunkSize + 1]);
   fd_ = fd;
-  open_ = true;
   return true;
 }
 
@@ -54,13 +47,11 @@ void TextInput::openMemory(std::string_view text) {
   memory_.resize(size);
   pos_ = memory_.data();
   end_ = pos_ + memory_.size();
-  open_ = true;
 }
 
 void TextInput::close() {
   if (fd_ >= 0) ::close(fd_);
   fd_ = -1;
-  open_ = false;
   pendingCr_ = false;
   pos_ = end_ = nullptr;
   memory_.clear();
@@ -97,7 +88,7 @@ bool TextInput::refill() {
   for (;;) {
     // A CR held back from the last chunk is put in front of the new bytes.
     std::size_t carry = pendingCr_ ? 1 : 0;
-    ssize_t n = ::read(fd_, buf_.get() + carry, kChunk);
+    ssize_t n = ::read(fd_, buf_.get() + carry, kChunkSize);
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) {
       // End of file (a read error counts the same): a held-back CR is delivered last.
@@ -123,10 +114,10 @@ bool TextInput::refill() {
 bool TextInput::readToken(std::string& token) {
   token.clear();
   int c = get();
-  while (isTokenBlank(c)) c = get();
+  while (hasClass(c, kSpace)) c = get();
   if (c < 0) return false;
   bool cut = false;  // a NUL byte ended the text; the rest of the token is consumed
-  while (c >= 0 && !isTokenBlank(c)) {
+  while (c >= 0 && !hasClass(c, kSpace)) {
     if (c == 0) cut = true;
     if (!cut) token.push_back(static_cast<char>(c));
     c = get();

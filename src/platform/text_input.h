@@ -16,6 +16,9 @@ namespace quenwick {
 /// changes. A directory cannot be opened, as if it did not exist.
 class TextInput {
  public:
+  /// Bytes read from a file at a time.
+  static constexpr std::size_t kChunkSize = 1 << 17;
+
   TextInput();
   ~TextInput();
   TextInput(const TextInput&) = delete;
@@ -27,8 +30,6 @@ class TextInput {
   void openMemory(std::string_view text);
   /// Releases the file. Reading afterwards meets the end at once.
   void close();
-  /// True while a file or text is open.
-  bool isOpen() const { return open_; }
   /// The device and file number of the file last opened: equal for two names of one file.
   std::pair<std::uint64_t, std::uint64_t> identity() const { return identity_; }
 
@@ -59,7 +60,6 @@ class TextInput {
 
   std::pair<std::uint64_t, std::uint64_t> identity_{};  // device and file number of the file
   int fd_;                                              // descriptor, -1 for memory input or none
-  bool open_;                                           // a file or text is open
   bool pendingCr_;               // a CR ended the last chunk; its partner is undecided
   std::unique_ptr<char[]> buf_;  // chunk buffer for file input
   std::string memory_;           // the whole text for memory input

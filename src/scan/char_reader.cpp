@@ -59,14 +59,14 @@ void CharReader::skipPlainRun() {
 
 std::string& trimRight(std::string& text) {
   std::size_t end = text.size();
-  while (end > 0 && hasClass(static_cast<unsigned char>(text[end - 1]), kTrimBlank)) --end;
+  while (end > 0 && hasClass(static_cast<unsigned char>(text[end - 1]), kSpace)) --end;
   text.resize(end);
   return text;
 }
 
 std::string& trimLeft(std::string& text) {
   std::size_t begin = 0;
-  while (begin < text.size() && hasClass(static_cast<unsigned char>(text[begin]), kTrimBlank)) {
+  while (begin < text.size() && hasClass(static_cast<unsigned char>(text[begin]), kSpace)) {
     ++begin;
   }
   text.erase(0, begin);

@@ -2,10 +2,12 @@
 // with the line counter, one held-back character and the end-of-file abort.
 #pragma once
 
+#include <climits>
 #include <string>
+#include <string_view>
 
+#include "platform/byte_class.h"
 #include "platform/text_input.h"
-#include "scan/byte_class.h"
 
 namespace quenwick {
 
@@ -13,13 +15,30 @@ namespace quenwick {
 /// the file and is caught by the per-file entry.
 struct EndOfFile {};
 
-/// Reader state, one for the whole run, always belonging to the file being scanned.
-struct CharReader {
-  int curChar = -1;       // current character: 0..255, or -1 before any read and at the end
-  int pushbackChar = -1;  // character held back for the next read; -1 when none
-  bool atEof = false;     // a read has met the end of the file
-  int lineNo = 1;         // 1 + line feeds read so far; already raised while a line feed is current
-  TextInput sourceFile;   // the source file, in text mode
+/// Adds 1, holding at the largest int instead of overflowing.
+inline void saturatingIncrement(int& value) {
+  if (value != INT_MAX) ++value;
+}
+/// Subtracts 1, holding at the smallest int instead of overflowing.
+inline void saturatingDecrement(int& value) {
+  if (value != INT_MIN) --value;
+}
+
+/// The reader, one for the whole run, always belonging to the file being scanned.
+/// Its state changes only through its own operations.
+class CharReader {
+ public:
+  /// Opens `path` as the source file; false when it cannot be opened.
+  bool openSource(const std::string& path) { return sourceFile.open(path); }
+  /// Reads `text` as the source file (for tests and fuzzing).
+  void openSourceText(std::string_view text) { sourceFile.openMemory(text); }
+  /// Starts the line count of a new file.
+  void resetLineNo() { lineNo = 1; }
+
+  /// The current character: 0..255, or -1 before any read and at the end.
+  int current() const { return curChar; }
+  /// The line counter: 1 + line feeds read so far.
+  int line() const { return lineNo; }
 
   /// Delivers the next character and makes it current. At the end of the file it
   /// returns a line feed once with -1 current; the call after that closes the file
@@ -40,6 +59,13 @@ struct CharReader {
     curChar = c;
     if (c == '\n') saturatingIncrement(lineNo);
     return c;
+  }
+
+  /// Holds `c` back for the next `readChar` and makes `current` the current
+  /// character again (the one read before `c`).
+  void holdBack(int c, int current) {
+    pushbackChar = c;
+    curChar = current;
   }
 
   /// Reads past blanks (9, 10, 11, 12, 32), starting at the current character,
@@ -72,6 +98,12 @@ struct CharReader {
 
  private:
   [[noreturn]] void endOfFile();
+
+  int curChar = -1;       // current character: 0..255, or -1 before any read and at the end
+  int pushbackChar = -1;  // character held back for the next read; -1 when none
+  bool atEof = false;     // a read has met the end of the file
+  int lineNo = 1;         // 1 + line feeds read so far; already raised while a line feed is current
+  TextInput sourceFile;   // the source file, in text mode
 };
 
 /// Removes trailing blanks (9 to 13 and 32) from `text` in place.

@@ -57,7 +57,7 @@ void DirectiveHandler::carryOut(const std::string& directive) {
     }
   } else {
     reader_.skipToLineEnd();
-    console_.err.printf(textFormat(Text::UnknownDirective), reader_.lineNo, directive.c_str());
+    console_.err.printf(textFormat(Text::UnknownDirective), reader_.line(), directive.c_str());
   }
 }
 
@@ -74,13 +74,13 @@ void DirectiveHandler::doElif() {
     evalCondition();
     setTop(2);
   }
-  console_.out.printf("#elif %d\n", condStack_.back());
+  console_.out.printf(textFormat(Text::ElifValue), condStack_.back());
 }
 
 void DirectiveHandler::doElse() {
   if (condStack_.empty()) {
     console_.ringBell();
-    console_.err.printf(textFormat(Text::ElseUnmatched), reader_.lineNo);
+    console_.err.printf(textFormat(Text::ElseUnmatched), reader_.line());
     return;
   }
   int top = condStack_.back();
@@ -96,7 +96,7 @@ void DirectiveHandler::doEndif() {
     return;
   }
   console_.ringBell();
-  console_.err.printf(textFormat(Text::EndifExcess), reader_.lineNo);
+  console_.err.printf(textFormat(Text::EndifExcess), reader_.line());
 }
 
 int DirectiveHandler::evalCondition() {
@@ -112,11 +112,11 @@ int DirectiveHandler::evalCondition() {
 // defined NAME, or defined ( NAME ): 1 when NAME is a word held by defineList.
 int DirectiveHandler::definedForm() {
   reader_.skipBlanks();
-  if (reader_.curChar == '(') reader_.readChar();
+  if (reader_.current() == '(') reader_.readChar();
   std::string name;
   reader_.readWord(name);
   reader_.skipBlanks();
-  if (reader_.curChar == ')') reader_.readChar();
+  if (reader_.current() == ')') reader_.readChar();
   return isWord(name) && defineList_.containsName(name) ? 1 : 0;
 }
 
@@ -125,7 +125,7 @@ int DirectiveHandler::definedForm() {
 void DirectiveHandler::skipInactiveText() {
   do {
     reader_.readChar();
-  } while (reader_.curChar != '#');
+  } while (reader_.current() != '#');
 }
 
 void DirectiveHandler::pushLevel(int value) {

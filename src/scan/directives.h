@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "driver/name_list.h"
 #include "platform/console.h"
 #include "scan/char_reader.h"
+#include "shared/name_list.h"
 
 namespace quenwick {
 

@@ -7,10 +7,10 @@ namespace quenwick {
 void Extractor::readName(std::string& name) {
   name.clear();
   do {
-    name.push_back(static_cast<char>(c_));
+    name.push_back(static_cast<char>(current()));
     reader_.readWordRun(name);  // the rest of the run at once, where it is buffered
     next();
-  } while (hasClass(c_, kWordChar));
+  } while (hasClass(current(), kWordChar));
 }
 
 // Reads the next character, passing first over plain code that no scan looks at.
@@ -22,14 +22,14 @@ int Extractor::nextPastPlainCode() {
 void Extractor::skipParenthesisGroup() {
   long long depth = 1;
   while (depth != 0) {
-    next();
-    if (c_ == '(') ++depth;
-    if (c_ == ')') --depth;
+    int c = next();
+    if (c == '(') ++depth;
+    if (c == ')') --depth;
   }
 }
 
 void Extractor::scanSourceFile(const std::string& fileName) {
-  if (!reader_.sourceFile.open(fileName)) {
+  if (!reader_.openSource(fileName)) {
     console_.ringBell();
     console_.err.write(text(Text::SourceMissing));
     return;
@@ -41,29 +41,30 @@ void Extractor::scanOpenedFile(const std::string& fileName) {
   if (options_.verbose) console_.out.printf(textFormat(Text::VerboseFileName), fileName.c_str());
   next();
   for (;;) {
-    if (!hasClass(c_, kWordStart)) {
+    if (!hasClass(current(), kWordStart)) {
       nextPastPlainCode();
       continue;
     }
     readName(name_);
-    int line = reader_.lineNo;
+    int line = reader_.line();
     skipBlanks();
-    if (c_ != '(') continue;  // examined again: it may start another name
+    if (current() != '(') continue;  // examined again: it may start another name
     skipParenthesisGroup();
     next();
-    skipBlanks();
-    if (c_ == ';' || c_ == ',') {
+    int c = skipBlanks();
+    if (c == ';' || c == ',') {
       if (options_.verbose) {
-        console_.out.printf("%s %lld\n%s();\n", fileName.c_str(), line + 1LL, name_.c_str());
+        console_.out.printf(textFormat(Text::VerboseDeclaration), fileName.c_str(), line + 1LL,
+                            name_.c_str());
       }
       next();
       continue;
     }
-    if (c_ == '(') {  // a declarator such as that of a function pointer
+    if (c == '(') {  // a declarator such as that of a function pointer
       next();
       continue;
     }
-    while (c_ != '{') next();  // old-style parameter declarations and the like
+    while (current() != '{') next();  // old-style parameter declarations and the like
     recordDefinition(fileName, line);
     next();
   }
@@ -71,9 +72,10 @@ void Extractor::scanOpenedFile(const std::string& fileName) {
 
 void Extractor::recordDefinition(const std::string& fileName, int line) {
   FuncRecord& record = table_.appendFuncRecord(
-      table_.createFuncRecord(name_, fileName, line, &lexer_.captionBuffer, options_.showComments));
-  lexer_.captionBuffer.clear();
-  if (options_.verbose) console_.out.printf("%s %d\n", fileName.c_str(), line);
+      table_.createFuncRecord(name_, fileName, line, &lexer_.caption(), options_.showComments));
+  lexer_.clearCaption();
+  if (options_.verbose)
+    console_.out.printf(textFormat(Text::VerboseDefinition), fileName.c_str(), line);
   scanBody(record);
 }
 
@@ -83,23 +85,24 @@ bool Extractor::isNewCallee(const FuncRecord& record, const std::string& name) {
 }
 
 void Extractor::scanBody(FuncRecord& record) {
-  if (options_.verbose) console_.out.printf("%s()\n{\n", std::string(record.name).c_str());
+  if (options_.verbose) {
+    console_.out.printf(textFormat(Text::VerboseBodyStart), std::string(record.name).c_str());
+  }
   next();
-  while (lexer_.braceDepth != 0) {
-    if (!hasClass(c_, kWordStart)) {
+  while (lexer_.depth() != 0) {
+    if (!hasClass(current(), kWordStart)) {
       nextPastPlainCode();
       continue;
     }
     readName(name_);
-    skipBlanks();
-    if (c_ != '(') continue;
+    if (skipBlanks() != '(') continue;
     if (isNewCallee(record, name_)) {
       table_.addCallee(record, name_);
-      if (options_.verbose) console_.out.printf("    %s();\n", name_.c_str());
+      if (options_.verbose) console_.out.printf(textFormat(Text::VerboseCallee), name_.c_str());
     }
     next();
   }
-  if (options_.verbose) console_.out.write("}\n\n");
+  if (options_.verbose) console_.out.write(text(Text::VerboseBodyEnd));
 }
 
 }  // namespace quenwick

@@ -3,10 +3,10 @@
 
 #include <string>
 
-#include "driver/exclusion_file.h"
-#include "driver/options.h"
 #include "platform/console.h"
 #include "scan/lexer.h"
+#include "shared/name_lists.h"
+#include "shared/options.h"
 #include "tree/function_table.h"
 
 namespace quenwick {
@@ -35,26 +35,28 @@ class Extractor {
   void scanBody(FuncRecord& record);
 
  private:
-  int next() { return c_ = lexer_.nextCodeChar(); }
+  // The current character is the reader's: the last one the lexer delivered.
+  int current() const { return reader_.current(); }
+  int next() { return lexer_.nextCodeChar(); }
   int nextPastPlainCode();
   // Blanks for extraction: every value up to 32, the end of the file included.
-  static bool isBlank(int c) { return c <= ' '; }
-  void skipBlanks() {
-    while (isBlank(c_)) next();
+  static bool isBlank(int c) { return c == -1 || hasClass(c, kCodeBlank); }
+  int skipBlanks() {
+    while (isBlank(current())) next();
+    return current();
   }
   void readName(std::string& name);
   void skipParenthesisGroup();
   void recordDefinition(const std::string& fileName, int line);
   bool isNewCallee(const FuncRecord& record, const std::string& name);
 
-  CharReader& reader_;
-  Lexer& lexer_;
-  FunctionTable& table_;
-  const NameLists& lists_;
-  const Options& options_;
-  Console& console_;
-  int c_ = -1;        // the current character
-  std::string name_;  // the name being read
+  CharReader& reader_;      // the file and the current character
+  Lexer& lexer_;            // significant characters and the brace depth
+  FunctionTable& table_;    // where definitions and callees go
+  const NameLists& lists_;  // names that never become callees
+  const Options& options_;  // -V and the caption switch
+  Console& console_;        // the -V trace and the missing-file message
+  std::string name_;        // the name being read
 };
 
 }  // namespace quenwick

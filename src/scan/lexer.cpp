@@ -27,8 +27,7 @@ bool Lexer::skipSpecial(int c) {
         skipLineComment();
         return true;
       }
-      reader_.pushbackChar = lookAhead;
-      reader_.curChar = '/';
+      reader_.holdBack(lookAhead, '/');
       return false;
     }
   }
@@ -37,11 +36,11 @@ bool Lexer::skipSpecial(int c) {
 void Lexer::skipLiteral(int quote) {
   do {
     reader_.readChar();
-    while (reader_.curChar == '\\') {
+    while (reader_.current() == '\\') {
       reader_.readChar();
       reader_.readChar();
     }
-  } while (reader_.curChar != quote);
+  } while (reader_.current() != quote);
 }
 
 void Lexer::skipBlockComment() {

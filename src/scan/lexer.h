@@ -6,9 +6,9 @@
 #include <string_view>
 
 #include "config/settings.h"
-#include "driver/options.h"
 #include "scan/char_reader.h"
 #include "scan/directives.h"
+#include "shared/options.h"
 
 namespace quenwick {
 
@@ -20,6 +20,18 @@ class Lexer {
   Lexer(CharReader& reader, DirectiveHandler& directives, const Settings& settings,
         const Options& options)
       : reader_(reader), directives_(directives), settings_(settings), options_(options) {}
+
+  /// Starts a new file: no open brace, no caption.
+  void resetForFile() {
+    braceDepth = 0;
+    captionBuffer.clear();
+  }
+  /// The nesting depth of "{" and "}" in the file; may be negative.
+  int depth() const { return braceDepth; }
+  /// The caption captured for the next definition.
+  const std::string& caption() const { return captionBuffer; }
+  /// Empties the caption once a definition has taken it.
+  void clearCaption() { captionBuffer.clear(); }
 
   /// The next significant character (0..255), or -1 once at the end of the file;
   /// counts "{" and "}" in `braceDepth`.
@@ -34,7 +46,7 @@ class Lexer {
   int nextSignificantChar() {
     reader_.readChar();
     for (;;) {
-      int c = reader_.curChar;
+      int c = reader_.current();
       if (!hasClass(c, kLexSpecial)) return c;
       if (!skipSpecial(c)) return '/';
     }
@@ -50,18 +62,17 @@ class Lexer {
   /// Keeps the trimmed text after the caption keyword of `line`, when it holds it.
   void captureCaption(std::string_view line);
 
-  int braceDepth = 0;         // nesting depth of "{" and "}"; may go negative
-  std::string captionBuffer;  // caption captured for the next definition
-
  private:
   bool skipSpecial(int c);
   bool capturesCaptions() const { return braceDepth == 0 && options_.showComments; }
 
-  CharReader& reader_;
-  DirectiveHandler& directives_;
-  const Settings& settings_;
-  const Options& options_;
-  std::string commentLine_;  // one line of a comment, collected for the caption search
+  CharReader& reader_;            // raw characters
+  DirectiveHandler& directives_;  // takes every "#" of significant text
+  const Settings& settings_;      // the caption keyword
+  const Options& options_;        // the caption switch
+  int braceDepth = 0;             // nesting depth of "{" and "}"; may go negative
+  std::string captionBuffer;      // caption captured for the next definition
+  std::string commentLine_;       // one line of a comment, collected for the caption search
 };
 
 }  // namespace quenwick

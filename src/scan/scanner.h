@@ -1,6 +1,8 @@
 // The source scanner: its layers wired together over one reader.
 #pragma once
 
+#include <string>
+
 #include "scan/char_reader.h"
 #include "scan/directives.h"
 #include "scan/extractor.h"
@@ -10,19 +12,36 @@ namespace quenwick {
 
 /// The scanner state of the run and its four layers.
 struct Scanner {
+  /// Layers that read `settings`, `options` and `lists`, record into `table` and
+  /// report on `console`.
   Scanner(const Settings& settings, const Options& options, NameLists& lists, FunctionTable& table,
           Console& console)
       : directives(reader, lists.defineList, console),
         lexer(reader, directives, settings, options),
         extractor(reader, lexer, table, lists, options, console) {}
 
+  /// Scans the source file `name` from its first line to its end. A file that
+  /// cannot be opened is reported on standard error and scanned no further.
+  void scanFile(const std::string& name) {
+    resetForFile();
+    try {
+      extractor.scanSourceFile(name);
+    } catch (const EndOfFile&) {
+      // The scan of an opened file always ends here.
+    }
+  }
+
   /// Resets what belongs to one file: braces, lines, open conditionals, caption.
   void resetForFile() {
-    lexer.braceDepth = 0;
-    reader.lineNo = 1;
+    lexer.resetForFile();
+    reader.resetLineNo();
     directives.resetLevels();
-    lexer.captionBuffer.clear();
   }
+
+  /// Braces still open at the end of the file just scanned (negative: too many "}").
+  int braceDepth() const { return lexer.depth(); }
+  /// Conditionals still open at the end of the file just scanned.
+  int condDepth() const { return directives.condDepth(); }
 
   CharReader reader;            // raw characters and line numbers
   DirectiveHandler directives;  // conditional levels and defined symbols

@@ -44,17 +44,6 @@ FuncRecord FunctionTable::createFuncRecord(std::string_view name, std::string_vi
 FuncRecord& FunctionTable::appendFuncRecord(FuncRecord&& record) {
   std::uint32_t at = checkedIndex(records_.size());
   record.index = at;
-  // A record made by another table has its texts and keys taken again here.
-  if (record.nameId >= symbols_.size() ||
-      symbols_.name(record.nameId).data() != record.name.data()) {
-    record.nameId = internName(record.name);
-    record.name = symbols_.name(record.nameId);
-  }
-  if (record.fileId >= files_.size() ||
-      files_.name(record.fileId).data() != record.filename.data()) {
-    record.fileId = internFile(record.filename);
-    record.filename = files_.name(record.fileId);
-  }
   FuncRecord& added = records_.emplace_back(std::move(record));
   addToGroup(added.nameId, at);
   return added;
@@ -138,14 +127,6 @@ int FunctionTable::resolveCallee(std::string_view callee, std::string_view calle
   std::uint32_t id = symbols_.find(callee);
   if (id == SymbolTable::kNone) return 0;
   return resolveIn(id, files_.find(callerFile), definition);
-}
-
-int FunctionTable::resolveCallee(std::string_view callee, const FuncRecord& caller,
-                                 FuncRecord*& definition) {
-  definition = nullptr;
-  std::uint32_t id = symbols_.find(callee);
-  if (id == SymbolTable::kNone) return 0;
-  return resolveIn(id, caller.fileId, definition);
 }
 
 int FunctionTable::resolveCallee(std::uint32_t calleeId, const FuncRecord& caller,

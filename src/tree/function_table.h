@@ -44,7 +44,8 @@ class FunctionTable {
   /// `maxFileNameLen` and `maxLineNo`.
   FuncRecord createFuncRecord(std::string_view name, std::string_view file, int line,
                               const std::string* caption, bool showComments);
-  /// Links `record` after the last record and returns it in its place.
+  /// Links `record`, made by this table's `createFuncRecord`, after the last record
+  /// and returns it in its place.
   FuncRecord& appendFuncRecord(FuncRecord&& record);
   /// Appends `callee` to the record's callee list (the caller has made the
   /// duplicate and exclusion tests). Returns 1.
@@ -62,8 +63,6 @@ class FunctionTable {
   /// those in the caller's own file when there is any, else those in all other
   /// files. The earliest candidate goes to `definition` (null when there is none).
   int resolveCallee(std::string_view callee, std::string_view callerFile, FuncRecord*& definition);
-  /// The same for a caller given by its record.
-  int resolveCallee(std::string_view callee, const FuncRecord& caller, FuncRecord*& definition);
   /// The same for a callee key and a caller given by its record.
   int resolveCallee(std::uint32_t calleeId, const FuncRecord& caller, FuncRecord*& definition);
   /// Sets `called` on every record whose name stands in any callee list.

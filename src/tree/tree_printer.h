@@ -8,9 +8,9 @@
 
 #include "config/settings.h"
 #include "config/template_format.h"
-#include "driver/name_list.h"
-#include "driver/options.h"
 #include "platform/out_stream.h"
+#include "shared/name_list.h"
+#include "shared/options.h"
 #include "tree/function_table.h"
 
 namespace quenwick {

@@ -41,7 +41,7 @@ TEST(TextsTest, EnvironmentValueSelectsTheEncoding) {
     selectTextEncoding(nullptr);
     selectTextEncoding(value);
     EXPECT_EQ(textEncoding(), TextEncoding::Utf8) << value;
-    EXPECT_EQ(text(id), textUtf8(id));
+    EXPECT_EQ(text(id), textIn(id, TextEncoding::Utf8));
   }
   for (const char* value :
        {static_cast<const char*>(nullptr), "", "latin1", "UTF8x", "UTF_8", "utf-16", " utf8"}) {

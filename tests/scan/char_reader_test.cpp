@@ -13,8 +13,8 @@ using namespace std::string_literals;
 class CharReaderTest : public ::testing::Test {
  protected:
   void open(std::string_view text) {
-    reader.lineNo = 1;
-    reader.sourceFile.openMemory(text);
+    reader.resetLineNo();
+    reader.openSourceText(text);
   }
   CharReader reader;
   std::string word;
@@ -23,11 +23,11 @@ class CharReaderTest : public ::testing::Test {
 TEST_F(CharReaderTest, EmptyFileGivesOneLineFeedWithNothingCurrentThenEnds) {
   open("");
   EXPECT_EQ(reader.readChar(), '\n');
-  EXPECT_EQ(reader.curChar, -1);
-  EXPECT_EQ(reader.lineNo, 1);  // the line feed of the end is not counted
+  EXPECT_EQ(reader.current(), -1);
+  EXPECT_EQ(reader.line(), 1);  // the line feed of the end is not counted
   EXPECT_THROW(reader.readChar(), EndOfFile);
-  EXPECT_FALSE(reader.atEof);
-  EXPECT_FALSE(reader.sourceFile.isOpen());
+  reader.openSourceText("z");  // the end is not carried into the next file
+  EXPECT_EQ(reader.readChar(), 'z');
 }
 
 TEST_F(CharReaderTest, LastLineWithoutLineFeedStillEndsWithOne) {
@@ -35,38 +35,37 @@ TEST_F(CharReaderTest, LastLineWithoutLineFeedStillEndsWithOne) {
   EXPECT_EQ(reader.readChar(), 'a');
   EXPECT_EQ(reader.readChar(), 'b');
   EXPECT_EQ(reader.readChar(), '\n');
-  EXPECT_EQ(reader.curChar, -1);
+  EXPECT_EQ(reader.current(), -1);
   EXPECT_THROW(reader.readChar(), EndOfFile);
 }
 
 TEST_F(CharReaderTest, LineNumberNamesTheNextLineWhileALineFeedIsCurrent) {
   open("a\nb");
   reader.readChar();
-  EXPECT_EQ(reader.lineNo, 1);
+  EXPECT_EQ(reader.line(), 1);
   reader.readChar();
-  EXPECT_EQ(reader.curChar, '\n');
-  EXPECT_EQ(reader.lineNo, 2);
+  EXPECT_EQ(reader.current(), '\n');
+  EXPECT_EQ(reader.line(), 2);
   reader.readChar();
-  EXPECT_EQ(reader.curChar, 'b');
-  EXPECT_EQ(reader.lineNo, 2);
+  EXPECT_EQ(reader.current(), 'b');
+  EXPECT_EQ(reader.line(), 2);
 }
 
 TEST_F(CharReaderTest, HeldBackCharacterComesNextWithoutCountingItsLineAgain) {
   open("a\nz");
   reader.readChar();
   reader.readChar();  // the line feed: line 2
-  reader.pushbackChar = '\n';
-  reader.curChar = '/';
+  reader.holdBack('\n', '/');
+  EXPECT_EQ(reader.current(), '/');
   EXPECT_EQ(reader.readChar(), '\n');
-  EXPECT_EQ(reader.lineNo, 2);
-  EXPECT_EQ(reader.pushbackChar, -1);
-  EXPECT_EQ(reader.readChar(), 'z');
+  EXPECT_EQ(reader.line(), 2);
+  EXPECT_EQ(reader.readChar(), 'z');  // held back once only
 }
 
 TEST_F(CharReaderTest, CharacterHeldBackAtTheEndIsDroppedNotCarriedIntoTheNextFile) {
   open("");
   reader.readChar();
-  reader.pushbackChar = '\n';
+  reader.holdBack('\n', reader.current());
   EXPECT_THROW(reader.readChar(), EndOfFile);
   open("z");
   EXPECT_EQ(reader.readChar(), 'z');
@@ -77,7 +76,7 @@ TEST_F(CharReaderTest, ReadWordGivesTheWordThenTheSameOneCharacterTokenAgain) {
   reader.readChar();
   EXPECT_EQ(reader.readWord(word), 0);
   EXPECT_EQ(word, "foo_1");
-  EXPECT_EQ(reader.curChar, '(');
+  EXPECT_EQ(reader.current(), '(');
   EXPECT_EQ(reader.readWord(word), '(');
   EXPECT_EQ(word, "(");
   EXPECT_EQ(reader.readWord(word), '(');
@@ -89,7 +88,7 @@ TEST_F(CharReaderTest, ReadWordCrossesLineEndsButStopsAtCarriageReturn) {
   reader.readChar();
   EXPECT_EQ(reader.readWord(word), 0);
   EXPECT_EQ(word, "bar");
-  EXPECT_EQ(reader.lineNo, 3);             // the line feed after the word is already read
+  EXPECT_EQ(reader.line(), 3);             // the line feed after the word is already read
   EXPECT_EQ(reader.readWord(word), '\r');  // the line feed is skipped, the CR is not
   EXPECT_EQ(word, "\r");
 }
@@ -113,7 +112,7 @@ TEST_F(CharReaderTest, TokenAtTheEndIsByte255WithResultMinusOne) {
   reader.readChar();
   EXPECT_EQ(reader.readWord(word), -1);  // skipping the blanks met the end
   EXPECT_EQ(word, "\xff");
-  EXPECT_EQ(reader.curChar, -1);
+  EXPECT_EQ(reader.current(), -1);
 }
 
 TEST_F(CharReaderTest, NulByteIsAnEmptyTokenThatStaysCurrent) {
@@ -121,7 +120,7 @@ TEST_F(CharReaderTest, NulByteIsAnEmptyTokenThatStaysCurrent) {
   reader.readChar();
   EXPECT_EQ(reader.readWord(word), 0);
   EXPECT_EQ(word, "");
-  EXPECT_EQ(reader.curChar, 0);
+  EXPECT_EQ(reader.current(), 0);
 }
 
 TEST_F(CharReaderTest, LongWordIsKeptWhole) {
@@ -136,7 +135,7 @@ TEST_F(CharReaderTest, SkipBlanksReadsNothingAtANonBlankAndStopsAtTheEnd) {
   open("x");
   reader.readChar();
   EXPECT_EQ(reader.skipBlanks(), 'x');
-  EXPECT_EQ(reader.curChar, 'x');
+  EXPECT_EQ(reader.current(), 'x');
   reader.readChar();                   // the end: line feed returned, -1 current
   EXPECT_EQ(reader.skipBlanks(), -1);  // -1 is no blank: no read, so no end of scan
 }
@@ -145,10 +144,10 @@ TEST_F(CharReaderTest, SkipToLineEndStaysOnACurrentLineFeedAndEndsTheScanWithout
   open("a b\nc");
   reader.readChar();
   reader.skipToLineEnd();
-  EXPECT_EQ(reader.curChar, '\n');
-  EXPECT_EQ(reader.lineNo, 2);
+  EXPECT_EQ(reader.current(), '\n');
+  EXPECT_EQ(reader.line(), 2);
   reader.skipToLineEnd();
-  EXPECT_EQ(reader.lineNo, 2);
+  EXPECT_EQ(reader.line(), 2);
   reader.readChar();
   EXPECT_THROW(reader.skipToLineEnd(), EndOfFile);
 }
@@ -156,8 +155,8 @@ TEST_F(CharReaderTest, SkipToLineEndStaysOnACurrentLineFeedAndEndsTheScanWithout
 // The bulk reads must give the same names at the same lines as reading byte by
 // byte, also across the read buffer's chunk boundary of a real file.
 TEST(CharReaderRunTest, BulkReadsMatchReadingOneByteAtATime) {
-  std::string text(131072 - 7, ' ');
-  text += "abc_123xyz(\n\n 1.5e3 ]\r\n\x80\x9Fq";  // a name across the 128 KiB boundary
+  std::string text(TextInput::kChunkSize - 7, ' ');
+  text += "abc_123xyz(\n\n 1.5e3 ]\r\n\x80\x9Fq";  // a name across the chunk boundary
   text += std::string(140000, ';') + "\n\n0x1F end";
   std::string path = ::testing::TempDir() + "quenwick_runs.c";
   FILE* file = std::fopen(path.c_str(), "wb");
@@ -168,26 +167,26 @@ TEST(CharReaderRunTest, BulkReadsMatchReadingOneByteAtATime) {
   // Reads names as the extraction does, each with the line at its end.
   auto names = [&](bool bulk) {
     CharReader reader;
-    EXPECT_TRUE(reader.sourceFile.open(path));
+    EXPECT_TRUE(reader.openSource(path));
     std::string seen;
     try {
       reader.readChar();
       for (;;) {
-        if (hasClass(reader.curChar, kWordStart)) {
+        if (hasClass(reader.current(), kWordStart)) {
           std::string name;
           do {
-            name.push_back(static_cast<char>(reader.curChar));
+            name.push_back(static_cast<char>(reader.current()));
             if (bulk) reader.readWordRun(name);
             reader.readChar();
-          } while (hasClass(reader.curChar, kWordChar));
-          seen += name + "@" + std::to_string(reader.lineNo) + " ";
+          } while (hasClass(reader.current(), kWordChar));
+          seen += name + "@" + std::to_string(reader.line()) + " ";
           continue;
         }
         if (bulk) reader.skipPlainRun();
         reader.readChar();
       }
     } catch (const EndOfFile&) {
-      seen += "end@" + std::to_string(reader.lineNo);
+      seen += "end@" + std::to_string(reader.line());
     }
     return seen;
   };

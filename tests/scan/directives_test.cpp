@@ -38,7 +38,7 @@ class BranchTest : public ScanTest {
   std::string letters(std::string_view text) {
     std::string kept;
     for (char c : codeChars(text)) {
-      if (c >= 'a' && c <= 'z') kept.push_back(c);
+      if (hasClass(c, kLower)) kept.push_back(c);
     }
     return kept;
   }
@@ -76,7 +76,7 @@ TEST_F(BranchTest, ConditionsChooseTheScannedBranches) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text);
     EXPECT_EQ(letters(c.text), c.scanned);
-    EXPECT_EQ(scanner.directives.condDepth(), 0);
+    EXPECT_EQ(scanner.condDepth(), 0);
   }
 }
 
@@ -102,7 +102,7 @@ TEST_F(BranchTest, ElifAfterAnOddValueAboveOneReadsNothingAndChangesNothing) {
 
 TEST_F(DirectiveTest, ElifWithNoOpenLevelReadsItsConditionAndWritesNothing) {
   EXPECT_EQ(codeChars("#elif 0\nx\n"), "0\nx\n<EOF>");
-  EXPECT_EQ(scanner.directives.condDepth(), 0);
+  EXPECT_EQ(scanner.condDepth(), 0);
   EXPECT_EQ(out(), "");
   EXPECT_EQ(err(), "");
 }
@@ -111,7 +111,7 @@ TEST_F(DirectiveTest, ElseAndEndifWithoutALevelRingAndNameTheirLine) {
   codeChars("x\n#else // c\n#endif\n#endif x\n");
   // The line feed right after "endif" is read with the name: the next line is named.
   EXPECT_EQ(err(), elseMessage(2) + endifMessage(4) + endifMessage(4));
-  EXPECT_EQ(scanner.directives.condDepth(), 0);
+  EXPECT_EQ(scanner.condDepth(), 0);
 }
 
 TEST_F(DirectiveTest, UnknownDirectiveNamesTheLineAfterItWithoutBell) {
@@ -126,7 +126,7 @@ TEST_F(BranchTest, NestingHasNoFixedLimit) {
   text += "#if 0\na\n#endif\nb\n";
   for (int i = 0; i < 40; ++i) text += "#endif\n";
   EXPECT_EQ(letters(text), "b");
-  EXPECT_EQ(scanner.directives.condDepth(), 0);
+  EXPECT_EQ(scanner.condDepth(), 0);
 }
 
 TEST_F(BranchTest, DefineAndUndefWorkInInactiveBranchesAndCountCopies) {
@@ -160,13 +160,14 @@ TEST_F(DirectiveTest, HashInACommentOrLiteralOfInactiveTextIsADirective) {
 
 TEST_F(DirectiveTest, SkippedLineDirectivesLeaveTheLineFeedAndHideTheirBraces) {
   EXPECT_EQ(codeChars("#include <a{b>\n#pragma }\nx"), "\n\nx<EOF>");
-  EXPECT_EQ(scanner.lexer.braceDepth, 0);
+  EXPECT_EQ(scanner.braceDepth(), 0);
+  EXPECT_EQ(err(), "");  // both are known directives
   EXPECT_EQ(codeChars("#define M(a) \\\n  f(a)\n"), "\n  f(a)\n<EOF>");
 }
 
 TEST_F(DirectiveTest, EndInsideInactiveTextEndsTheScanWithTheLevelOpen) {
   EXPECT_EQ(codeChars("a\n#if 0\nb\n"), "a\n");
-  EXPECT_EQ(scanner.directives.condDepth(), 1);
+  EXPECT_EQ(scanner.condDepth(), 1);
 }
 
 TEST_F(DirectiveTest, HashAtTheVeryEndIsNotReported) {
@@ -176,7 +177,7 @@ TEST_F(DirectiveTest, HashAtTheVeryEndIsNotReported) {
 
 TEST_F(DirectiveTest, CommentAfterEndifCanCaptureACaption) {
   codeChars("#if 1\n#endif // " + std::string(kKeyword) + " after\n");
-  EXPECT_EQ(scanner.lexer.captionBuffer, "after");
+  EXPECT_EQ(scanner.lexer.caption(), "after");
 }
 
 }  // namespace

@@ -121,7 +121,7 @@ TEST_F(ExtractorTest, BodyCutByTheEndKeepsItsCalleesAndHasNoClosingTrace) {
   options.verbose = true;
   scan("int f(void) {\n a(); b(", "c.c");
   EXPECT_EQ(records(), "f@1[a,b]");
-  EXPECT_EQ(scanner.lexer.braceDepth, 1);
+  EXPECT_EQ(scanner.braceDepth(), 1);
   EXPECT_EQ(out(), fileNameLine("c.c") + "c.c 1\nf()\n{\n    a();\n    b();\n");
 }
 

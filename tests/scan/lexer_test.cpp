@@ -25,11 +25,11 @@ TEST_F(LexerTest, SlashAtTheVeryEndEndsTheScanOnTheNextRead) {
 
 TEST_F(LexerTest, LiteralsVanishWithTheirBracesAndEscapes) {
   EXPECT_EQ(codeChars("printf(\"{%d}\", n);"), "printf(, n);<EOF>");
-  EXPECT_EQ(scanner.lexer.braceDepth, 0);
+  EXPECT_EQ(scanner.braceDepth(), 0);
   EXPECT_EQ(codeChars("c = '\\'';x"), "c = ;x<EOF>");
   EXPECT_EQ(codeChars("s = \"a\\\\\"b"), "s = b<EOF>");
   EXPECT_EQ(codeChars("s = \"a\nb\" c"), "s =  c<EOF>");  // a line feed does not end it
-  EXPECT_EQ(scanner.reader.lineNo, 2);
+  EXPECT_EQ(scanner.reader.line(), 2);
 }
 
 TEST_F(LexerTest, ShiftJisTrailBackslashEscapesTheClosingQuote) {
@@ -45,7 +45,7 @@ TEST_F(LexerTest, CommentsVanishAndALineCommentLeavesItsLineFeed) {
   EXPECT_EQ(codeChars("/*/ x */y/**/\"s\"/*\n*/z"), "yz<EOF>");
   EXPECT_EQ(codeChars("/* a /* b */c*/"),
             "c*/");  // no nesting; the last "/" looks ahead into the end
-  EXPECT_EQ(scanner.lexer.braceDepth, 0);
+  EXPECT_EQ(scanner.braceDepth(), 0);
 }
 
 TEST_F(LexerTest, EndInsideALineCommentStillDeliversTheEnd) {
@@ -60,9 +60,9 @@ TEST_F(LexerTest, EndInsideABlockCommentOrLiteralEndsTheScanWithinTheCall) {
 
 TEST_F(LexerTest, BracesAreCountedAndMayGoNegative) {
   codeChars("{{}");
-  EXPECT_EQ(scanner.lexer.braceDepth, 1);
+  EXPECT_EQ(scanner.braceDepth(), 1);
   codeChars("}}{");
-  EXPECT_EQ(scanner.lexer.braceDepth, -1);
+  EXPECT_EQ(scanner.braceDepth(), -1);
 }
 
 TEST_F(LexerTest, HashInTheMiddleOfALineStartsADirective) {
@@ -101,22 +101,22 @@ TEST_F(LexerTest, CaptionIsTheTrimmedRestOfTheLastKeywordLineAtDepthZero) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text);
     codeChars(c.text);
-    EXPECT_EQ(scanner.lexer.captionBuffer, c.caption);
+    EXPECT_EQ(scanner.lexer.caption(), c.caption);
   }
 }
 
 TEST_F(LexerTest, EmptyKeywordTakesEverySearchedLine) {
   settings.caption = "";
   codeChars("/* first\n  second \t\n*/ x");
-  EXPECT_EQ(scanner.lexer.captionBuffer, "second");
+  EXPECT_EQ(scanner.lexer.caption(), "second");
   codeChars("// abc\n//\n");
-  EXPECT_EQ(scanner.lexer.captionBuffer, "");
+  EXPECT_EQ(scanner.lexer.caption(), "");
 }
 
 TEST_F(LexerTest, CaptionsOffCaptureNothing) {
   options.showComments = false;
   codeChars("//" + keywordLine(" off\n"));
-  EXPECT_EQ(scanner.lexer.captionBuffer, "");
+  EXPECT_EQ(scanner.lexer.caption(), "");
 }
 
 }  // namespace

@@ -2,46 +2,22 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <sys/mman.h>
-#include <unistd.h>
 
 #include <string>
 #include <string_view>
 
+#include "captured_fd.h"
 #include "config/settings.h"
-#include "driver/exclusion_file.h"
-#include "driver/options.h"
 #include "platform/console.h"
 #include "scan/scanner.h"
+#include "shared/name_lists.h"
+#include "shared/options.h"
 #include "tree/function_table.h"
 
 namespace quenwick::scantest {
 
 /// The default caption keyword "機能:" as code page 932 bytes.
 inline constexpr std::string_view kKeyword = "\x8b\x40\x94\x5c:";
-
-/// A memory file behind a descriptor, read back whole.
-class CapturedFd {
- public:
-  CapturedFd() : fd_(::memfd_create("scan-test", 0)) {}
-  ~CapturedFd() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  CapturedFd(const CapturedFd&) = delete;
-  CapturedFd& operator=(const CapturedFd&) = delete;
-
-  int fd() const { return fd_; }
-  std::string contents() const {
-    std::string text;
-    char buf[4096];
-    off_t at = 0;
-    for (ssize_t n; (n = ::pread(fd_, buf, sizeof buf, at)) > 0; at += n) text.append(buf, n);
-    return text;
-  }
-
- private:
-  int fd_;
-};
 
 /// The scanner with everything it is wired to, as one run holds them.
 class ScanTest : public ::testing::Test {
@@ -54,7 +30,7 @@ class ScanTest : public ::testing::Test {
   /// Starts a new file whose bytes are `text`.
   void open(std::string_view text) {
     scanner.resetForFile();
-    scanner.reader.sourceFile.openMemory(text);
+    scanner.reader.openSourceText(text);
   }
 
   /// The file-level scan of `text` as the file `name`, run to the end of the file.

@@ -87,14 +87,6 @@ void expectSameResolution(FunctionTable& table, const Reference& ref,
       } else {
         ASSERT_EQ(chosen, &table.records()[first]) << name << " from " << file;
       }
-      // The same through a caller's record in that file, when there is one.
-      for (FuncRecord& caller : table.records()) {
-        if (caller.filename != file) continue;
-        chosen = nullptr;
-        ASSERT_EQ(table.resolveCallee(name, caller, chosen), count);
-        ASSERT_EQ(chosen, first < 0 ? nullptr : &table.records()[first]);
-        break;
-      }
     }
   }
 }
@@ -281,20 +273,6 @@ TEST(FunctionTableTest, CaptionIsAbsentOnlyWhenCaptionsAreOff) {
   EXPECT_EQ(*table.createFuncRecord("f", "a.c", 1, &text, true).comment, "entry point");
   EXPECT_FALSE(table.createFuncRecord("f", "a.c", 1, &text, false).comment.has_value());
   EXPECT_FALSE(table.createFuncRecord("f", "a.c", 1, nullptr, true).comment.has_value());
-}
-
-TEST(FunctionTableTest, RecordMadeByAnotherTableCanBeLinkedIn) {
-  FunctionTable table;
-  define(table, "g", "b.c");  // its keys are those the other table gives "f" and "a.c"
-  FuncRecord& record = [&]() -> FuncRecord& {
-    FunctionTable other;
-    return table.appendFuncRecord(other.createFuncRecord("f", "a.c", 1, nullptr, true));
-  }();
-  EXPECT_EQ(record.name, "f");
-  EXPECT_EQ(record.filename, "a.c");
-  FuncRecord* chosen = nullptr;
-  EXPECT_EQ(table.resolveCallee("f", "a.c", chosen), 1);
-  EXPECT_EQ(chosen, &record);
 }
 
 TEST(FunctionTableTest, EmptyTableAcceptsEveryOperation) {

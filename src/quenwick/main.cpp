@@ -23,9 +23,12 @@ void releaseReserve() {
   throw std::bad_alloc();
 }
 
+// Reports memory that ran out before the run could start; nothing is held yet,
+// and a failed write has nowhere left to be reported.
 int reportNoMemory() {
   std::string_view message = quenwick::text(quenwick::Text::HeapFull);
-  if (::write(2, "\a", 1) < 0 || ::write(2, message.data(), message.size()) < 0) return 1;
+  [[maybe_unused]] ssize_t bell = ::write(2, "\a", 1);
+  [[maybe_unused]] ssize_t text = ::write(2, message.data(), message.size());
   return 1;
 }
 
@@ -49,7 +52,6 @@ int main(int argc, char** argv) {
     Program program(console);
     return program.main(args);
   } catch (const std::bad_alloc&) {
-    // Memory ran out before the run could start: nothing is held yet.
     return reportNoMemory();
   }
 }

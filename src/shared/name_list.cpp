@@ -1,4 +1,4 @@
-#include "driver/name_list.h"
+#include "shared/name_list.h"
 
 #include <algorithm>
 #include <utility>

@@ -1,5 +1,5 @@
-// The program's one container of names: exclusion lists, defined symbols and the
-// callee list of each function.
+// The container of the names that the scan and the tree look up: the exclusion
+// lists and the defined preprocessor symbols.
 #pragma once
 
 #include <cstddef>
@@ -63,7 +63,6 @@ class NameList {
   Iterator begin() const { return Iterator(this, 0); }
   /// Past the last entry.
   Iterator end() const { return Iterator(this, entries_.size()); }
-
 
  private:
   struct Hash {
