@@ -4,13 +4,17 @@
 Usage: run_case.py QUENWICK_BINARY CASE_DIR [--update]
 
 A case folder holds:
-  args          the arguments, one per line (no line: no argument)
+  args          the arguments, one per line (no line: no argument); {RUN_DIR}
+                stands for the absolute path of the run folder, here and in the
+                expected texts
   in/           files copied unchanged into the run folder
   in.sjis/      files written here in UTF-8, copied as code page 932 bytes
   inputs        names of shared input folders under tests/inputs/, one per line,
                 copied first (a folder named *.sjis is converted like in.sjis/)
   prepare       optional shell script run in the run folder before the program;
                 QUENWICK_SOURCE_DIR names the repository's top folder there
+  check         optional shell script run in the run folder after the program;
+                the case fails when it exits non-zero (it checks files left behind)
   stdout        expected standard output  (UTF-8 here; compared as code page 932)
   stderr        expected standard error   (likewise)
   stdout.raw    expected standard output compared without any conversion
@@ -32,6 +36,7 @@ import sys
 import tempfile
 
 BELL = "\u2407"
+RUN_DIR = "{RUN_DIR}"
 SKIPPED = 77  # exit status that CTest counts as a skipped test
 REPO = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 
@@ -97,13 +102,14 @@ def copy_inputs(case, run_dir):
         copy_folder(sjis, run_dir, True)
 
 
-def expected(case, stream, utf8):
+def expected(case, stream, utf8, run_dir):
     raw = os.path.join(case, stream + ".raw")
     if os.path.exists(raw):
         return open(raw, "rb").read()
     path = os.path.join(case, stream)
     if os.path.exists(path):
-        return to_bytes(open(path, encoding="utf-8", newline="").read(), utf8)
+        text = open(path, encoding="utf-8", newline="").read()
+        return to_bytes(text.replace(RUN_DIR, run_dir), utf8)
     return b""
 
 
@@ -139,6 +145,7 @@ def run(binary, case, update):
     args_path = os.path.join(case, "args")
     args = open(args_path, encoding="utf-8").read().splitlines() if os.path.exists(args_path) else []
     with tempfile.TemporaryDirectory(prefix="quenwick-case-") as run_dir:
+        args = [arg.replace(RUN_DIR, run_dir) for arg in args]
         copy_inputs(case, run_dir)
         shutil.copy2(binary, os.path.join(run_dir, "quenwick"))
         env = dict(os.environ)
@@ -157,24 +164,32 @@ def run(binary, case, update):
         finally:
             if sink:
                 sink.close()
+        check = os.path.join(case, "check")
+        checked = None
+        if os.path.exists(check):
+            checked = subprocess.run(["sh", check], cwd=run_dir, env=env,
+                                     stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
     out = proc.stdout if proc.stdout is not None else b""
     status_path = os.path.join(case, "status")
     want_status = int(open(status_path).read().strip()) if os.path.exists(status_path) else 0
     if update:
-        write_expected(case, "stdout", out, opts["utf8"])
-        write_expected(case, "stderr", proc.stderr, opts["utf8"])
+        write_expected(case, "stdout", out.replace(run_dir.encode(), RUN_DIR.encode()), opts["utf8"])
+        write_expected(case, "stderr", proc.stderr.replace(run_dir.encode(), RUN_DIR.encode()),
+                       opts["utf8"])
         if proc.returncode != 0:
             open(status_path, "w").write("%d\n" % proc.returncode)
         elif os.path.exists(status_path):
             os.remove(status_path)
         return 0
     failures = []
+    if checked is not None and checked.returncode != 0:
+        failures.append("check failed:\n" + checked.stdout.decode("utf-8", "replace"))
     if proc.returncode != want_status:
         failures.append("exit status %d, expected %d" % (proc.returncode, want_status))
     for stream, got in (("stdout", out), ("stderr", proc.stderr)):
         if opts["stdout_null"] and stream == "stdout":
             continue
-        want = expected(case, stream, opts["utf8"])
+        want = expected(case, stream, opts["utf8"], run_dir)
         if got != want:
             failures.append("%s differs\n--- expected\n%s\n--- got\n%s" % (stream, show(want, opts["utf8"]), show(got, opts["utf8"])))
     if failures:

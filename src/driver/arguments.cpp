@@ -4,13 +4,14 @@
 #include "driver/program.h"
 #include "platform/ascii.h"
 #include "platform/byte_class.h"
+#include "platform/slash_path.h"
 #include "platform/text_input.h"
 
 namespace quenwick {
 
 void Program::processArgument(const std::string& argument) {
   char first = argument.empty() ? '\0' : argument[0];
-  if (first == '-' || first == '/') {
+  if (first == '-' || (first == '/' && !isSlashPath(argument))) {
     applyOption(argument);
   } else if (first == '@') {
     processResponseFile(argument);

@@ -1,0 +1,5 @@
+int main(void)
+{
+    note();
+}
+int note(void) { return 0; }

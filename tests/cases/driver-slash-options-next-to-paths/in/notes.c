@@ -1,0 +1,6 @@
+int main(void)
+{
+    note();
+    puts("x");
+}
+int note(void) { return 0; }
