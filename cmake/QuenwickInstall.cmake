@@ -38,6 +38,7 @@ function(quenwick_install_behind_launcher program)
   endif()
   set(launcher ${program}_launcher)
   add_executable(${launcher} ${PROJECT_SOURCE_DIR}/src/launcher/launcher.cpp)
+  target_link_libraries(${launcher} PRIVATE quenwick_core)
   target_compile_definitions(${launcher} PRIVATE
     QUENWICK_LAUNCHER_PROGRAM="${name}"
     QUENWICK_LAUNCHER_PROGRAM_DIR="${QUENWICK_PROGRAM_DIR_FROM_BIN}")

@@ -90,6 +90,10 @@ constexpr TextForms kTexts[] = {
     /* VerboseBodyStart */ {"%s()\n{\n", "%s()\n{\n"},
     /* VerboseCallee */ {"    %s();\n", "    %s();\n"},
     /* VerboseBodyEnd */ {"}\n\n", "}\n\n"},
+    /* LauncherNoSelf */
+    {"%s: cannot find the installed program: /proc/self/exe: %s\n",
+     "%s: cannot find the installed program: /proc/self/exe: %s\n"},
+    /* LauncherCannotRun */ {"%s: cannot run %s: %s\n", "%s: cannot run %s: %s\n"},
 };
 // clang-format on
 

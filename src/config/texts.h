@@ -43,6 +43,8 @@ enum class Text {
   VerboseBodyStart,  ///< -V: the name of a definition, opening its callees.
   VerboseCallee,  ///< -V: a callee added.
   VerboseBodyEnd,  ///< -V: the end of a body.
+  LauncherNoSelf,  ///< The installed command cannot find its own path.
+  LauncherCannotRun,  ///< The installed command cannot start the program.
   Count
 };
 // clang-format on

@@ -18,9 +18,12 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
+
+#include "config/texts.h"
 
 #if !defined(QUENWICK_LAUNCHER_PROGRAM) || !defined(QUENWICK_LAUNCHER_PROGRAM_DIR)
 #error "QUENWICK_LAUNCHER_PROGRAM and QUENWICK_LAUNCHER_PROGRAM_DIR must be defined"
@@ -76,10 +79,12 @@ bool projectConfiguration() {
 }  // namespace
 
 int main(int argc, char** argv) {
+  using quenwick::Text;
+  using quenwick::textFormat;
+  quenwick::selectTextEncoding(std::getenv("QUENWICK_ENCODING"));
   std::string self = ownPath();
   if (self.empty()) {
-    std::fprintf(stderr, "%s: cannot find the installed program: /proc/self/exe: %s\n", kProgram,
-                 std::strerror(errno));
+    std::fprintf(stderr, textFormat(Text::LauncherNoSelf), kProgram, std::strerror(errno));
     return 127;
   }
   std::string program = joinPath(self.substr(0, self.rfind('/')), kProgramDir);
@@ -93,6 +98,7 @@ int main(int argc, char** argv) {
   ::execv(program.c_str(), args.data());
 
   int error = errno;
-  std::fprintf(stderr, "%s: cannot run %s: %s\n", kProgram, program.c_str(), std::strerror(error));
+  std::fprintf(stderr, textFormat(Text::LauncherCannotRun), kProgram, program.c_str(),
+               std::strerror(error));
   return error == ENOENT ? 127 : 126;
 }
