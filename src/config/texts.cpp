@@ -13,6 +13,36 @@ struct TextForms {
   std::string_view cp932;  // the same text as code page 932 bytes
 };
 
+// Texts in ASCII alone are the same in both encodings.
+constexpr std::string_view kGraphUsage =
+    "Usage: quenwick-graph [OPTION]... [--] ARGUMENT...\n"
+    "Scans C sources as quenwick does and answers questions about the calls:\n"
+    "the tree below any function, the callers of a function, the paths to a\n"
+    "function, lists of functions, and the graph in Graphviz or JSON form.\n"
+    "\n"
+    "ARGUMENT: source files, directories (every *.c file below them), @response\n"
+    "files and quenwick's own options (-N -P -M -C -D -E -T -V), read as quenwick\n"
+    "reads them; an argument starting with \"/\" is a path. Without a query option\n"
+    "the text output is quenwick's call tree.\n"
+    "\n"
+    "Queries:\n"
+    "  --root=NAME[@FILE]     the tree below NAME (repeatable); FILE picks one of\n"
+    "                         several definitions\n"
+    "  --callers=NAME[@FILE]  the tree of NAME's callers, and theirs (repeatable)\n"
+    "  --target=NAME[@FILE]   only the branches that lead to NAME (repeatable)\n"
+    "  --depth=N              nothing deeper than N (the root is depth 0)\n"
+    "  --list=KIND            one line per function instead of a tree: roots,\n"
+    "                         leaves, undefined, recursive or all\n"
+    "Output:\n"
+    "  --format=FORMAT        text (the default), dot or json\n"
+    "  --cluster              with dot: group the functions by file\n"
+    "  --output=FILE          write to FILE, only once the run has succeeded\n"
+    "  --help                 show this help and exit\n"
+    "  --version              show the version and exit\n"
+    "\n"
+    "Exit status: 0 on success, 1 when the run stopped early or its output could\n"
+    "not be written, 2 for a wrong option or a NAME that is defined nowhere.\n";
+
 // One row per `Text`, in the same order. The code page 932 bytes are checked
 // against an independent conversion of the UTF-8 form by the unit tests.
 // clang-format off
@@ -94,6 +124,46 @@ constexpr TextForms kTexts[] = {
     {"%s: cannot find the installed program: /proc/self/exe: %s\n",
      "%s: cannot find the installed program: /proc/self/exe: %s\n"},
     /* LauncherCannotRun */ {"%s: cannot run %s: %s\n", "%s: cannot run %s: %s\n"},
+    /* GraphUsage */ {kGraphUsage, kGraphUsage},
+    /* GraphVersion */
+    {"quenwick-graph 14.42\n",
+     "quenwick-graph 14.42\n"},
+    /* GraphUnknownOption */
+    {"quenwick-graph: unknown option '%s' (see --help)\n",
+     "quenwick-graph: unknown option '%s' (see --help)\n"},
+    /* GraphMissingValue */
+    {"quenwick-graph: option '--%s' needs a value\n",
+     "quenwick-graph: option '--%s' needs a value\n"},
+    /* GraphUnexpectedValue */
+    {"quenwick-graph: option '--%s' takes no value\n",
+     "quenwick-graph: option '--%s' takes no value\n"},
+    /* GraphBadDepth */
+    {"quenwick-graph: --depth needs a whole number of 0 or more, not '%s'\n",
+     "quenwick-graph: --depth needs a whole number of 0 or more, not '%s'\n"},
+    /* GraphBadChoice */
+    {"quenwick-graph: --%s must be one of %s, not '%s'\n",
+     "quenwick-graph: --%s must be one of %s, not '%s'\n"},
+    /* GraphNoArgument */
+    {"quenwick-graph: no source file given (see --help)\n",
+     "quenwick-graph: no source file given (see --help)\n"},
+    /* GraphLateOption */
+    {"quenwick-graph: option '%s' must come before the arguments (after '--' it would name a file)\n",
+     "quenwick-graph: option '%s' must come before the arguments (after '--' it would name a file)\n"},
+    /* GraphBadCombination */
+    {"quenwick-graph: %s cannot be combined with %s\n",
+     "quenwick-graph: %s cannot be combined with %s\n"},
+    /* GraphUndefinedName */
+    {"quenwick-graph: --%s: no function '%s' is defined\n",
+     "quenwick-graph: --%s: no function '%s' is defined\n"},
+    /* GraphUndefinedInFile */
+    {"quenwick-graph: --%s: no function '%s' is defined in '%s'\n",
+     "quenwick-graph: --%s: no function '%s' is defined in '%s'\n"},
+    /* GraphCannotCreate */
+    {"quenwick-graph: cannot write '%s': %s\n",
+     "quenwick-graph: cannot write '%s': %s\n"},
+    /* GraphWriteFailed */
+    {"quenwick-graph: writing '%s' failed\n",
+     "quenwick-graph: writing '%s' failed\n"},
 };
 // clang-format on
 

@@ -45,6 +45,20 @@ enum class Text {
   VerboseBodyEnd,  ///< -V: the end of a body.
   LauncherNoSelf,  ///< The installed command cannot find its own path.
   LauncherCannotRun,  ///< The installed command cannot start the program.
+  GraphUsage,  ///< quenwick-graph's --help text.
+  GraphVersion,  ///< quenwick-graph's --version text.
+  GraphUnknownOption,  ///< An option quenwick-graph does not know.
+  GraphMissingValue,  ///< An option given without its value.
+  GraphUnexpectedValue,  ///< A value given to an option that takes none.
+  GraphBadDepth,  ///< --depth that is not a number.
+  GraphBadChoice,  ///< A value outside an option's choices.
+  GraphNoArgument,  ///< quenwick-graph without arguments.
+  GraphLateOption,  ///< A long option after the arguments.
+  GraphBadCombination,  ///< Options that cannot go together.
+  GraphUndefinedName,  ///< A queried name that is defined nowhere.
+  GraphUndefinedInFile,  ///< A queried name not defined in the file given.
+  GraphCannotCreate,  ///< The output file cannot be created.
+  GraphWriteFailed,  ///< Writing the output failed.
   Count
 };
 // clang-format on

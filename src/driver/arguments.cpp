@@ -4,6 +4,7 @@
 #include "driver/program.h"
 #include "platform/ascii.h"
 #include "platform/byte_class.h"
+#include "platform/directory.h"
 #include "platform/slash_path.h"
 #include "platform/text_input.h"
 
@@ -11,13 +12,23 @@ namespace quenwick {
 
 void Program::processArgument(const std::string& argument) {
   char first = argument.empty() ? '\0' : argument[0];
-  if (first == '-' || (first == '/' && !isSlashPath(argument))) {
+  bool slashOption = first == '/' && !frontEnd_.slashIsPath && !isSlashPath(argument);
+  if (first == '-' || slashOption) {
     applyOption(argument);
   } else if (first == '@') {
     processResponseFile(argument);
   } else {
-    processSourceFile(argument);
+    processSource(argument);
   }
+}
+
+// A source argument: one file, or, where directories expand, every C file below one.
+void Program::processSource(const std::string& name) {
+  if (frontEnd_.directoriesExpand && isDirectory(name)) {
+    for (const std::string& file : sourceFilesBelow(name)) processSourceFile(file);
+    return;
+  }
+  processSourceFile(name);
 }
 
 // The letter is the second byte, in any case; the value is everything after it.

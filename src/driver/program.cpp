@@ -11,16 +11,37 @@
 
 namespace quenwick {
 
-Program::Program(Console& console)
-    : console(console), scanner(settings, options, lists, functionTable, console) {
+namespace {
+
+/// The call tree on standard output.
+class TreeOutput : public Output {
+ public:
+  int write(RunResult& run) override {
+    TreePrinter(run.functionTable, run.lists.leafList, run.settings, run.options)
+        .printTree(run.console.out);
+    return 0;
+  }
+};
+
+}  // namespace
+
+Program::Program(Console& console, FrontEnd frontEnd)
+    : console(console),
+      frontEnd_(frontEnd),
+      scanner(settings, options, lists, functionTable, console) {
   console.beep = &settings.beep;
 }
 
 int Program::main(const std::vector<std::string>& args) {
+  TreeOutput tree;
+  return main(args, tree);
+}
+
+int Program::main(const std::vector<std::string>& args, Output& output) {
   // Every allocation of the program goes through operator new, which throws when
   // memory is exhausted; the run then ends here, whatever it was doing.
   try {
-    return run(args);
+    return run(args, output);
   } catch (const ExitProgram& exit) {
     releaseAll();
     return exit.status;
@@ -31,8 +52,8 @@ int Program::main(const std::vector<std::string>& args) {
   }
 }
 
-int Program::run(const std::vector<std::string>& args) {
-  printBanner();
+int Program::run(const std::vector<std::string>& args, Output& output) {
+  if (frontEnd_.banner) printBanner();
   initProgramDir(args);
   readConfiguration(programDir, settings, console);
   readSystemFuncTables();
@@ -41,11 +62,12 @@ int Program::run(const std::vector<std::string>& args) {
 
   bool treeInfoWritten = writeTreeInfoFile();
   if (options.hideUndefined) functionTable.pruneUndefinedCallees();
-  TreePrinter(functionTable, lists.leafList, settings, options).printTree(console.out);
+  RunResult result{functionTable, lists, settings, options, console, treeInfoWritten};
+  int status = output.write(result);
   console.out.flush();
-  int status = reportWriteErrors(treeInfoWritten);
+  int writeStatus = reportWriteErrors(treeInfoWritten);
   releaseAll();
-  return status;
+  return status != 0 ? status : writeStatus;
 }
 
 void Program::printBanner() {

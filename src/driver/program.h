@@ -20,19 +20,48 @@ struct ExitProgram {
   int status;  // the exit status
 };
 
+/// What tells the programs that share the driver apart.
+struct FrontEnd {
+  bool banner = true;              // the banner opens standard error
+  bool slashIsPath = false;        // every argument starting with "/" names a file
+  bool directoriesExpand = false;  // a directory stands for the *.c files below it
+};
+
+/// What a run hands to its output once every argument is handled, the tree
+/// information file is written and, under -N, undefined callees are pruned.
+struct RunResult {
+  FunctionTable& functionTable;  // every definition found
+  const NameLists& lists;        // the name lists, leafList among them
+  const Settings& settings;      // the configuration
+  const Options& options;        // the option flags
+  Console& console;              // standard output and standard error
+  bool treeInfoWritten;          // false when writing the tree information file failed
+};
+
+/// What a program writes once the function table is complete.
+class Output {
+ public:
+  virtual ~Output() = default;
+  /// Writes the output of `run` and returns the exit status it ends with.
+  virtual int write(RunResult& run) = 0;
+};
+
 /// The state of one run and the steps that drive it.
 class Program {
  public:
-  /// A run writing to `console`.
-  explicit Program(Console& console);
+  /// A run writing to `console`, reading its arguments as `frontEnd` says.
+  explicit Program(Console& console, FrontEnd frontEnd = {});
 
-  /// Runs with `args` (the program's path first, wildcards already expanded) and
-  /// returns the exit status: 0 for a run that reaches its end, 1 for one that
-  /// stops early or whose output could not be written.
+  /// Runs with `args` (the program's path first, wildcards already expanded),
+  /// prints the call tree and returns the exit status: 0 for a run that reaches
+  /// its end, 1 for one that stops early or whose output could not be written.
   int main(const std::vector<std::string>& args);
+  /// The same with `output` in place of the call tree; the status is the one
+  /// `output` returns, or 1 when standard output could not be written.
+  int main(const std::vector<std::string>& args, Output& output);
 
  private:
-  int run(const std::vector<std::string>& args);
+  int run(const std::vector<std::string>& args, Output& output);
   void printBanner();
   void initProgramDir(const std::vector<std::string>& args);
   void printUsage();
@@ -41,6 +70,7 @@ class Program {
   void applyOption(const std::string& argument);
   void reportExclusionFile(const std::string& path);
   void processResponseFile(const std::string& argument);
+  void processSource(const std::string& name);
   void processSourceFile(const std::string& name);
   bool writeTreeInfoFile();
   int reportWriteErrors(bool treeInfoWritten);
@@ -48,6 +78,7 @@ class Program {
   int outOfMemory();
 
   Console& console;              // standard output and standard error
+  FrontEnd frontEnd_;            // how this program reads its arguments
   Settings settings;             // the configuration
   Options options;               // the option flags
   NameLists lists;               // excludeList, leafList, defineList

@@ -22,6 +22,7 @@ enum ByteClass : std::uint16_t {
   kUpper = 1 << 8,        // A-Z
   kLower = 1 << 9,        // a-z
   kPrintable = 1 << 10,   // printable ASCII: 32 to 126
+  kAscii = 1 << 11,       // every byte below 128
 };
 
 namespace detail {
@@ -36,6 +37,7 @@ constexpr std::array<std::uint16_t, 256> makeByteClasses() {
   for (int c : {'"', '\'', '/', '#'}) table[c] |= kLexSpecial;
   for (int c = 0; c <= 32; ++c) table[c] |= kCodeBlank;
   for (int c = 32; c <= 126; ++c) table[c] |= kPrintable;
+  for (int c = 0; c < 128; ++c) table[c] |= kAscii;
   for (int c = 0; c < 256; ++c) {
     if (!(table[c] & (kWordStart | kLexSpecial)) && c != '{' && c != '}') table[c] |= kPlainCode;
   }

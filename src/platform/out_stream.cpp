@@ -24,11 +24,12 @@ OutStream::~OutStream() {
   delete[] buffer_;
 }
 
-bool OutStream::openFile(const std::string& path) {
+bool OutStream::openFile(const std::string& path, bool exclusive) {
   close();
   // Opened without waiting, so that a named pipe with no reader fails at once
   // instead of blocking the run; writes wait as usual afterwards.
-  int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NONBLOCK, 0666);
+  const int create = exclusive ? O_CREAT | O_EXCL : O_CREAT | O_TRUNC;
+  int fd = ::open(path.c_str(), O_WRONLY | create | O_CLOEXEC | O_NONBLOCK, 0666);
   if (fd < 0) return false;
   if (::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
     ::close(fd);

@@ -18,8 +18,9 @@ class OutStream {
   OutStream(const OutStream&) = delete;
   OutStream& operator=(const OutStream&) = delete;
 
-  /// Opens `path` for writing, created or emptied. False when it cannot be opened.
-  bool openFile(const std::string& path);
+  /// Opens `path` for writing, created or emptied; with `exclusive`, only a file
+  /// that does not exist yet is created. False when it cannot be opened.
+  bool openFile(const std::string& path, bool exclusive = false);
   /// Flushes and, for a file opened by `openFile`, closes it.
   void close();
 

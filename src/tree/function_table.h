@@ -58,6 +58,10 @@ class FunctionTable {
   }
   /// The text of a name key.
   std::string_view nameOf(std::uint32_t id) const { return symbols_.name(id); }
+  /// The number of name keys: every name of a record or a callee.
+  std::size_t nameCount() const { return symbols_.size(); }
+  /// The key of `name`, or `SymbolTable::kNone` when no record or callee has it.
+  std::uint32_t findName(std::string_view name) const { return symbols_.find(name); }
 
   /// The number of candidate definitions of `callee` for a caller in `callerFile`:
   /// those in the caller's own file when there is any, else those in all other

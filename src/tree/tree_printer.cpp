@@ -6,6 +6,20 @@
 
 namespace quenwick {
 
+const TreeQuery TreePrinter::kWholeTree{};
+
+std::vector<std::uint32_t> treeRoots(FunctionTable& table) {
+  table.markCalled();
+  std::vector<std::uint32_t> roots;
+  for (const FuncRecord& record : table.records()) {
+    if (record.name == "main" && !record.called) roots.push_back(record.index);
+  }
+  for (const FuncRecord& record : table.records()) {
+    if (record.name != "main" && !record.called) roots.push_back(record.index);
+  }
+  return roots;
+}
+
 namespace {
 
 /// Formatted output straight into an output stream.
@@ -57,8 +71,29 @@ std::string TreePrinter::formatted(const std::string& format) {
 }
 
 void TreePrinter::printTree(OutStream& out) {
+  start(out, nullptr);
+  for (std::uint32_t root : treeRoots(table_)) {
+    FuncRecord& record = table_.records()[root];
+    printNode(record);
+    if (record.name == "main") record.called = true;
+  }
+}
+
+void TreePrinter::printQuery(OutStream& out, const TreeQuery& query, const CallGraph& graph) {
+  start(out, &graph);
+  query_ = &query;
+  for (std::uint32_t root : query.roots) {
+    FuncRecord& record = table_.records()[root];
+    if (query.keep == nullptr || (*query.keep)[root]) printNode(record);
+  }
+  query_ = &kWholeTree;
+}
+
+// Readies a printing: flags, column widths, and the texts kept between lines.
+void TreePrinter::start(OutStream& out, const CallGraph* graph) {
   out_ = &out;
-  table_.markCalled();
+  graph_ = graph;
+  query_ = &kWholeTree;
   table_.clearExpanded();
   lineNoWidth = std::snprintf(nullptr, 0, " %d ", table_.maxLineNo);
   // A callee line without a number gets a blank column exactly as wide as a filled one.
@@ -72,16 +107,6 @@ void TreePrinter::printTree(OutStream& out) {
   fileColumns_.clear();
   nestTexts_.clear();
   nestTextsShort_ = true;
-
-  for (FuncRecord& record : table_.records()) {
-    if (record.name == "main" && !record.called) {
-      printNode(record);
-      record.called = true;
-    }
-  }
-  for (FuncRecord& record : table_.records()) {
-    if (!record.called) printNode(record);
-  }
 }
 
 // Prints `root` at depth 0 and, depth first, everything below it.
@@ -93,59 +118,97 @@ void TreePrinter::printNode(FuncRecord& root) {
   while (!ancestorStack.empty()) {
     std::size_t depth = ancestorStack.size() - 1;
     Frame& frame = ancestorStack.back();
-    FuncRecord* caller = frame.record;
-    auto callees = table_.Sons(*caller);
-    if (frame.next == callees.size()) {
-      onPath_[caller->index] = false;
+    FuncRecord* parent = frame.record;
+    const std::size_t count = childCount(*parent);
+    frame.next = nextShown(*parent, frame.next, count);
+    if (frame.next == count) {
+      onPath_[parent->index] = false;
       ancestorStack.pop_back();
       continue;
     }
-    std::uint32_t callee = callees[frame.next++];
-    setSiblingMore(depth, frame.next < callees.size());
-    printCallee(callee, *caller, depth);
+    Call child = childOf(*parent, frame.next++);
+    setSiblingMore(depth, nextShown(*parent, frame.next, count) < count);
+    printChild(child, depth);
   }
 }
 
-// Writes the line of `record` at `depth`; true when its callees are to be listed.
-bool TreePrinter::printNodeLine(FuncRecord& record, std::size_t depth) {
-  printLinePrefix(record, depth);
-  printNameField(record.name, depth);
-  bool recursive = onPath_[record.index];
-  bool repeat = false;
-  if (recursive) {
-    out_->write(recursion_);
-  } else if (record.expanded && options_.markExpanded) {
-    out_->write(expanded_);
-    repeat = true;
-  }
-  record.expanded = true;
-  if (options_.showComments && record.comment && !record.comment->empty()) {
-    out_->put('\t');
-    out_->write(*record.comment);
-  }
-  out_->put('\n');
-  return !recursive && !repeat && !leafList_.containsName(record.name);
+std::size_t TreePrinter::childCount(const FuncRecord& parent) const {
+  return query_->callers ? graph_->callers(parent.index).size() : table_.Sons(parent).size();
 }
 
-// Writes the line or the subtree of one callee of `caller`, which is at `depth`.
-void TreePrinter::printCallee(std::uint32_t callee, FuncRecord& caller, std::size_t depth) {
+// The child at `position` of `parent`'s list: a callee, resolved, or a caller.
+Call TreePrinter::childOf(const FuncRecord& parent, std::size_t position) const {
+  if (query_->callers) {
+    const std::uint32_t caller = graph_->callers(parent.index)[position];
+    return Call{table_.records()[caller].nameId, 1, caller};
+  }
+  if (graph_ != nullptr) return graph_->calls(parent.index)[position];
+  Call call;
+  call.name = table_.Sons(parent)[position];
   FuncRecord* definition = nullptr;
-  int count = table_.resolveCallee(callee, caller, definition);
+  call.count = table_.resolveCallee(call.name, parent, definition);
+  if (definition != nullptr) call.definition = definition->index;
+  return call;
+}
+
+// The first position from `from` on whose child is shown (`count` when none is).
+std::size_t TreePrinter::nextShown(const FuncRecord& parent, std::size_t from,
+                                   std::size_t count) const {
+  if (query_->keep == nullptr) return from;
+  for (; from < count; ++from) {
+    Call child = childOf(parent, from);
+    if (child.count == 1 ? (*query_->keep)[child.definition]
+                         : child.count > 1 && query_->keepNames.count(child.name) != 0) {
+      break;
+    }
+  }
+  return from;
+}
+
+// Writes the line of `record` at `depth`; true when its children are to be listed.
+// Below the depth cut nothing is written, but the walk goes on while a repeated
+// branch is marked, so that the lines above the cut are those of the whole tree.
+bool TreePrinter::printNodeLine(FuncRecord& record, std::size_t depth) {
+  const bool recursive = onPath_[record.index];
+  const bool repeat = !recursive && record.expanded && options_.markExpanded;
+  record.expanded = true;
+  if (depth <= query_->maxDepth) {
+    printLinePrefix(record, depth);
+    printNameField(record.name, depth);
+    if (recursive) out_->write(recursion_);
+    if (repeat) out_->write(expanded_);
+    if (options_.showComments && record.comment && !record.comment->empty()) {
+      out_->put('\t');
+      out_->write(*record.comment);
+    }
+    out_->put('\n');
+  } else if (!options_.markExpanded) {
+    return false;
+  }
+  if (recursive || repeat) return false;
+  return query_->callers || !leafList_.containsName(record.name);
+}
+
+// Writes the line or the subtree of one child of a node at `depth`.
+void TreePrinter::printChild(const Call& child, std::size_t depth) {
+  const int count = child.count;
   if (count == 1) {
+    FuncRecord* definition = &table_.records()[child.definition];
     if (printNodeLine(*definition, depth + 1)) {
       onPath_[definition->index] = true;
       ancestorStack.push_back(Frame{definition, 0});
     }
     return;
   }
+  if (depth + 1 > query_->maxDepth) return;
   if (count == 0) {
     printLinePrefix(nobelongColumn_, settings_.nobelong, depth + 1);
   } else if (options_.multiDetail) {
-    printLinePrefix(*definition, depth + 1);
+    printLinePrefix(table_.records()[child.definition], depth + 1);
   } else {
     printLinePrefix(multibelongColumn_, settings_.multibelong, depth + 1);
   }
-  printNameField(table_.nameOf(callee), depth + 1);
+  printNameField(table_.nameOf(child.name), depth + 1);
   if (count > 1) out_->write(multi_);
   out_->put('\n');
 }

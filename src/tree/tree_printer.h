@@ -2,8 +2,10 @@
 #pragma once
 
 #include <cstdint>
+#include <limits>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 #include <vector>
 
 #include "config/settings.h"
@@ -11,9 +13,24 @@
 #include "platform/out_stream.h"
 #include "shared/name_list.h"
 #include "shared/options.h"
+#include "tree/call_graph.h"
 #include "tree/function_table.h"
 
 namespace quenwick {
+
+/// The roots of the whole tree in the order it prints them: every record named
+/// "main" that no callee list names, then every other record that none names.
+/// Recomputes the `called` flags.
+std::vector<std::uint32_t> treeRoots(FunctionTable& table);
+
+/// Trees from chosen roots, in place of the whole tree.
+struct TreeQuery {
+  std::vector<std::uint32_t> roots;  // the records printed as roots, in order
+  bool callers = false;              // the children of a node are its callers, not its callees
+  std::size_t maxDepth = std::numeric_limits<std::size_t>::max();  // deeper lines are left out
+  const std::vector<bool>* keep = nullptr;      // when set, only the records marked here are shown,
+  std::unordered_set<std::uint32_t> keepNames;  // and several-definitions lines of these names
+};
 
 /// Prints the call tree. Depth is limited by memory only: the walk keeps its own
 /// stack instead of recursing.
@@ -26,6 +43,10 @@ class TreePrinter {
   /// Prints the whole tree on `out`: every uncalled "main", then every other
   /// uncalled record, each with its callees below it.
   void printTree(OutStream& out);
+  /// Prints the trees of `query` on `out`, drawn as the whole tree is, with the
+  /// calls and callers of `graph`. The lines above a depth cut are those of the
+  /// uncut trees.
+  void printQuery(OutStream& out, const TreeQuery& query, const CallGraph& graph);
 
  private:
   /// One record whose callees are being listed.
@@ -34,9 +55,15 @@ class TreePrinter {
     std::uint32_t next;  // position of its next callee to print
   };
 
+  static const TreeQuery kWholeTree;
+
+  void start(OutStream& out, const CallGraph* graph);
   void printNode(FuncRecord& root);
+  std::size_t childCount(const FuncRecord& parent) const;
+  Call childOf(const FuncRecord& parent, std::size_t position) const;
+  std::size_t nextShown(const FuncRecord& parent, std::size_t from, std::size_t count) const;
   bool printNodeLine(FuncRecord& record, std::size_t depth);
-  void printCallee(std::uint32_t callee, FuncRecord& caller, std::size_t depth);
+  void printChild(const Call& child, std::size_t depth);
   void printLinePrefix(const FuncRecord& record, std::size_t depth);
   void printLinePrefix(std::string& kept, std::string_view columnText, std::size_t depth);
   void printTwigs(std::size_t depth);
@@ -50,6 +77,8 @@ class TreePrinter {
   const Settings& settings_;
   const Options& options_;
   OutStream* out_ = nullptr;
+  const CallGraph* graph_ = nullptr;      // resolved calls and callers, when printing a query
+  const TreeQuery* query_ = &kWholeTree;  // what is printed
 
   // The templates, parsed once.
   Template belong_, lineno_, nest_, function_;

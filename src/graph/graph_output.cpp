@@ -1,0 +1,81 @@
+#include "graph/graph_output.h"
+
+#include <cerrno>
+#include <cstring>
+#include <optional>
+
+#include "config/texts.h"
+#include "graph/graph_writers.h"
+#include "graph/query.h"
+#include "platform/pending_file.h"
+#include "platform/utf8.h"
+#include "tree/call_graph.h"
+#include "tree/tree_printer.h"
+
+namespace quenwick {
+
+int GraphOutput::write(RunResult& run) {
+  Console& console = run.console;
+  std::optional<CallGraph> graph;
+  std::optional<Query> query;
+  if (!plainTree()) {
+    graph.emplace(run.functionTable);
+    query.emplace(options_, *graph);
+    if (!query->check(console)) return 2;
+  }
+  const Query* asked = query ? &*query : nullptr;
+  if (!options_.output) {
+    writeFormat(run, asked, console.out);
+    return run.treeInfoWritten ? 0 : 1;
+  }
+  PendingFile file;
+  OutStream out;
+  if (!file.open(*options_.output, out)) {
+    console.err.printf(textFormat(Text::GraphCannotCreate), options_.output->c_str(),
+                       std::strerror(errno));
+    return 1;
+  }
+  writeFormat(run, asked, out);
+  if (!run.treeInfoWritten) {
+    out.close();
+    return 1;  // the run failed: the file stays as it was
+  }
+  if (!file.commit(out)) {
+    console.err.printf(textFormat(Text::GraphWriteFailed), options_.output->c_str());
+    return 1;
+  }
+  return 0;
+}
+
+// Without a query, a list or a graph format the output is quenwick's own tree.
+bool GraphOutput::plainTree() const {
+  return !options_.hasQuery() && options_.list == ListKind::None &&
+         options_.format == GraphFormat::Text;
+}
+
+void GraphOutput::writeFormat(RunResult& run, const Query* query, OutStream& out) {
+  TreePrinter printer(run.functionTable, run.lists.leafList, run.settings, run.options);
+  if (query == nullptr) {
+    printer.printTree(out);
+    return;
+  }
+  const CallGraph& graph = query->graph();
+  if (options_.format == GraphFormat::Text && options_.list == ListKind::None) {
+    TreeQuery trees = query->treeQuery();
+    if (!trees.roots.empty()) printer.printQuery(out, trees, graph);
+    if (!options_.callers.empty()) printer.printQuery(out, query->callersQuery(), graph);
+    return;
+  }
+  Utf8Converter utf8(textEncoding() == TextEncoding::Cp932);
+  Selection selection = query->selection();
+  GraphView view{graph, selection, options_, utf8};
+  if (options_.list != ListKind::None) {
+    writeList(view, out);
+  } else if (options_.format == GraphFormat::Dot) {
+    writeDot(view, options_.cluster, out);
+  } else {
+    writeJson(view, out);
+  }
+}
+
+}  // namespace quenwick

@@ -1,0 +1,209 @@
+#include <string>
+
+#include "config/texts.h"
+#include "graph/escape.h"
+#include "graph/graph_writers.h"
+
+namespace quenwick {
+
+namespace {
+
+/// Builds the document in pieces and hands them to the stream.
+class JsonText {
+ public:
+  JsonText(Utf8Converter& utf8, OutStream& out) : utf8_(utf8), out_(out) {}
+  ~JsonText() { flush(); }
+
+  JsonText& raw(std::string_view text) {
+    text_.append(text);
+    return *this;
+  }
+  JsonText& number(std::uint64_t value) {
+    text_.append(std::to_string(value));
+    return *this;
+  }
+  /// A text of the sources or the command line, as a JSON string.
+  JsonText& string(std::string_view bytes) {
+    converted_.clear();
+    utf8_.append(bytes, converted_);
+    text_.push_back('"');
+    appendJsonEscaped(converted_, text_);
+    text_.push_back('"');
+    return *this;
+  }
+  JsonText& strings(const std::vector<std::string>& items) {
+    raw("[");
+    for (std::size_t i = 0; i < items.size(); ++i) {
+      if (i > 0) raw(", ");
+      string(items[i]);
+    }
+    return raw("]");
+  }
+  /// Hands what is collected to the stream once it is large.
+  void pieceDone() {
+    if (text_.size() >= (1 << 16)) flush();
+  }
+  void flush() {
+    out_.write(text_);
+    text_.clear();
+  }
+
+ private:
+  Utf8Converter& utf8_;
+  OutStream& out_;
+  std::string text_;
+  std::string converted_;
+};
+
+const char* listName(ListKind kind) {
+  switch (kind) {
+    case ListKind::Roots:
+      return "roots";
+    case ListKind::Leaves:
+      return "leaves";
+    case ListKind::Undefined:
+      return "undefined";
+    case ListKind::Recursive:
+      return "recursive";
+    case ListKind::All:
+      return "all";
+    case ListKind::None:
+      break;
+  }
+  return nullptr;
+}
+
+void writeHead(const GraphView& view, JsonText& json) {
+  const GraphOptions& options = view.options;
+  std::string_view version = text(Text::GraphVersion);
+  json.raw("{\n\"generator\": ").string(version.substr(0, version.size() - 1));
+  json.raw(",\n\"query\": {\"root\": ").strings(options.roots);
+  json.raw(", \"callers\": ").strings(options.callers);
+  json.raw(", \"target\": ").strings(options.targets);
+  json.raw(", \"depth\": ");
+  if (options.depth) {
+    json.number(*options.depth);
+  } else {
+    json.raw("null");
+  }
+  json.raw(", \"list\": ");
+  if (const char* list = listName(options.list)) {
+    json.string(list);
+  } else {
+    json.raw("null");
+  }
+  json.raw("}");
+}
+
+void writeIds(const std::vector<std::uint32_t>& ids, JsonText& json) {
+  json.raw("[");
+  for (std::size_t i = 0; i < ids.size(); ++i) {
+    if (i > 0) json.raw(", ");
+    json.number(ids[i]);
+  }
+  json.raw("]");
+}
+
+/// The fields every function object has: id, name, file, line, caption.
+void writeFunctionHead(const FuncRecord& record, JsonText& json) {
+  json.raw("{\"id\": ").number(record.index);
+  json.raw(", \"name\": ").string(record.name);
+  json.raw(", \"file\": ").string(record.filename);
+  json.raw(", \"line\": ").raw(std::to_string(record.lines));
+  json.raw(", \"caption\": ");
+  if (record.comment) {
+    json.string(*record.comment);
+  } else {
+    json.raw("null");
+  }
+}
+
+/// The shown calls of `record`: defined callees by id, the others by name.
+void writeCalls(const GraphView& view, const FuncRecord& record, JsonText& json,
+                std::vector<std::uint32_t>& undefinedNames, std::vector<bool>& seenUndefined) {
+  const CallGraph& graph = view.graph;
+  const Selection& selection = view.selection;
+  std::vector<std::uint32_t> callees;
+  std::vector<const Call*> undefined, ambiguous;
+  for (const Call& call : graph.calls(record.index)) {
+    if (call.count == 1) {
+      if (selection.edge(record.index, call.definition)) callees.push_back(call.definition);
+    } else if (call.count == 0) {
+      if (selection.undefinedEdge(record.index)) undefined.push_back(&call);
+    } else if (selection.ambiguousEdge(record.index, call.name)) {
+      ambiguous.push_back(&call);
+    }
+  }
+  json.raw(", \"callees\": ");
+  writeIds(callees, json);
+  json.raw(", \"undefined\": [");
+  for (std::size_t i = 0; i < undefined.size(); ++i) {
+    if (i > 0) json.raw(", ");
+    json.string(graph.table().nameOf(undefined[i]->name));
+    if (!seenUndefined[undefined[i]->name]) {
+      seenUndefined[undefined[i]->name] = true;
+      undefinedNames.push_back(undefined[i]->name);
+    }
+  }
+  json.raw("], \"ambiguous\": [");
+  for (std::size_t i = 0; i < ambiguous.size(); ++i) {
+    if (i > 0) json.raw(", ");
+    json.raw("{\"name\": ").string(graph.table().nameOf(ambiguous[i]->name));
+    json.raw(", \"candidates\": ");
+    writeIds(graph.candidates(record.index, *ambiguous[i]), json);
+    json.raw("}");
+  }
+  json.raw("]");
+}
+
+void writeUndefinedNames(const GraphView& view, const std::vector<std::uint32_t>& names,
+                         JsonText& json) {
+  json.raw(",\n\"undefined\": [");
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    if (i > 0) json.raw(", ");
+    json.string(view.graph.table().nameOf(names[i]));
+  }
+  json.raw("]\n}\n");
+}
+
+}  // namespace
+
+void writeJson(const GraphView& view, OutStream& out) {
+  JsonText json(view.utf8, out);
+  writeHead(view, json);
+  json.raw(",\n\"roots\": ");
+  writeIds(view.selection.roots, json);
+  json.raw(",\n\"functions\": [");
+  const auto& records = view.graph.table().records();
+  std::vector<std::uint32_t> undefinedNames;
+  std::vector<bool> seenUndefined(view.graph.table().nameCount(), false);
+  bool first = true;
+  for (const FuncRecord& record : records) {
+    if (!view.selection.shown[record.index]) continue;
+    json.raw(first ? "\n" : ",\n");
+    first = false;
+    writeFunctionHead(record, json);
+    writeCalls(view, record, json, undefinedNames, seenUndefined);
+    json.raw("}");
+    json.pieceDone();
+  }
+  json.raw("\n]");
+  writeUndefinedNames(view, undefinedNames, json);
+}
+
+void writeListJson(const GraphView& view, const std::vector<std::uint32_t>& records,
+                   const std::vector<std::uint32_t>& undefinedNames, OutStream& out) {
+  JsonText json(view.utf8, out);
+  writeHead(view, json);
+  json.raw(",\n\"roots\": [],\n\"functions\": [");
+  for (std::size_t i = 0; i < records.size(); ++i) {
+    json.raw(i == 0 ? "\n" : ",\n");
+    writeFunctionHead(view.graph.table().records()[records[i]], json);
+    json.raw("}");
+    json.pieceDone();
+  }
+  json.raw("\n]");
+  writeUndefinedNames(view, undefinedNames, json);
+}
+
+}  // namespace quenwick

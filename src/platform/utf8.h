@@ -1,0 +1,41 @@
+// Texts turned into UTF-8 for the formats that require it (JSON, DOT, HTML).
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace quenwick {
+
+/// Converts texts to UTF-8: from code page 932 (Shift_JIS), or, for texts that are
+/// UTF-8 already, by checking them. Either way each byte that does not convert
+/// becomes U+FFFD, so the result is always valid UTF-8; ASCII passes unchanged.
+class Utf8Converter {
+ public:
+  /// A converter from code page 932 when `fromCp932`, else a checker of UTF-8.
+  explicit Utf8Converter(bool fromCp932);
+  ~Utf8Converter();
+  Utf8Converter(const Utf8Converter&) = delete;
+  Utf8Converter& operator=(const Utf8Converter&) = delete;
+
+  /// Appends `text` as UTF-8 to `out`.
+  void append(std::string_view text, std::string& out);
+  /// `text` as UTF-8.
+  std::string convert(std::string_view text) {
+    std::string out;
+    append(text, out);
+    return out;
+  }
+
+ private:
+  void appendFromCp932(std::string_view text, std::string& out);
+
+  bool fromCp932_;          // the texts are code page 932
+  void* handle_ = nullptr;  // the system's converter, when it has one
+};
+
+/// Appends the valid UTF-8 of `text` to `out`, with U+FFFD for each byte that does
+/// not belong to a well-formed sequence (overlong forms, surrogates and values above
+/// U+10FFFF included).
+void appendCheckedUtf8(std::string_view text, std::string& out);
+
+}  // namespace quenwick
