@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Runs one end-to-end case of quenwick and compares its outputs byte for byte.
 
-Usage: run_case.py QUENWICK_BINARY CASE_DIR [--update]
+Usage: run_case.py QUENWICK_BINARY CASE_DIR [--graph GRAPH_BINARY] [--update]
 
 A case folder holds:
   args          the arguments, one per line (no line: no argument); {RUN_DIR}
@@ -23,7 +23,9 @@ A case folder holds:
   options       optional lines: stdout=null (send standard output to /dev/null),
                 stdout=full (send it to /dev/full, where every write fails),
                 utf8 (expected texts are compared as UTF-8, unconverted),
-                env NAME=VALUE, ulimit-s KB, ulimit-v KB, timeout SECONDS
+                env NAME=VALUE, ulimit-s KB, ulimit-v KB, timeout SECONDS,
+                program quenwick-graph (run GRAPH_BINARY, copied as ./quenwick-graph),
+                graph-check-skip REASON (tests/graph_checks.py leaves the case out)
 In expected texts and in.sjis files, the character U+2407 stands for the BEL byte.
 A missing expected file means empty output. The binary is copied into a fresh
 temporary folder with the inputs and started there as ./quenwick.
@@ -48,7 +50,7 @@ def to_bytes(text, utf8):
 
 def read_options(case):
     opts = {"env": {}, "stdout_null": False, "utf8": False, "timeout": 60,
-            "ulimit_s": None, "ulimit_v": None}
+            "ulimit_s": None, "ulimit_v": None, "program": "quenwick"}
     path = os.path.join(case, "options")
     if not os.path.exists(path):
         return opts
@@ -71,6 +73,10 @@ def read_options(case):
             opts["ulimit_v"] = int(line.split()[1])
         elif line.startswith("timeout "):
             opts["timeout"] = int(line.split()[1])
+        elif line == "program quenwick-graph":
+            opts["program"] = "quenwick-graph"
+        elif line.startswith("graph-check-skip "):
+            pass
         else:
             raise SystemExit("unknown option line in %s: %r" % (path, line))
     return opts
@@ -137,8 +143,12 @@ def sanitized(binary):
         return b"__asan_init" in f.read()
 
 
-def run(binary, case, update):
+def run(binary, case, update, graph=None):
     opts = read_options(case)
+    if opts["program"] == "quenwick-graph":
+        if graph is None:
+            raise SystemExit("case %s runs quenwick-graph: give --graph" % case)
+        binary = graph
     if opts["ulimit_v"] is not None and sanitized(binary):
         print("case %s skipped: no address-space limit for a sanitizer build" % os.path.basename(case))
         return SKIPPED
@@ -147,7 +157,7 @@ def run(binary, case, update):
     with tempfile.TemporaryDirectory(prefix="quenwick-case-") as run_dir:
         args = [arg.replace(RUN_DIR, run_dir) for arg in args]
         copy_inputs(case, run_dir)
-        shutil.copy2(binary, os.path.join(run_dir, "quenwick"))
+        shutil.copy2(binary, os.path.join(run_dir, opts["program"]))
         env = dict(os.environ)
         env.pop("QUENWICK_ENCODING", None)
         env.update(opts["env"])
@@ -157,7 +167,7 @@ def run(binary, case, update):
             subprocess.run(["sh", prepare], cwd=run_dir, check=True, env=prepare_env)
         sink = open(opts["stdout_null"], "wb") if opts["stdout_null"] else None
         try:
-            proc = subprocess.run(["./quenwick"] + args, cwd=run_dir,
+            proc = subprocess.run(["./" + opts["program"]] + args, cwd=run_dir,
                                   stdout=sink if sink else subprocess.PIPE,
                                   stderr=subprocess.PIPE, env=env, timeout=opts["timeout"],
                                   preexec_fn=limiter(opts))
@@ -217,4 +227,6 @@ def write_expected(case, stream, data, utf8):
 if __name__ == "__main__":
     if len(sys.argv) < 3:
         raise SystemExit(__doc__)
-    sys.exit(run(os.path.abspath(sys.argv[1]), os.path.abspath(sys.argv[2]), "--update" in sys.argv[3:]))
+    extra = sys.argv[3:]
+    graph = os.path.abspath(extra[extra.index("--graph") + 1]) if "--graph" in extra else None
+    sys.exit(run(os.path.abspath(sys.argv[1]), os.path.abspath(sys.argv[2]), "--update" in extra, graph))

@@ -87,28 +87,19 @@ std::vector<bool> cycleEdges(const GraphView& view, const std::vector<Edge>& edg
   return closes;
 }
 
-void appendQuoted(std::string_view utf8, std::string& out) {
-  out.push_back('"');
-  appendDotEscaped(utf8, out);
-  out.push_back('"');
-}
-
 /// The node statement of a shown record: name and file:line, the caption as tooltip.
 void appendNode(const GraphView& view, const FuncRecord& record, std::string& out) {
+  std::string name, place;
+  out += "  f" + std::to_string(record.index) + " [label=";
+  view.utf8.append(record.name, name);
+  view.utf8.append(record.filename, place);
+  place += ':' + std::to_string(record.lines);
+  appendDotLabel(name, place, out);
   std::string scratch;
-  out += "  f" + std::to_string(record.index) + " [label=\"";
-  view.utf8.append(record.name, scratch);
-  appendDotEscaped(scratch, out);
-  out += "\\n";  // a line break in the label
-  scratch.clear();
-  view.utf8.append(record.filename, scratch);
-  appendDotEscaped(scratch, out);
-  out += ':' + std::to_string(record.lines) + '"';
-  scratch.clear();
   if (record.comment && !record.comment->empty()) {
     view.utf8.append(*record.comment, scratch);
     out += ", tooltip=";
-    appendQuoted(scratch, out);
+    appendDotString(scratch, out);
   }
   out += "];\n";
 }
@@ -147,7 +138,7 @@ void writeDot(const GraphView& view, bool cluster, OutStream& out) {
       std::string file;
       view.utf8.append(table.records()[byFile[c].front()].filename, file);
       text += "  subgraph cluster_" + std::to_string(c) + " {\n    label=";
-      appendQuoted(file, text);
+      appendDotString(file, text);
       text += ";\n";
       for (std::uint32_t r : byFile[c]) {
         text += "  ";
@@ -167,7 +158,7 @@ void writeDot(const GraphView& view, bool cluster, OutStream& out) {
     std::string name;
     view.utf8.append(table.nameOf(undefinedNames[u]), name);
     text += "  u" + std::to_string(u) + " [label=";
-    appendQuoted(name, text);
+    appendDotString(name, text);
     text += ", style=dashed];\n";
     flushIfLarge();
   }

@@ -58,11 +58,48 @@ void appendJsonEscaped(std::string_view utf8, std::string& out, bool forHtml) {
   }
 }
 
-void appendDotEscaped(std::string_view utf8, std::string& out) {
+namespace {
+
+constexpr std::size_t kDotPiece = 8192;  // well below Graphviz's limit, escapes included
+
+}  // namespace
+
+void appendDotString(std::string_view utf8, std::string& out) {
+  constexpr std::size_t kPiece = kDotPiece;
+  out.push_back('"');
+  std::size_t inPiece = 0;
   for (char c : utf8) {
-    if (c == '"' || c == '\\') out.push_back('\\');
+    // A new piece starts only before the first byte of a character.
+    const bool continuation = (static_cast<unsigned char>(c) & 0xC0) == 0x80;
+    if (inPiece >= kPiece && !continuation) {
+      out += "\" + \"";
+      inPiece = 0;
+    }
+    if (c == '"' || c == '\\') {
+      out.push_back('\\');
+      ++inPiece;
+    }
     out.push_back(c);
+    ++inPiece;
   }
+  out.push_back('"');
+}
+
+void appendDotLabel(std::string_view first, std::string_view second, std::string& out) {
+  std::string quoted;
+  appendDotString(first, quoted);
+  quoted.pop_back();  // the closing quote: the line break and `second` follow
+  quoted += "\\n";
+  const std::size_t secondAt = quoted.size();
+  appendDotString(second, quoted);
+  if (quoted.size() <= kDotPiece) {
+    quoted.erase(secondAt, 1);  // the opening quote of `second`
+    out += quoted;
+    return;
+  }
+  appendDotString(first, out);
+  out += " + \"\\n\" + ";
+  appendDotString(second, out);
 }
 
 }  // namespace quenwick

@@ -11,9 +11,14 @@ namespace quenwick {
 /// that the string can stand inside an HTML script element.
 void appendJsonEscaped(std::string_view utf8, std::string& out, bool forHtml = false);
 
-/// Appends `utf8` as the inside of a DOT quoted string: quote and backslash
-/// escaped, so that Graphviz's own backslash sequences stay text; every other
-/// byte as it is (a quoted string may hold any of them).
-void appendDotEscaped(std::string_view utf8, std::string& out);
+/// Appends `utf8` as a DOT quoted string: quote and backslash escaped, so that
+/// Graphviz's own backslash sequences stay text, and every other byte as it is (a
+/// quoted string may hold any of them). A long text becomes several quoted pieces
+/// joined by "+", since Graphviz reads at most 16384 bytes in one.
+void appendDotString(std::string_view utf8, std::string& out);
+
+/// Appends a DOT label of two lines, `first` and `second`, quoted as by
+/// `appendDotString` with Graphviz's line break between them.
+void appendDotLabel(std::string_view first, std::string_view second, std::string& out);
 
 }  // namespace quenwick

@@ -18,14 +18,22 @@ int GraphOutput::write(RunResult& run) {
   Console& console = run.console;
   std::optional<CallGraph> graph;
   std::optional<Query> query;
-  if (!plainTree()) {
+  if (!isPlainTree(options_)) {
     graph.emplace(run.functionTable);
     query.emplace(options_, *graph);
     if (!query->check(console)) return 2;
   }
   const Query* asked = query ? &*query : nullptr;
   if (!options_.output) {
-    writeFormat(run, asked, console.out);
+    writeFormat(run, asked, standardOutput_);
+    if (&standardOutput_ != &console.out) {
+      standardOutput_.flush();
+      if (standardOutput_.failed()) {
+        console.err.write(text(Text::StdoutWriteFailed));
+        console.ringBell();
+        return 1;
+      }
+    }
     return run.treeInfoWritten ? 0 : 1;
   }
   PendingFile file;
@@ -45,12 +53,6 @@ int GraphOutput::write(RunResult& run) {
     return 1;
   }
   return 0;
-}
-
-// Without a query, a list or a graph format the output is quenwick's own tree.
-bool GraphOutput::plainTree() const {
-  return !options_.hasQuery() && options_.list == ListKind::None &&
-         options_.format == GraphFormat::Text;
 }
 
 void GraphOutput::writeFormat(RunResult& run, const Query* query, OutStream& out) {

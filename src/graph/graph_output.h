@@ -11,18 +11,26 @@ namespace quenwick {
 /// the run succeeds.
 class GraphOutput : public Output {
  public:
-  /// An output for `options`.
-  explicit GraphOutput(const GraphOptions& options) : options_(options) {}
+  /// An output for `options`, with `standardOutput` as standard output; when it is
+  /// not the driver's own, its write errors are reported here.
+  GraphOutput(const GraphOptions& options, OutStream& standardOutput)
+      : options_(options), standardOutput_(standardOutput) {}
+
+  /// True when the output is quenwick's own tree: no query, no list, text.
+  static bool isPlainTree(const GraphOptions& options) {
+    return !options.hasQuery() && options.list == ListKind::None &&
+           options.format == GraphFormat::Text;
+  }
 
   /// Writes the output; the status is 2 for a name defined nowhere, 1 when the
   /// output or the tree information file could not be written, else 0.
   int write(RunResult& run) override;
 
  private:
-  bool plainTree() const;
   void writeFormat(RunResult& run, const class Query* query, OutStream& out);
 
   const GraphOptions& options_;
+  OutStream& standardOutput_;
 };
 
 }  // namespace quenwick

@@ -30,8 +30,17 @@ int runGraph(const std::vector<std::string>& typed, quenwick::Console& console) 
   frontEnd.banner = false;
   frontEnd.slashIsPath = true;
   frontEnd.directoriesExpand = true;
-  Program program(console, frontEnd);
-  GraphOutput output(options);
+  // Only quenwick's own tree shares standard output with the driver's -V trace and
+  // #elif lines, as quenwick's does; any other output has it to itself, and those
+  // lines go to standard error.
+  if (GraphOutput::isPlainTree(options)) {
+    Program program(console, frontEnd);
+    GraphOutput output(options, console.out);
+    return program.main(args, output);
+  }
+  Console traced(2, 2, true);
+  Program program(traced, frontEnd);
+  GraphOutput output(options, console.out);
   return program.main(args, output);
 }
 

@@ -15,8 +15,11 @@ bool isConsoleDevice(std::string_view name);
 /// Standard output (buffered) and standard error (written at the end of each
 /// message), with the bell. Tests point both at descriptors of their own.
 struct Console {
-  /// Streams on the given descriptors (1 and 2 for a real run).
-  Console(int outFd = 1, int errFd = 2) : out(outFd), err(errFd, true) {}
+  /// Streams on the given descriptors (1 and 2 for a real run). With
+  /// `outAutoFlush`, `out` writes each call at once too (for sharing a descriptor
+  /// with `err` in order).
+  Console(int outFd = 1, int errFd = 2, bool outAutoFlush = false)
+      : out(outFd, outAutoFlush), err(errFd, true) {}
 
   /// Writes the BEL character to standard error, unless the bell is switched off.
   void ringBell() {
