@@ -11,33 +11,44 @@ namespace {
 /// One edge of the drawing: a call from a shown record.
 struct Edge {
   std::uint32_t from;  // the caller
-  std::uint32_t to;    // the callee's record, or the index of an undefined name's node
-  enum Kind { Defined, Undefined, Candidate } kind;
+  std::uint32_t to;    // the callee's record, or the index of a name's node
+  enum Kind { Defined, Undefined, Several } kind;
+};
+
+/// The names that are nodes of their own, each in the order first met: those
+/// called but defined nowhere, and those called with several candidate
+/// definitions (one node for all of them, however many calls there are).
+struct NameNodes {
+  std::vector<std::uint32_t> undefined;  // name keys
+  std::vector<std::uint32_t> several;    // name keys
 };
 
 /// The shown calls of every shown record, in table and call order.
-std::vector<Edge> shownEdges(const GraphView& view, std::vector<std::uint32_t>& undefinedNames) {
+std::vector<Edge> shownEdges(const GraphView& view, NameNodes& names) {
   const CallGraph& graph = view.graph;
   const Selection& selection = view.selection;
   std::vector<Edge> edges;
   std::vector<std::uint32_t> nodeOfName(graph.table().nameCount(), UINT32_MAX);
+  auto nodeOf = [&](std::uint32_t name, std::vector<std::uint32_t>& list) {
+    if (nodeOfName[name] == UINT32_MAX) {
+      nodeOfName[name] = static_cast<std::uint32_t>(list.size());
+      list.push_back(name);
+    }
+    return nodeOfName[name];
+  };
   for (std::uint32_t r = 0; r < graph.size(); ++r) {
     if (!selection.shown[r]) continue;
     for (const Call& call : graph.calls(r)) {
       if (call.count == 1) {
-        if (selection.edge(r, call.definition))
+        if (selection.edge(r, call.definition)) {
           edges.push_back({r, call.definition, Edge::Defined});
+        }
       } else if (call.count == 0) {
-        if (!selection.undefinedEdge(r)) continue;
-        if (nodeOfName[call.name] == UINT32_MAX) {
-          nodeOfName[call.name] = static_cast<std::uint32_t>(undefinedNames.size());
-          undefinedNames.push_back(call.name);
+        if (selection.undefinedEdge(r)) {
+          edges.push_back({r, nodeOf(call.name, names.undefined), Edge::Undefined});
         }
-        edges.push_back({r, nodeOfName[call.name], Edge::Undefined});
       } else if (selection.ambiguousEdge(r, call.name)) {
-        for (std::uint32_t candidate : graph.candidates(r, call)) {
-          edges.push_back({r, candidate, Edge::Candidate});
-        }
+        edges.push_back({r, nodeOf(call.name, names.several), Edge::Several});
       }
     }
   }
@@ -108,8 +119,8 @@ void appendNode(const GraphView& view, const FuncRecord& record, std::string& ou
 
 void writeDot(const GraphView& view, bool cluster, OutStream& out) {
   const FunctionTable& table = view.graph.table();
-  std::vector<std::uint32_t> undefinedNames;
-  const std::vector<Edge> edges = shownEdges(view, undefinedNames);
+  NameNodes names;
+  const std::vector<Edge> edges = shownEdges(view, names);
   const std::vector<bool> closes = cycleEdges(view, edges);
   std::string text =
       "digraph calls {\n"
@@ -154,20 +165,32 @@ void writeDot(const GraphView& view, bool cluster, OutStream& out) {
       flushIfLarge();
     }
   }
-  for (std::size_t u = 0; u < undefinedNames.size(); ++u) {
+  for (std::size_t u = 0; u < names.undefined.size(); ++u) {
     std::string name;
-    view.utf8.append(table.nameOf(undefinedNames[u]), name);
+    view.utf8.append(table.nameOf(names.undefined[u]), name);
     text += "  u" + std::to_string(u) + " [label=";
     appendDotString(name, text);
     text += ", style=dashed];\n";
     flushIfLarge();
   }
+  for (std::size_t m = 0; m < names.several.size(); ++m) {
+    std::string name;
+    view.utf8.append(table.nameOf(names.several[m]), name);
+    const std::size_t count = view.graph.definitions(names.several[m]).size();
+    text += "  m" + std::to_string(m) + " [label=";
+    appendDotLabel(name, std::to_string(count) + " definitions", text);
+    text += ", style=dotted];\n";
+    flushIfLarge();
+  }
   for (std::size_t e = 0; e < edges.size(); ++e) {
     const Edge& edge = edges[e];
     text += "  f" + std::to_string(edge.from) + " -> ";
-    text += (edge.kind == Edge::Undefined ? "u" : "f") + std::to_string(edge.to);
+    text += (edge.kind == Edge::Defined     ? "f"
+             : edge.kind == Edge::Undefined ? "u"
+                                            : "m") +
+            std::to_string(edge.to);
     if (edge.kind == Edge::Undefined) text += " [style=dashed]";
-    if (edge.kind == Edge::Candidate) text += " [style=dotted]";
+    if (edge.kind == Edge::Several) text += " [style=dotted]";
     if (closes[e]) text += " [color=red, penwidth=2]";
     text += ";\n";
     flushIfLarge();

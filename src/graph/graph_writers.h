@@ -25,7 +25,7 @@ struct GraphView {
 void writeJson(const GraphView& view, OutStream& out);
 
 /// Writes the shown records and calls as a Graphviz digraph: a node per definition,
-/// a dashed node per name without definition, dotted edges to each of several
+/// a dashed node per name without definition, a dotted node per name with several
 /// candidate definitions, red edges for calls that close a cycle. With `cluster`,
 /// the definitions of each file are grouped.
 void writeDot(const GraphView& view, bool cluster, OutStream& out);

@@ -118,52 +118,67 @@ void writeFunctionHead(const FuncRecord& record, JsonText& json) {
   }
 }
 
-/// The shown calls of `record`: defined callees by id, the others by name.
-void writeCalls(const GraphView& view, const FuncRecord& record, JsonText& json,
-                std::vector<std::uint32_t>& undefinedNames, std::vector<bool>& seenUndefined) {
-  const CallGraph& graph = view.graph;
-  const Selection& selection = view.selection;
-  std::vector<std::uint32_t> callees;
-  std::vector<const Call*> undefined, ambiguous;
-  for (const Call& call : graph.calls(record.index)) {
-    if (call.count == 1) {
-      if (selection.edge(record.index, call.definition)) callees.push_back(call.definition);
-    } else if (call.count == 0) {
-      if (selection.undefinedEdge(record.index)) undefined.push_back(&call);
-    } else if (selection.ambiguousEdge(record.index, call.name)) {
-      ambiguous.push_back(&call);
-    }
-  }
-  json.raw(", \"callees\": ");
-  writeIds(callees, json);
-  json.raw(", \"undefined\": [");
-  for (std::size_t i = 0; i < undefined.size(); ++i) {
-    if (i > 0) json.raw(", ");
-    json.string(graph.table().nameOf(undefined[i]->name));
-    if (!seenUndefined[undefined[i]->name]) {
-      seenUndefined[undefined[i]->name] = true;
-      undefinedNames.push_back(undefined[i]->name);
-    }
-  }
-  json.raw("], \"ambiguous\": [");
-  for (std::size_t i = 0; i < ambiguous.size(); ++i) {
-    if (i > 0) json.raw(", ");
-    json.raw("{\"name\": ").string(graph.table().nameOf(ambiguous[i]->name));
-    json.raw(", \"candidates\": ");
-    writeIds(graph.candidates(record.index, *ambiguous[i]), json);
-    json.raw("}");
-  }
-  json.raw("]");
-}
+/// Names met in the calls, each once, in the order first met.
+struct NamesMet {
+  std::vector<std::uint32_t> undefined;  // called, defined nowhere
+  std::vector<std::uint32_t> several;    // called with several candidate definitions
+  std::vector<bool> seen;                // by name key
 
-void writeUndefinedNames(const GraphView& view, const std::vector<std::uint32_t>& names,
-                         JsonText& json) {
-  json.raw(",\n\"undefined\": [");
+  void add(std::uint32_t name, std::vector<std::uint32_t>& list) {
+    if (seen[name]) return;
+    seen[name] = true;
+    list.push_back(name);
+  }
+};
+
+void writeNames(const GraphView& view, const std::vector<std::uint32_t>& names, JsonText& json) {
+  json.raw("[");
   for (std::size_t i = 0; i < names.size(); ++i) {
     if (i > 0) json.raw(", ");
     json.string(view.graph.table().nameOf(names[i]));
   }
-  json.raw("]\n}\n");
+  json.raw("]");
+}
+
+/// The shown calls of `record`: defined callees by id, the others by name.
+void writeCalls(const GraphView& view, const FuncRecord& record, JsonText& json, NamesMet& met) {
+  const Selection& selection = view.selection;
+  std::vector<std::uint32_t> callees, undefined, several;
+  for (const Call& call : view.graph.calls(record.index)) {
+    if (call.count == 1) {
+      if (selection.edge(record.index, call.definition)) callees.push_back(call.definition);
+    } else if (call.count == 0) {
+      if (selection.undefinedEdge(record.index)) undefined.push_back(call.name);
+    } else if (selection.ambiguousEdge(record.index, call.name)) {
+      several.push_back(call.name);
+    }
+  }
+  json.raw(", \"callees\": ");
+  writeIds(callees, json);
+  json.raw(", \"undefined\": ");
+  writeNames(view, undefined, json);
+  json.raw(", \"ambiguous\": ");
+  writeNames(view, several, json);
+  for (std::uint32_t name : undefined) met.add(name, met.undefined);
+  for (std::uint32_t name : several) met.add(name, met.several);
+}
+
+/// The closing fields: the names called but defined nowhere, and for each name
+/// called with several candidates, its definitions shown.
+void writeTail(const GraphView& view, const NamesMet& met, JsonText& json) {
+  json.raw(",\n\"undefined\": ");
+  writeNames(view, met.undefined, json);
+  json.raw(",\n\"ambiguous\": {");
+  for (std::size_t i = 0; i < met.several.size(); ++i) {
+    json.raw(i > 0 ? ",\n" : "\n").string(view.graph.table().nameOf(met.several[i])).raw(": ");
+    std::vector<std::uint32_t> shown;
+    for (std::uint32_t r : view.graph.definitions(met.several[i])) {
+      if (view.selection.shown[r]) shown.push_back(r);
+    }
+    writeIds(shown, json);
+    json.pieceDone();
+  }
+  json.raw(met.several.empty() ? "}\n}\n" : "\n}\n}\n");
 }
 
 }  // namespace
@@ -175,20 +190,20 @@ void writeJson(const GraphView& view, OutStream& out) {
   writeIds(view.selection.roots, json);
   json.raw(",\n\"functions\": [");
   const auto& records = view.graph.table().records();
-  std::vector<std::uint32_t> undefinedNames;
-  std::vector<bool> seenUndefined(view.graph.table().nameCount(), false);
+  NamesMet met;
+  met.seen.assign(view.graph.table().nameCount(), false);
   bool first = true;
   for (const FuncRecord& record : records) {
     if (!view.selection.shown[record.index]) continue;
     json.raw(first ? "\n" : ",\n");
     first = false;
     writeFunctionHead(record, json);
-    writeCalls(view, record, json, undefinedNames, seenUndefined);
+    writeCalls(view, record, json, met);
     json.raw("}");
     json.pieceDone();
   }
   json.raw("\n]");
-  writeUndefinedNames(view, undefinedNames, json);
+  writeTail(view, met, json);
 }
 
 void writeListJson(const GraphView& view, const std::vector<std::uint32_t>& records,
@@ -203,7 +218,9 @@ void writeListJson(const GraphView& view, const std::vector<std::uint32_t>& reco
     json.pieceDone();
   }
   json.raw("\n]");
-  writeUndefinedNames(view, undefinedNames, json);
+  NamesMet met;
+  met.undefined = undefinedNames;
+  writeTail(view, met, json);
 }
 
 }  // namespace quenwick

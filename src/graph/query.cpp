@@ -134,21 +134,8 @@ Selection Query::selection() const {
   for (std::uint32_t root : trees.roots) {
     if (selection.shown[root]) selection.roots.push_back(root);
   }
-  showCandidates(selection);
   selection.roots.insert(selection.roots.end(), callerRoots.begin(), callerRoots.end());
   return selection;
-}
-
-// The definitions that a shown call with several candidates may mean are nodes too,
-// though their own calls are not followed.
-void Query::showCandidates(Selection& selection) const {
-  for (std::uint32_t r = 0; r < graph_.size(); ++r) {
-    if (!selection.callsShown[r]) continue;
-    for (const Call& call : graph_.calls(r)) {
-      if (call.count < 2 || !selection.ambiguousEdge(r, call.name)) continue;
-      for (std::uint32_t candidate : graph_.candidates(r, call)) selection.shown[candidate] = true;
-    }
-  }
 }
 
 }  // namespace quenwick

@@ -66,7 +66,6 @@ class Query {
 
   std::vector<Found> find(const char* option, const std::vector<std::string>& specs) const;
   static std::vector<std::uint32_t> recordsOf(const std::vector<Found>& found);
-  void showCandidates(Selection& selection) const;
 
   const GraphOptions& options_;
   const CallGraph& graph_;

@@ -59,19 +59,6 @@ CallGraph::CallGraph(FunctionTable& table) : table_(table) {
   for (const FuncRecord& record : records) byName_[next[record.nameId]++] = record.index;
 }
 
-std::vector<std::uint32_t> CallGraph::candidates(std::uint32_t caller, const Call& call) const {
-  std::vector<std::uint32_t> found;
-  if (call.count == 0) return found;
-  const auto& records = table_.records();
-  // The chosen group is the caller's own file when the earliest candidate is there.
-  const std::uint32_t callerFile = records[caller].fileId;
-  const bool sameFile = records[call.definition].fileId == callerFile;
-  for (std::uint32_t record : definitions(call.name)) {
-    if ((records[record].fileId == callerFile) == sameFile) found.push_back(record);
-  }
-  return found;
-}
-
 std::vector<bool> CallGraph::reaching(const std::vector<bool>& targets) const {
   std::vector<bool> marked(targets);
   std::vector<std::uint32_t> pending;

@@ -39,10 +39,6 @@ class CallGraph {
   std::span<const std::uint32_t> definitions(std::uint32_t name) const {
     return {byName_.data() + nameBegin_[name], nameBegin_[name + 1] - nameBegin_[name]};
   }
-  /// The candidates of a call with several (`call.count` > 1): the records with its
-  /// name in the chosen group, earliest first.
-  std::vector<std::uint32_t> candidates(std::uint32_t caller, const Call& call) const;
-
   /// The number of records.
   std::uint32_t size() const { return static_cast<std::uint32_t>(callBegin_.size() - 1); }
 

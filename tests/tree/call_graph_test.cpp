@@ -47,9 +47,9 @@ TEST(CallGraphTest, AgreesWithThePlainDefinitions) {
         ASSERT_EQ(calls[i].count, table.resolveCallee(table.Sons(record)[i], record, definition));
         if (calls[i].count == 0) continue;
         ASSERT_EQ(calls[i].definition, definition->index);
-        std::vector<std::uint32_t> candidates = graph.candidates(record.index, calls[i]);
-        ASSERT_EQ(candidates.size(), static_cast<std::size_t>(calls[i].count));
-        ASSERT_EQ(candidates.front(), definition->index);
+        auto named = graph.definitions(calls[i].name);
+        ASSERT_GE(named.size(), static_cast<std::size_t>(calls[i].count));
+        ASSERT_TRUE(std::find(named.begin(), named.end(), definition->index) != named.end());
         if (calls[i].count == 1) {
           reach[record.index][definition->index] = true;
           callers[definition->index].insert(record.index);
