@@ -55,6 +55,10 @@ class Installed(unittest.TestCase):
             self.assertEqual((proc.returncode, proc.stdout), (0, SYSTEM_TREE), proc.stderr)
             os.mkdir(os.path.join(folder, "quenwick.cfg"))
 
+    def test_quenwick_graph_is_installed_the_same_way(self):
+        proc = self.run_in(self.project(), ["a.c"], command="quenwick-graph")
+        self.assertEqual((proc.returncode, proc.stdout), (0, SYSTEM_TREE), proc.stderr)
+
 
 class PrefixInstall(Installed):
     @classmethod
