@@ -1,4 +1,5 @@
-// Entry point: expands wildcards, chooses the text encoding and runs the program.
+// Entry point: takes the arguments, wildcards expanded, chooses the text encoding and
+// runs the program.
 #include <unistd.h>
 
 #include <cstdlib>
@@ -8,7 +9,7 @@
 
 #include "config/texts.h"
 #include "driver/program.h"
-#include "platform/wildcard.h"
+#include "platform/command_line.h"
 
 namespace {
 
@@ -44,10 +45,7 @@ int main(int argc, char** argv) {
   } release;
   try {
     selectTextEncoding(std::getenv("QUENWICK_ENCODING"));
-    std::vector<std::string> args;
-    if (argc > 0) args.emplace_back(argv[0]);
-    std::vector<std::string> rest(argv + (argc > 0 ? 1 : 0), argv + argc);
-    for (std::string& argument : expandWildcards(rest)) args.push_back(std::move(argument));
+    std::vector<std::string> args = programArguments(argc, argv);
     Console console;
     Program program(console);
     return program.main(args);
