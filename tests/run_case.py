@@ -42,20 +42,24 @@ temporary folder with the inputs and started there as ./quenwick.
 
 With --wine, the binary is a Windows build, copied as quenwick.exe and started by
 Wine in the Wine prefix PREFIX (--make-prefix makes a fresh one, --stop-prefix
-ends its Wine server). Every "\n" of the expected texts must come out as CR LF
-(text mode), {RUN_DIR} stands for the run folder's Windows path (Z:\...), and
+ends its Wine server). Every line feed of the expected texts must come out as
+CR LF (text mode), {RUN_DIR} stands for the run folder's Windows path (Z:...), and
 standard input is empty, so that the program has no console unless the case
 asks for one.
 """
+import fcntl
 import os
+import pty
 import re
 import resource
+import select
 import shutil
+import struct
 import subprocess
 import sys
 import tempfile
+import termios
 import threading
-import time
 
 BELL = "\u2407"
 RUN_DIR = "{RUN_DIR}"
@@ -236,11 +240,6 @@ def run_on_terminal(command, run_dir, env, opts):
     """Runs `command` with standard input and output on a new pseudo-terminal and
     standard error on a pipe. Returns the exit status, standard error and what the
     terminal showed, without escape sequences and CRs."""
-    import fcntl
-    import pty
-    import select
-    import struct
-    import termios
     master, slave = pty.openpty()
     fcntl.ioctl(slave, termios.TIOCSWINSZ, struct.pack("HHHH", 50, 200, 0, 0))
     screen = []
@@ -294,7 +293,7 @@ def run_program(command, run_dir, env, opts, wine):
     return proc.returncode, proc.stdout if proc.stdout is not None else b"", proc.stderr, None
 
 
-def skip_reason(case, opts, binary, wine):
+def skip_reason(opts, binary, wine):
     """Why the case cannot run with this build, or None."""
     if wine is None and opts["windows_only"] is not None:
         return "Windows only: " + opts["windows_only"]
@@ -307,7 +306,7 @@ def skip_reason(case, opts, binary, wine):
 
 def run(binary, case, update, wine=None):
     opts = read_options(case)
-    reason = skip_reason(case, opts, binary, wine)
+    reason = skip_reason(opts, binary, wine)
     if reason is not None:
         print("case %s skipped: %s" % (os.path.basename(case), reason))
         return SKIPPED
