@@ -42,9 +42,8 @@ int runEntryPoint(int argc, char** argv, EntryBody body) {
   } release;
   try {
     selectTextEncoding(std::getenv("QUENWICK_ENCODING"));
-    std::vector<std::string> args(argv, argv + argc);
     Console console;
-    return body(args, console);
+    return body(argc, argv, console);
   } catch (const std::bad_alloc&) {
     return reportNoMemory();
   }

@@ -121,9 +121,16 @@ bool Program::writeTreeInfoFile() {
   if (!options.treeInfoFile) return true;
   const std::string& name = options.treeInfoFileName;
   if (isConsoleDevice(name)) {
-    // Standard error writes every message at once; the table goes out in large
-    // pieces instead, through a buffer of its own on the same descriptor.
     console.err.flush();
+    OutStream device;
+    if (openConsoleDevice(device)) {
+      writeTreeInfo(functionTable, device);
+      device.close();
+      return !device.failed();
+    }
+    // Standard error stands for the console. It writes every message at once; the
+    // table goes out in large pieces instead, through a buffer of its own on the
+    // same descriptor.
     OutStream buffered(console.err.fd());
     writeTreeInfo(functionTable, buffered);
     buffered.flush();

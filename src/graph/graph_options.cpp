@@ -177,6 +177,7 @@ bool parseGraphOptions(const std::vector<std::string>& args, GraphOptions& optio
     }
     if (!applyOption(name, value, options, console)) return false;
   }
+  options.optionCount = i;
   for (; i < args.size(); ++i) {
     const std::string& arg = args[i];
     if (!ended && arg == "--") {

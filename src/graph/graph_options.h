@@ -30,6 +30,7 @@ struct GraphOptions {
   bool help = false;                       // --help
   bool version = false;                    // --version
   std::vector<std::string> arguments;      // everything for the driver, in order
+  std::size_t optionCount = 0;             // leading arguments read as options, "--" included
 
   /// True when some option asks for less or other than the whole tree.
   bool hasQuery() const {

@@ -7,25 +7,30 @@
 #include "driver/program.h"
 #include "graph/graph_options.h"
 #include "graph/graph_output.h"
-#include "platform/wildcard.h"
+#include "platform/command_line.h"
 
 namespace {
 
-int runGraph(const std::vector<std::string>& typed, quenwick::Console& console) {
+int runGraph(int argc, char** argv, quenwick::Console& console) {
   using namespace quenwick;
   GraphOptions options;
-  std::vector<std::string> rest(typed.begin() + (typed.empty() ? 0 : 1), typed.end());
-  if (!parseGraphOptions(rest, options, console)) return 2;
+  std::vector<std::string> typed(argv + (argc > 0 ? 1 : 0), argv + argc);
+  if (!parseGraphOptions(typed, options, console)) return 2;
   if (options.help || options.version) {
     console.out.write(text(options.help ? Text::GraphUsage : Text::GraphVersion));
     console.out.flush();
     return console.out.failed() ? 1 : 0;
   }
-  std::vector<std::string> args;
-  args.push_back(typed.empty() ? std::string() : typed[0]);
-  for (std::string& argument : expandWildcards(options.arguments)) {
-    args.push_back(std::move(argument));
+  // The options stay as typed; the arguments after them get their wildcards
+  // expanded, and are read again from there.
+  std::vector<std::string> args = programArguments(argc, argv, options.optionCount);
+  options = GraphOptions();
+  if (!parseGraphOptions(std::vector<std::string>(args.begin() + 1, args.end()), options,
+                         console)) {
+    return 2;
   }
+  args.resize(1);
+  args.insert(args.end(), options.arguments.begin(), options.arguments.end());
   FrontEnd frontEnd;
   frontEnd.banner = false;
   frontEnd.slashIsPath = true;

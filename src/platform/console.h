@@ -8,9 +8,13 @@
 
 namespace quenwick {
 
-/// True when `name` is the console device "CON" (in any letter case), which
-/// stands for standard error.
+/// True when `name` is the console device "CON" (in any letter case).
 bool isConsoleDevice(std::string_view name);
+
+/// Opens the console device for writing into `stream`, whatever standard output and
+/// standard error are redirected to. False where there is none: on Linux, where
+/// standard error stands for it, and on Windows for a process without a console.
+bool openConsoleDevice(OutStream& stream);
 
 /// Standard output (buffered) and standard error (written at the end of each
 /// message), with the bell. Tests point both at descriptors of their own.

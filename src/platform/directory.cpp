@@ -7,6 +7,10 @@
 #include <memory>
 #include <string_view>
 
+#ifdef _WIN32
+#include "platform/windows_api.h"
+#endif
+
 namespace quenwick {
 
 namespace {
@@ -18,6 +22,11 @@ EntryKind entryKind(const std::string& path) {
   struct stat entry;
 #ifdef _WIN32
   if (::stat(path.c_str(), &entry) != 0) return EntryKind::Other;
+  const DWORD attributes = ::GetFileAttributesA(path.c_str());
+  if (S_ISDIR(entry.st_mode) && attributes != INVALID_FILE_ATTRIBUTES &&
+      (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+    return EntryKind::Other;  // a link or junction to a folder
+  }
 #else
   if (::lstat(path.c_str(), &entry) != 0) return EntryKind::Other;
   if (S_ISLNK(entry.st_mode)) {

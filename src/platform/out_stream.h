@@ -1,4 +1,5 @@
-// Buffered output to a file descriptor, with a sticky record of write errors.
+// Buffered output to a file descriptor in text mode, with a sticky record of write
+// errors.
 #pragma once
 
 #include <cstddef>
@@ -9,6 +10,7 @@ namespace quenwick {
 
 /// A byte stream to a file descriptor. Output is collected in a buffer and written
 /// in large pieces; a failed write is remembered so that the run can report it.
+/// On Windows the descriptor is in text mode: each "\n" goes out as CR LF.
 class OutStream {
  public:
   /// Wraps `fd`. With `autoFlush`, every `printf` and `put` of a whole message

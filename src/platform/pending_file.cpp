@@ -7,7 +7,7 @@
 #include <cstdio>
 
 #ifdef _WIN32
-#include <windows.h>
+#include "platform/windows_api.h"
 #endif
 
 namespace quenwick {

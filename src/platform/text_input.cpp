@@ -3,13 +3,68 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#ifdef _WIN32
+#include <io.h>
+#endif
 
 #include <cerrno>
 #include <cstring>
 
 #include "platform/byte_class.h"
+#include "platform/windows_api.h"
 
 namespace quenwick {
+
+namespace {
+
+using FileIdentity = std::pair<std::uint64_t, std::uint64_t>;
+
+#ifdef _WIN32
+// The volume and file index of the file behind `fd`: NTFS and FAT have no inode
+// numbers. A file that has none (a device or a pipe) gets a number no file shares.
+FileIdentity identify(int fd) {
+  static std::uint64_t unidentified = 0;
+  BY_HANDLE_FILE_INFORMATION info;
+  auto handle = reinterpret_cast<HANDLE>(::_get_osfhandle(fd));
+  if (handle == INVALID_HANDLE_VALUE || !::GetFileInformationByHandle(handle, &info)) {
+    return {~std::uint64_t{0}, ++unidentified};
+  }
+  return {info.dwVolumeSerialNumber,
+          (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow};
+}
+
+// Opens `path` in binary mode: `TextInput` folds the line ends itself. -1 for a file
+// that cannot be opened and for a directory.
+int openForReading(const std::string& path, FileIdentity& identity) {
+  int fd = ::_open(path.c_str(), _O_RDONLY | _O_BINARY | _O_NOINHERIT);
+  if (fd < 0) return -1;
+  struct _stat64 st;
+  if (::_fstat64(fd, &st) != 0 || (st.st_mode & _S_IFMT) == _S_IFDIR) {
+    ::_close(fd);
+    return -1;
+  }
+  identity = identify(fd);
+  return fd;
+}
+#else
+// Opens `path` without waiting, so that a named pipe with no writer reads as empty
+// instead of blocking the run; reads wait as usual afterwards. -1 for a file that
+// cannot be opened and for a directory.
+int openForReading(const std::string& path, FileIdentity& identity) {
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) return -1;
+  struct stat st;
+  if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode) ||
+      ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
+    ::close(fd);
+    return -1;
+  }
+  identity = {static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
+  return fd;
+}
+#endif
+
+}  // namespace
 
 TextInput::TextInput() : fd_(-1), pendingCr_(false), pos_(nullptr), end_(nullptr) {}
 
@@ -19,17 +74,8 @@ TextInput::~TextInput() {
 
 bool TextInput::open(const std::string& path) {
   close();
-  // Opened without waiting, so that a named pipe with no writer reads as empty
-  // instead of blocking the run; reads wait as usual afterwards.
-  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  int fd = openForReading(path, identity_);
   if (fd < 0) return false;
-  struct stat st;
-  if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode) ||
-      ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
-    ::close(fd);
-    return false;
-  }
-  identity_ = {static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
   if (!buf_) buf_.reset(new char[kChunkSize + 1]);
   fd_ = fd;
   return true;

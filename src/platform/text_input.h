@@ -30,7 +30,8 @@ class TextInput {
   void openMemory(std::string_view text);
   /// Releases the file. Reading afterwards meets the end at once.
   void close();
-  /// The device and file number of the file last opened: equal for two names of one file.
+  /// The device (volume) and file number of the file last opened: equal for two names
+  /// of one file.
   std::pair<std::uint64_t, std::uint64_t> identity() const { return identity_; }
 
   /// The next byte (0..255), or -1 at the end (a read error counts as the end).

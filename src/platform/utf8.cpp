@@ -6,7 +6,7 @@
 #include "platform/byte_class.h"
 
 #ifdef _WIN32
-#include <windows.h>
+#include "platform/windows_api.h"
 #else
 #include <iconv.h>
 #endif

@@ -1,11 +1,15 @@
 #include "platform/wildcard.h"
 
+#ifndef _WIN32
 #include <dirent.h>
+#endif
 
 #include <algorithm>
 #include <memory>
+#include <utility>
 
 #include "platform/ascii.h"
+#include "platform/windows_api.h"
 
 namespace quenwick {
 
@@ -15,15 +19,31 @@ bool hasWildcard(std::string_view text) {
   return text.find_first_of("*?") != text.npos;
 }
 
-std::vector<std::string> matchingNames(const std::string& directory, std::string_view pattern) {
+// Every name in `directory` ("" for the current one), "." and ".." included.
+std::vector<std::string> listDirectory(const std::string& directory) {
   std::vector<std::string> names;
+#ifdef _WIN32
+  WIN32_FIND_DATAA entry;
+  HANDLE find = ::FindFirstFileA((directory + "*").c_str(), &entry);
+  if (find == INVALID_HANDLE_VALUE) return names;
+  do {
+    names.emplace_back(entry.cFileName);
+  } while (::FindNextFileA(find, &entry));
+  ::FindClose(find);
+#else
   std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(directory.empty() ? "." : directory.c_str()),
                                           ::closedir);
   if (!dir) return names;
-  while (const dirent* entry = ::readdir(dir.get())) {
-    std::string_view name = entry->d_name;
+  while (const dirent* entry = ::readdir(dir.get())) names.emplace_back(entry->d_name);
+#endif
+  return names;
+}
+
+std::vector<std::string> matchingNames(const std::string& directory, std::string_view pattern) {
+  std::vector<std::string> names;
+  for (std::string& name : listDirectory(directory)) {
     if (name == "." || name == "..") continue;
-    if (matchWildcard(pattern, name)) names.emplace_back(name);
+    if (matchWildcard(pattern, name)) names.push_back(std::move(name));
   }
   std::sort(names.begin(), names.end(),
             [](const std::string& a, const std::string& b) { return wildcardNameLess(a, b); });
@@ -65,23 +85,25 @@ bool wildcardNameLess(std::string_view a, std::string_view b) {
   return a < b;
 }
 
+void appendExpansion(const std::string& argument, std::vector<std::string>& result) {
+  if (!hasWildcard(argument)) {
+    result.push_back(argument);
+    return;
+  }
+  std::size_t cut = argument.find_last_of("\\/:");
+  std::string directory = cut == std::string::npos ? "" : argument.substr(0, cut + 1);
+  std::string_view pattern = std::string_view(argument).substr(directory.size());
+  std::vector<std::string> names = matchingNames(directory, pattern);
+  if (names.empty()) {
+    result.push_back(argument);
+    return;
+  }
+  for (const std::string& name : names) result.push_back(directory + name);
+}
+
 std::vector<std::string> expandWildcards(const std::vector<std::string>& arguments) {
   std::vector<std::string> result;
-  for (const std::string& argument : arguments) {
-    if (!hasWildcard(argument)) {
-      result.push_back(argument);
-      continue;
-    }
-    std::size_t cut = argument.find_last_of("\\/:");
-    std::string directory = cut == std::string::npos ? "" : argument.substr(0, cut + 1);
-    std::string_view pattern = std::string_view(argument).substr(directory.size());
-    std::vector<std::string> names = matchingNames(directory, pattern);
-    if (names.empty()) {
-      result.push_back(argument);
-      continue;
-    }
-    for (const std::string& name : names) result.push_back(directory + name);
-  }
+  for (const std::string& argument : arguments) appendExpansion(argument, result);
   return result;
 }
 

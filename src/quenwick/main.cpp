@@ -1,21 +1,13 @@
-// quenwick's entry point: expands wildcards and runs the program.
-#include <string>
-#include <vector>
-
+// quenwick's entry point: the arguments, wildcards expanded, to the program.
 #include "driver/entry.h"
 #include "driver/program.h"
-#include "platform/wildcard.h"
+#include "platform/command_line.h"
 
 namespace {
 
-int runQuenwick(const std::vector<std::string>& typed, quenwick::Console& console) {
-  using namespace quenwick;
-  std::vector<std::string> args;
-  if (!typed.empty()) args.push_back(typed[0]);
-  std::vector<std::string> rest(typed.begin() + (typed.empty() ? 0 : 1), typed.end());
-  for (std::string& argument : expandWildcards(rest)) args.push_back(std::move(argument));
-  Program program(console);
-  return program.main(args);
+int runQuenwick(int argc, char** argv, quenwick::Console& console) {
+  quenwick::Program program(console);
+  return program.main(quenwick::programArguments(argc, argv));
 }
 
 }  // namespace

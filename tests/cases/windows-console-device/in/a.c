@@ -1,0 +1,8 @@
+int main(void)
+{
+    helper();
+}
+
+int helper(void)
+{
+}

@@ -1,0 +1,1 @@
+int fb1(void) {}

@@ -1,0 +1,1 @@
+int fb2(void) {}

@@ -1,0 +1,1 @@
+int fZeta(void) {}
