@@ -1,0 +1,372 @@
+// Trees of callees or callers, drawn as the text tree draws them and opened one
+// level at a time: nothing below a node is drawn before it is opened.
+//
+// The markers are those of the text tree. Walking depth first from the roots, the
+// text tree lists a function's children where it meets the function first; where
+// it meets it again it writes "already shown" instead (unless -P was given), and
+// where the function calls back into the path above it, "recursion". A walk of the
+// whole tree, done once per tree, tells which meeting is the first, so a node opened
+// anywhere shows what the text tree shows there, whatever was opened before.
+/* global Dom, Graph, Address */
+/* exported Tree */
+const Tree = (() => {
+  'use strict';
+
+  const ROOT_CHUNK = 500;
+
+  /** The depth-first walk of the text tree over the whole tree below `roots`. */
+  class Walk {
+    constructor(graph, roots, upward) {
+      const n = graph.size;
+      this.first = new Int32Array(n).fill(-1); // when the walk met each record first
+      this.last = new Int32Array(n); // when it left it
+      this.parent = new Int32Array(n).fill(-1); // the record it was met from first
+      this.rootRepeated = new Set(); // places in `roots` of roots met before
+      const stack = new Int32Array(n);
+      const next = new Int32Array(n);
+      const begin = (r) => upward ? graph.callerStart[r]
+        : graph.leaf[r] ? graph.callStart[r + 1] : graph.callStart[r];
+      const end = (r) => upward ? graph.callerStart[r + 1] : graph.callStart[r + 1];
+      if (upward) graph.callers(0);
+      let clock = 0;
+      roots.forEach((root, i) => {
+        if (this.first[root] >= 0) {
+          this.rootRepeated.add(i);
+          return;
+        }
+        let depth = 0;
+        stack[0] = root;
+        next[0] = begin(root);
+        this.first[root] = clock++;
+        while (depth >= 0) {
+          const r = stack[depth];
+          const stop = end(r);
+          let child = -1;
+          while (next[depth] < stop) {
+            const k = next[depth]++;
+            let c;
+            if (upward) {
+              c = graph.callerList[k];
+            } else {
+              if (graph.callKind[k] !== Graph.DEFINED) continue;
+              c = graph.callTarget[k];
+            }
+            if (this.first[c] < 0) {
+              child = c;
+              break;
+            }
+          }
+          if (child < 0) {
+            this.last[r] = clock++;
+            depth--;
+            continue;
+          }
+          this.parent[child] = r;
+          this.first[child] = clock++;
+          depth++;
+          stack[depth] = child;
+          next[depth] = begin(child);
+        }
+      });
+    }
+
+    /** The marker of `child` met from `r`, where `r` lists its children. */
+    mark(r, child) {
+      if (this.first[child] <= this.first[r] && this.last[child] >= this.last[r]) {
+        return 'recursion';
+      }
+      return this.parent[child] === r ? '' : 'repeat';
+    }
+  }
+
+  /** One line of a tree: a function, or a called name without one definition. */
+  class Node {
+    constructor(parent, kind, target, mark) {
+      this.parent = parent;
+      this.kind = kind; // Graph.DEFINED, UNDEFINED or SEVERAL
+      this.target = target; // the record, or the place of the name in otherNames
+      this.mark = mark; // '', 'recursion' or 'repeat'
+      this.depth = parent ? parent.depth + 1 : 0;
+      this.li = null;
+      this.group = null;
+      this.open = false;
+    }
+  }
+
+  /** A tree of callees (or of callers, when `upward`) below `roots`, as a list element. */
+  class TreeView {
+    constructor(graph, roots, options) {
+      this.graph = graph;
+      this.upward = Boolean(options.upward);
+      this.walk = graph.repeatMarked ? new Walk(graph, roots, this.upward) : null;
+      this.rows = 0;
+      this.element = Dom.el('ul', 'tree');
+      this.element.setAttribute('role', 'tree');
+      this.element.setAttribute('aria-label', options.label);
+      this.more = null;
+      this.roots = roots.map((r, i) => new Node(null, Graph.DEFINED, r,
+        this.walk && this.walk.rootRepeated.has(i) ? 'repeat' : ''));
+      if (options.hideRoot) {
+        // One root, drawn by the view above the tree: its children are the top lines.
+        this.top = this.children(this.roots[0]);
+        this.roots[0].open = true;
+      } else {
+        this.top = this.roots;
+      }
+      this.drawn = 0;
+      this.drawMoreTop();
+      this.element.addEventListener('click', (event) => this.onClick(event));
+      this.element.addEventListener('keydown', (event) => this.onKey(event));
+      this.element.addEventListener('focusin', (event) => this.onFocus(event));
+      const first = this.element.querySelector('[role=treeitem]');
+      if (first) first.tabIndex = 0;
+    }
+
+    /** Draws the next chunk of top lines; a button draws more. */
+    drawMoreTop() {
+      const items = document.createDocumentFragment();
+      const stop = Math.min(this.top.length, this.drawn + ROOT_CHUNK);
+      for (; this.drawn < stop; this.drawn++) items.appendChild(this.line(this.top[this.drawn]));
+      this.element.appendChild(items);
+      const left = this.top.length - this.drawn;
+      if (left > 0 && !this.more) {
+        this.more = Dom.el('button', 'more');
+        this.more.type = 'button';
+        this.more.addEventListener('click', () => this.drawMoreTop());
+      }
+      if (this.more) {
+        this.more.textContent = 'Show ' + Dom.count(Math.min(left, ROOT_CHUNK)) + ' more of ' +
+          Dom.count(left);
+        this.more.hidden = left === 0;
+      }
+    }
+
+    /** True when `node` can be opened: the place where its function's children are listed. */
+    openable(node) {
+      if (node.kind !== Graph.DEFINED || node.mark !== '') return false;
+      const r = node.target;
+      if (this.upward) return this.graph.callers(r).length > 0;
+      return !this.graph.leaf[r] && this.graph.callCount(r) > 0;
+    }
+
+    /** The children of `node`, with their markers. */
+    children(node) {
+      const graph = this.graph;
+      const r = node.target;
+      const list = [];
+      if (this.upward) {
+        for (const c of graph.callers(r)) list.push(new Node(node, Graph.DEFINED, c, this.mark(node, c)));
+        return list;
+      }
+      for (let k = graph.callStart[r]; k < graph.callStart[r + 1]; k++) {
+        const kind = graph.callKind[k];
+        const target = graph.callTarget[k];
+        list.push(new Node(node, kind, target, kind === Graph.DEFINED ? this.mark(node, target) : ''));
+      }
+      return list;
+    }
+
+    mark(node, child) {
+      if (this.walk) return this.walk.mark(node.target, child);
+      for (let up = node; up; up = up.parent) {
+        if (up.target === child && up.kind === Graph.DEFINED) return 'recursion';
+      }
+      return '';
+    }
+
+    /** The list item of `node`; texts of the sources go in as text only. */
+    line(node) {
+      const graph = this.graph;
+      const markers = graph.markers;
+      const li = Dom.el('li', 'node');
+      li.setAttribute('role', 'treeitem');
+      li.tabIndex = -1;
+      li.qwNode = node;
+      node.li = li;
+      const row = Dom.el('div', 'row');
+      Dom.add(row, Dom.el('span', 'twisty'));
+      let name;
+      let place;
+      let mark = '';
+      if (node.kind === Graph.DEFINED) {
+        const r = node.target;
+        name = graph.names[r];
+        Dom.add(row, Dom.link(Address.ofRecord(graph, r), name, 'fn'));
+        place = graph.fileName(r) + ':' + graph.line[r];
+        li.dataset.file = graph.fileName(r);
+        li.dataset.line = graph.line[r];
+        if (node.mark === 'recursion') mark = markers.recursion;
+        if (node.mark === 'repeat') mark = markers.expanded;
+      } else {
+        name = graph.otherNames[node.target];
+        if (node.kind === Graph.SEVERAL) {
+          Dom.add(row, Dom.link(Address.ofName(name), name, 'fn'));
+          place = markers.multibelong;
+          mark = markers.multi;
+        } else {
+          Dom.add(row, Dom.el('span', 'fn undefined', name));
+          place = markers.nobelong;
+        }
+      }
+      li.dataset.name = name;
+      li.dataset.kind = node.kind === Graph.DEFINED ? 'function'
+        : node.kind === Graph.SEVERAL ? 'several' : 'undefined';
+      li.dataset.mark = node.mark;
+      li.dataset.depth = node.depth;
+      li.setAttribute('aria-level', String(node.depth + (this.top === this.roots ? 1 : 0)));
+      if (mark) Dom.add(row, Dom.el('span', 'mark', mark));
+      Dom.add(row, Dom.el('span', 'loc', place));
+      if (node.kind === Graph.DEFINED) {
+        const caption = graph.caption(node.target);
+        if (caption) Dom.add(row, Dom.el('span', 'cap', caption));
+      }
+      li.appendChild(row);
+      if (this.openable(node)) li.setAttribute('aria-expanded', 'false');
+      this.rows++;
+      return li;
+    }
+
+    /** Opens `node`, drawing its children the first time. */
+    openNode(node) {
+      if (node.open || !this.openable(node)) return;
+      if (!node.group) {
+        node.group = Dom.el('ul', 'group');
+        node.group.setAttribute('role', 'group');
+        const items = document.createDocumentFragment();
+        for (const child of this.children(node)) items.appendChild(this.line(child));
+        node.group.appendChild(items);
+        node.li.appendChild(node.group);
+      } else {
+        node.group.hidden = false;
+      }
+      node.open = true;
+      node.li.setAttribute('aria-expanded', 'true');
+    }
+
+    closeNode(node) {
+      if (!node.open || !node.group) return;
+      node.group.hidden = true;
+      node.open = false;
+      node.li.setAttribute('aria-expanded', 'false');
+    }
+
+    /**
+     * Opens every node above depth `depth` (the roots are at depth 0), level by level,
+     * while fewer than `budget` lines are drawn; false when the budget stopped it.
+     */
+    openToDepth(depth, budget) {
+      let level = this.top.slice(0, this.drawn);
+      while (level.length > 0) {
+        const next = [];
+        for (const node of level) {
+          if (node.depth >= depth || !this.openable(node)) continue;
+          if (this.rows >= budget) return false;
+          this.openNode(node);
+          for (const li of node.group.children) next.push(li.qwNode);
+        }
+        level = next;
+      }
+      return true;
+    }
+
+    onClick(event) {
+      if (event.target.closest('a')) return; // a name: its link opens the function
+      const li = event.target.closest('li.node');
+      if (!li || !this.element.contains(li)) return;
+      this.toggle(li.qwNode);
+      this.focus(li);
+    }
+
+    toggle(node) {
+      if (node.open) this.closeNode(node);
+      else this.openNode(node);
+    }
+
+    onFocus(event) {
+      const li = event.target.closest('li.node');
+      if (!li) return;
+      for (const other of this.element.querySelectorAll('li.node[tabindex="0"]')) {
+        if (other !== li) other.tabIndex = -1;
+      }
+      li.tabIndex = 0;
+    }
+
+    focus(li) {
+      if (li) li.focus();
+    }
+
+    /** The next line shown below `li`, or null. */
+    below(li) {
+      const node = li.qwNode;
+      if (node.open && node.group.firstElementChild) return node.group.firstElementChild;
+      for (let at = li; at; at = this.parentItem(at)) {
+        if (at.nextElementSibling && at.nextElementSibling.matches('li.node')) {
+          return at.nextElementSibling;
+        }
+      }
+      return null;
+    }
+
+    /** The line shown above `li`, or null. */
+    above(li) {
+      let at = li.previousElementSibling;
+      if (!at) return this.parentItem(li);
+      while (at.qwNode.open && at.qwNode.group.lastElementChild) {
+        at = at.qwNode.group.lastElementChild;
+      }
+      return at;
+    }
+
+    parentItem(li) {
+      const group = li.parentElement;
+      return group && group !== this.element ? group.parentElement : null;
+    }
+
+    onKey(event) {
+      const li = event.target.closest('li.node');
+      if (!li || event.altKey || event.ctrlKey || event.metaKey) return;
+      const node = li.qwNode;
+      let handled = true;
+      switch (event.key) {
+        case 'ArrowDown':
+          this.focus(this.below(li));
+          break;
+        case 'ArrowUp':
+          this.focus(this.above(li));
+          break;
+        case 'ArrowRight':
+          if (!node.open) this.openNode(node);
+          else if (node.group.firstElementChild) this.focus(node.group.firstElementChild);
+          break;
+        case 'ArrowLeft':
+          if (node.open) this.closeNode(node);
+          else this.focus(this.parentItem(li));
+          break;
+        case 'Home':
+          this.focus(this.element.querySelector('li.node'));
+          break;
+        case 'End': {
+          let last = this.element.lastElementChild;
+          while (last && last.qwNode.open && last.qwNode.group.lastElementChild) {
+            last = last.qwNode.group.lastElementChild;
+          }
+          this.focus(last);
+          break;
+        }
+        case 'Enter': {
+          const link = li.querySelector(':scope > .row > a');
+          if (link) location.hash = link.hash;
+          break;
+        }
+        case ' ':
+          this.toggle(node);
+          break;
+        default:
+          handled = false;
+      }
+      if (handled) event.preventDefault();
+    }
+  }
+
+  return { TreeView, Walk };
+})();
