@@ -7,9 +7,13 @@
   const main = document.getElementById('view');
   let graph;
   try {
+    performance.mark('quenwick-start');
     const block = document.getElementById('graph-data');
-    graph = new Graph.CallGraph(JSON.parse(block.textContent));
+    const data = JSON.parse(block.textContent);
+    performance.mark('quenwick-parsed');
+    graph = new Graph.CallGraph(data);
     block.textContent = ''; // the decoded graph holds everything now
+    performance.mark('quenwick-decoded');
   } catch (error) {
     Dom.clear(main);
     Dom.add(main, Dom.el('h1', '', 'No call graph'),
@@ -19,10 +23,17 @@
     return;
   }
   Views.start(graph);
-  Search.attach(graph, (r) => {
+  performance.mark('quenwick-view');
+  const search = Search.attach(graph, (r) => {
     const fragment = Address.ofRecord(graph, r);
     if (location.hash === fragment) Views.show();
     else location.hash = fragment;
   });
   if (location.hash === '') document.getElementById('search-box').focus();
+  // Once the first view is on the screen: note when (milliseconds since the page
+  // was asked for), then make the search index.
+  requestAnimationFrame(() => setTimeout(() => {
+    document.documentElement.dataset.firstViewMs = performance.now().toFixed(0);
+    search.prepare();
+  }, 0));
 })();

@@ -185,7 +185,12 @@ const Search = (() => {
     document.addEventListener('click', (event) => {
       if (!event.target.closest('.search')) hide();
     });
-    return { update };
+    /** Builds the index ahead of the first keystroke. */
+    function prepare() {
+      if (!index) index = new NameIndex(graph);
+    }
+
+    return { update, prepare };
   }
 
   return { NameIndex, attach };

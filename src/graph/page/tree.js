@@ -14,6 +14,19 @@ const Tree = (() => {
 
   const ROOT_CHUNK = 500;
 
+  // The elements of one line, cloned for each: the twisty, the name (a link when it
+  // has a view), the marker, the place and the caption.
+  const LINE = (() => {
+    const li = Dom.el('li', 'node');
+    li.setAttribute('role', 'treeitem');
+    li.tabIndex = -1;
+    const row = Dom.el('div', 'row');
+    Dom.add(row, Dom.el('span', 'twisty'), Dom.el('a', 'fn'), Dom.el('span', 'mark'),
+      Dom.el('span', 'loc'), Dom.el('span', 'cap'));
+    li.appendChild(row);
+    return li;
+  })();
+
   /** The depth-first walk of the text tree over the whole tree below `roots`. */
   class Walk {
     constructor(graph, roots, upward) {
@@ -178,49 +191,40 @@ const Tree = (() => {
     line(node) {
       const graph = this.graph;
       const markers = graph.markers;
-      const li = Dom.el('li', 'node');
-      li.setAttribute('role', 'treeitem');
-      li.tabIndex = -1;
+      const li = LINE.cloneNode(true);
+      const row = li.firstChild;
+      const name = row.childNodes[1];
+      const mark = row.childNodes[2];
+      const place = row.childNodes[3];
+      const caption = row.childNodes[4];
       li.qwNode = node;
       node.li = li;
-      const row = Dom.el('div', 'row');
-      Dom.add(row, Dom.el('span', 'twisty'));
-      let name;
-      let place;
-      let mark = '';
+      let text;
       if (node.kind === Graph.DEFINED) {
         const r = node.target;
-        name = graph.names[r];
-        Dom.add(row, Dom.link(Address.ofRecord(graph, r), name, 'fn'));
-        place = graph.fileName(r) + ':' + graph.line[r];
-        li.dataset.file = graph.fileName(r);
-        li.dataset.line = graph.line[r];
-        if (node.mark === 'recursion') mark = markers.recursion;
-        if (node.mark === 'repeat') mark = markers.expanded;
+        text = graph.names[r];
+        name.href = Address.ofRecord(graph, r);
+        place.textContent = graph.fileName(r) + ':' + graph.line[r];
+        caption.textContent = graph.caption(r);
+        if (node.mark === 'recursion') mark.textContent = markers.recursion;
+        if (node.mark === 'repeat') mark.textContent = markers.expanded;
+        li.dataset.kind = 'function';
+        if (node.mark) li.dataset.mark = node.mark;
+      } else if (node.kind === Graph.SEVERAL) {
+        text = graph.otherNames[node.target];
+        name.href = Address.ofName(text);
+        place.textContent = markers.multibelong;
+        mark.textContent = markers.multi;
+        li.dataset.kind = 'several';
       } else {
-        name = graph.otherNames[node.target];
-        if (node.kind === Graph.SEVERAL) {
-          Dom.add(row, Dom.link(Address.ofName(name), name, 'fn'));
-          place = markers.multibelong;
-          mark = markers.multi;
-        } else {
-          Dom.add(row, Dom.el('span', 'fn undefined', name));
-          place = markers.nobelong;
-        }
+        text = graph.otherNames[node.target];
+        name.className = 'fn undefined';
+        place.textContent = markers.nobelong;
+        li.dataset.kind = 'undefined';
       }
-      li.dataset.name = name;
-      li.dataset.kind = node.kind === Graph.DEFINED ? 'function'
-        : node.kind === Graph.SEVERAL ? 'several' : 'undefined';
-      li.dataset.mark = node.mark;
-      li.dataset.depth = node.depth;
+      name.textContent = text;
+      li.dataset.name = text;
       li.setAttribute('aria-level', String(node.depth + (this.top === this.roots ? 1 : 0)));
-      if (mark) Dom.add(row, Dom.el('span', 'mark', mark));
-      Dom.add(row, Dom.el('span', 'loc', place));
-      if (node.kind === Graph.DEFINED) {
-        const caption = graph.caption(node.target);
-        if (caption) Dom.add(row, Dom.el('span', 'cap', caption));
-      }
-      li.appendChild(row);
       if (this.openable(node)) li.setAttribute('aria-expanded', 'false');
       this.rows++;
       return li;
@@ -292,7 +296,10 @@ const Tree = (() => {
     }
 
     focus(li) {
-      if (li) li.focus();
+      if (!li) return;
+      li.focus({ preventScroll: true });
+      const box = li.firstElementChild.getBoundingClientRect();
+      if (box.top < 50 || box.bottom > window.innerHeight) li.firstElementChild.scrollIntoView({ block: 'nearest' });
     }
 
     /** The next line shown below `li`, or null. */
