@@ -60,7 +60,8 @@ const Views = (() => {
       ' · ', Dom.link(Address.ofRecord(graph, r, 'callers'), Dom.plural(callers, 'caller', 'callers')));
     Dom.add(main, counts);
     if (graph.leaf[r]) {
-      Dom.add(main, Dom.el('p', 'note', 'The text tree lists no callees below this name (it is in a table of names with a trailing "/").'));
+      Dom.add(main, Dom.el('p', 'note',
+        'The text tree lists no callees below this name (a table names it with a trailing "/").'));
     }
     const open = depth === null ? 1 : depth;
     Dom.add(main, treeSection('Calls', [r], false, open, true));
@@ -112,7 +113,8 @@ const Views = (() => {
     const summary = Dom.plural(graph.size, 'function', 'functions') + ' in ' +
       Dom.plural(files, 'file', 'files') + ', ' + Dom.plural(graph.callTarget.length, 'call', 'calls') + '.';
     Dom.add(main, heading(1, query === '' ? 'Call tree' : 'Call trees of ' + query));
-    Dom.add(main, Dom.el('p', 'facts', summary + (query === '' ? ' Every function that nothing calls, main first; search above for any other.'
+    Dom.add(main, Dom.el('p', 'facts', summary + (query === ''
+      ? ' Every function that nothing calls, main first; search above for any other.'
       : ' This page holds only what the query selects.')));
     const depth = graph.query.depth === null ? (query === '' ? 0 : Infinity) : graph.query.depth;
     if (graph.roots.length > 0) {
