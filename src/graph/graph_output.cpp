@@ -26,7 +26,7 @@ int GraphOutput::write(RunResult& run) {
   }
   const Query* asked = query ? &*query : nullptr;
   if (!options_.output) {
-    writeFormat(run, asked, console.out);
+    writeFormat(run, asked, document_);
     return run.treeInfoWritten ? 0 : 1;
   }
   PendingFile file;

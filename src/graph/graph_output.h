@@ -11,8 +11,9 @@ namespace quenwick {
 /// the run succeeds.
 class GraphOutput : public Output {
  public:
-  /// An output for `options`.
-  explicit GraphOutput(const GraphOptions& options) : options_(options) {}
+  /// An output for `options` that writes to `document` when no --output file is given.
+  GraphOutput(const GraphOptions& options, OutStream& document)
+      : options_(options), document_(document) {}
 
   /// Writes the output; the status is 2 for a name defined nowhere, 1 when the
   /// output or the tree information file could not be written, else 0.
@@ -23,6 +24,7 @@ class GraphOutput : public Output {
   void writeFormat(RunResult& run, const class Query* query, OutStream& out);
 
   const GraphOptions& options_;
+  OutStream& document_;
 };
 
 }  // namespace quenwick

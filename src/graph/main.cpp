@@ -30,9 +30,22 @@ int runGraph(const std::vector<std::string>& typed, quenwick::Console& console) 
   frontEnd.banner = false;
   frontEnd.slashIsPath = true;
   frontEnd.directoriesExpand = true;
-  Program program(console, frontEnd);
-  GraphOutput output(options);
-  return program.main(args, output);
+  // DOT, JSON, a page or a list on standard output holds nothing else: what the
+  // scan itself writes there (each #elif's value, the -V trace) goes to standard
+  // error instead.
+  const bool document = options.format != GraphFormat::Text || options.list != ListKind::None;
+  Console scanConsole(2, 2);
+  Program program(document ? scanConsole : console, frontEnd);
+  GraphOutput output(options, console.out);
+  int status = program.main(args, output);
+  if (document) {
+    console.out.flush();
+    if (console.out.failed()) {
+      console.err.write(text(Text::StdoutWriteFailed));
+      if (status == 0) status = 1;
+    }
+  }
+  return status;
 }
 
 }  // namespace
