@@ -21,8 +21,9 @@ const Tree = (() => {
     li.setAttribute('role', 'treeitem');
     li.tabIndex = -1;
     const row = Dom.el('div', 'row');
-    Dom.add(row, Dom.el('span', 'twisty'), Dom.el('a', 'fn'), Dom.el('span', 'mark'),
-      Dom.el('span', 'loc'), Dom.el('span', 'cap'));
+    // Spaces between the parts, so that the line reads as text too.
+    Dom.add(row, Dom.el('span', 'twisty'), Dom.el('a', 'fn'), ' ', Dom.el('span', 'mark'), ' ',
+      Dom.el('span', 'loc'), ' ', Dom.el('span', 'cap'));
     li.appendChild(row);
     return li;
   })();
@@ -194,9 +195,9 @@ const Tree = (() => {
       const li = LINE.cloneNode(true);
       const row = li.firstChild;
       const name = row.childNodes[1];
-      const mark = row.childNodes[2];
-      const place = row.childNodes[3];
-      const caption = row.childNodes[4];
+      const mark = row.childNodes[3];
+      const place = row.childNodes[5];
+      const caption = row.childNodes[7];
       li.qwNode = node;
       node.li = li;
       let text;
