@@ -28,16 +28,31 @@ const Tree = (() => {
     return li;
   })();
 
+  // Arrays of one number per record, kept for the next walk once a view is left:
+  // a large graph would otherwise make each view allocate megabytes, and the
+  // collector would stop the page now and then to take them back.
+  const spare = [];
+  let stack = new Int32Array(0);
+  let next = new Int32Array(0);
+
+  function recordArray(n, value) {
+    const array = spare.length > 0 && spare[spare.length - 1].length === n ? spare.pop()
+      : new Int32Array(n);
+    return array.fill(value);
+  }
+
   /** The depth-first walk of the text tree over the whole tree below `roots`. */
   class Walk {
     constructor(graph, roots, upward) {
       const n = graph.size;
-      this.first = new Int32Array(n).fill(-1); // when the walk met each record first
-      this.last = new Int32Array(n); // when it left it
-      this.parent = new Int32Array(n).fill(-1); // the record it was met from first
+      this.first = recordArray(n, -1); // when the walk met each record first
+      this.last = recordArray(n, 0); // when it left it
+      this.parent = recordArray(n, -1); // the record it was met from first
       this.rootRepeated = new Set(); // places in `roots` of roots met before
-      const stack = new Int32Array(n);
-      const next = new Int32Array(n);
+      if (stack.length < n) {
+        stack = new Int32Array(n);
+        next = new Int32Array(n);
+      }
       const begin = (r) => upward ? graph.callerStart[r]
         : graph.leaf[r] ? graph.callStart[r + 1] : graph.callStart[r];
       const end = (r) => upward ? graph.callerStart[r + 1] : graph.callStart[r + 1];
@@ -82,6 +97,12 @@ const Tree = (() => {
           next[depth] = begin(child);
         }
       });
+    }
+
+    /** Gives the arrays back for the next walk. */
+    release() {
+      spare.push(this.first, this.last, this.parent);
+      this.first = this.last = this.parent = null;
     }
 
     /** The marker of `child` met from `r`, where `r` lists its children. */
@@ -134,6 +155,12 @@ const Tree = (() => {
       this.element.addEventListener('focusin', (event) => this.onFocus(event));
       const first = this.element.querySelector('[role=treeitem]');
       if (first) first.tabIndex = 0;
+    }
+
+    /** Ends the tree: its walk's arrays serve the next tree. */
+    release() {
+      if (this.walk) this.walk.release();
+      this.walk = null;
     }
 
     /** Draws the next chunk of top lines; a button draws more. */

@@ -11,6 +11,7 @@ const Views = (() => {
   let graph = null;
   let main = null;
   let shownViews = 0;
+  let trees = []; // the trees of the view shown
 
   function heading(level, text) {
     const h = Dom.el('h' + level, '', text);
@@ -29,6 +30,7 @@ const Views = (() => {
     const tree = new Tree.TreeView(graph, roots, {
       upward, hideRoot, label: title,
     });
+    trees.push(tree);
     if (tree.top.length === 0) {
       Dom.add(section, Dom.el('p', 'muted', upward ? 'Nothing calls it in this page.'
         : 'It calls nothing in this page.'));
@@ -136,6 +138,8 @@ const Views = (() => {
   function show() {
     const at = Address.parse(location.hash);
     Dom.clear(main);
+    for (const tree of trees) tree.release();
+    trees = [];
     if (at.view === 'home') {
       homeView();
     } else {
