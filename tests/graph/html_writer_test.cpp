@@ -89,8 +89,7 @@ class HtmlWriterTest : public ::testing::Test {
     const std::string open = "<script type=\"application/json\" id=\"graph-data\">";
     const std::size_t start = html.find(open);
     if (start == std::string::npos) return "";
-    return html.substr(start + open.size(),
-                       html.find("</script>", start) - start - open.size());
+    return html.substr(start + open.size(), html.find("</script>", start) - start - open.size());
   }
 
   FunctionTable table_;
