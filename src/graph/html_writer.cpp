@@ -1,5 +1,6 @@
 #include "graph/html_writer.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <string_view>
 
