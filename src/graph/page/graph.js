@@ -108,7 +108,7 @@ const Graph = (() => {
       });
     }
 
-    // Each record: its number of calls, then the calls (see CALL CODES in the manual).
+    // Each record: its number of calls, then the calls, coded as the manual's THE PAGE says.
     decodeCalls(text) {
       const codes = decodeNumbers(text);
       const n = this.size;
