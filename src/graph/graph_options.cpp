@@ -74,6 +74,8 @@ bool parseFormat(const std::string& value, GraphFormat& format) {
     format = GraphFormat::Dot;
   } else if (value == "json") {
     format = GraphFormat::Json;
+  } else if (value == "html") {
+    format = GraphFormat::Html;
   } else {
     return false;
   }
@@ -104,7 +106,7 @@ bool applyOption(std::string_view name, const std::string& value, GraphOptions& 
     }
   } else if (name == "format") {
     if (!parseFormat(value, options.format)) {
-      console.err.printf(textFormat(Text::GraphBadChoice), "format", "text, dot, json",
+      console.err.printf(textFormat(Text::GraphBadChoice), "format", "text, dot, json, html",
                          value.c_str());
       return false;
     }
@@ -130,6 +132,9 @@ bool checkCombinations(const GraphOptions& options, Console& console) {
   } else if (options.list != ListKind::None && options.format == GraphFormat::Dot) {
     conflict = "--list";
     with = "--format=dot";
+  } else if (options.list != ListKind::None && options.format == GraphFormat::Html) {
+    conflict = "--list";
+    with = "--format=html";
   } else if (!options.targets.empty() && !options.callers.empty()) {
     conflict = "--target";
     with = "--callers";

@@ -12,7 +12,7 @@
 namespace quenwick {
 
 /// The output format.
-enum class GraphFormat { Text, Dot, Json };
+enum class GraphFormat { Text, Dot, Json, Html };
 
 /// What --list lists; None for a tree or a graph.
 enum class ListKind { None, Roots, Leaves, Undefined, Recursive, All };

@@ -6,6 +6,7 @@
 
 #include "config/texts.h"
 #include "graph/graph_writers.h"
+#include "graph/html_writer.h"
 #include "graph/query.h"
 #include "platform/pending_file.h"
 #include "platform/utf8.h"
@@ -75,6 +76,9 @@ void GraphOutput::writeFormat(RunResult& run, const Query* query, OutStream& out
     writeList(view, out);
   } else if (options_.format == GraphFormat::Dot) {
     writeDot(view, options_.cluster, out);
+  } else if (options_.format == GraphFormat::Html) {
+    const std::vector<std::uint32_t> callerRoots = query->callersQuery().roots;
+    writeHtml(view, PageInput{run.settings, run.options, run.lists.leafList, callerRoots}, out);
   } else {
     writeJson(view, out);
   }

@@ -65,7 +65,7 @@ TEST(GraphOptionsTest, EveryFaultIsOneLineOfItsOwn) {
       {{"--depth=1x", "a.c"},
        "quenwick-graph: --depth needs a whole number of 0 or more, not '1x'\n"},
       {{"--format=svg", "a.c"},
-       "quenwick-graph: --format must be one of text, dot, json, not 'svg'\n"},
+       "quenwick-graph: --format must be one of text, dot, json, html, not 'svg'\n"},
       {{"--list=some", "a.c"},
        "quenwick-graph: --list must be one of roots, leaves, undefined, recursive, all, not "
        "'some'\n"},

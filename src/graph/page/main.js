@@ -1,0 +1,39 @@
+// Start-up: reads the data block, then shows the view of the fragment and wires
+// the search box. A page without data (page.html opened from the source tree) says so.
+/* global Graph, Search, Views, Address, Dom */
+(() => {
+  'use strict';
+
+  const main = document.getElementById('view');
+  let graph;
+  try {
+    performance.mark('quenwick-start');
+    const block = document.getElementById('graph-data');
+    const data = JSON.parse(block.textContent);
+    performance.mark('quenwick-parsed');
+    graph = new Graph.CallGraph(data);
+    block.textContent = ''; // the decoded graph holds everything now
+    performance.mark('quenwick-decoded');
+  } catch (error) {
+    Dom.clear(main);
+    Dom.add(main, Dom.el('h1', '', 'No call graph'),
+      Dom.el('p', 'facts', 'This page holds no call graph that it can read (' + error.message +
+        '). quenwick-graph --format=html writes pages that do.'));
+    document.documentElement.dataset.view = 'error';
+    return;
+  }
+  Views.start(graph);
+  performance.mark('quenwick-view');
+  const search = Search.attach(graph, (r) => {
+    const fragment = Address.ofRecord(graph, r);
+    if (location.hash === fragment) Views.show();
+    else location.hash = fragment;
+  });
+  if (location.hash === '') document.getElementById('search-box').focus();
+  // Once the first view is on the screen: note when (milliseconds since the page
+  // was asked for), then make the search index.
+  requestAnimationFrame(() => setTimeout(() => {
+    document.documentElement.dataset.firstViewMs = performance.now().toFixed(0);
+    search.prepare();
+  }, 0));
+})();

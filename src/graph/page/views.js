@@ -1,0 +1,178 @@
+// The views of the page, chosen by the URL fragment (see address.js): the whole
+// tree or the trees of the query, a function with its callees and callers, the tree
+// of a function's callees or callers, and a choice among several definitions.
+/* global Dom, Address, Tree */
+/* exported Views */
+const Views = (() => {
+  'use strict';
+
+  const LINE_BUDGET = 20000; // lines a view opens by itself at most
+
+  let graph = null;
+  let main = null;
+  let shownViews = 0;
+  let trees = []; // the trees of the view shown
+
+  function heading(level, text) {
+    const h = Dom.el('h' + level, '', text);
+    if (level === 1) h.tabIndex = -1;
+    return h;
+  }
+
+  function where(r) {
+    return Dom.el('span', 'loc', graph.fileName(r) + ':' + graph.line[r]);
+  }
+
+  /** A tree with a note when it was opened only partly. */
+  function treeSection(title, roots, upward, depth, hideRoot) {
+    const section = Dom.el('section', 'trees');
+    Dom.add(section, heading(2, title));
+    const tree = new Tree.TreeView(graph, roots, {
+      upward, hideRoot, label: title,
+    });
+    trees.push(tree);
+    if (tree.top.length === 0) {
+      Dom.add(section, Dom.el('p', 'muted', upward ? 'Nothing calls it in this page.'
+        : 'It calls nothing in this page.'));
+      return section;
+    }
+    const complete = tree.openToDepth(depth, LINE_BUDGET);
+    section.appendChild(tree.element);
+    if (tree.more) section.appendChild(tree.more);
+    if (!complete) {
+      Dom.add(section, Dom.el('p', 'note', 'Opened as far as ' + Dom.count(LINE_BUDGET) +
+        ' lines; open the rest line by line.'));
+    }
+    return section;
+  }
+
+  function functionView(r, depth) {
+    const name = graph.names[r];
+    document.title = name + ' - quenwick-graph';
+    const calls = graph.callCount(r);
+    const callers = graph.callers(r).length;
+    Dom.add(main, heading(1, name));
+    const facts = Dom.el('p', 'facts');
+    Dom.add(facts, where(r));
+    const caption = graph.caption(r);
+    if (caption) Dom.add(facts, ' ', Dom.el('span', 'cap', caption));
+    Dom.add(main, facts);
+    const counts = Dom.el('p', 'counts');
+    Dom.add(counts, Dom.link(Address.ofRecord(graph, r, 'callees'), Dom.plural(calls, 'callee', 'callees')),
+      ' · ', Dom.link(Address.ofRecord(graph, r, 'callers'), Dom.plural(callers, 'caller', 'callers')));
+    Dom.add(main, counts);
+    if (graph.leaf[r]) {
+      Dom.add(main, Dom.el('p', 'note',
+        'The text tree lists no callees below this name (a table names it with a trailing "/").'));
+    }
+    const open = depth === null ? 1 : depth;
+    Dom.add(main, treeSection('Calls', [r], false, open, true));
+    Dom.add(main, treeSection('Called by', [r], true, open, true));
+  }
+
+  function chooserView(name, records, view, depth) {
+    document.title = name + ' - quenwick-graph';
+    Dom.add(main, heading(1, name));
+    Dom.add(main, Dom.el('p', 'facts', Dom.plural(records.length, 'definition', 'definitions') +
+      ' of this name in this page:'));
+    const list = Dom.el('ul', 'choices');
+    for (const r of records) {
+      const li = Dom.el('li');
+      Dom.add(li, Dom.link(Address.ofRecord(graph, r, view, depth), graph.fileName(r) + ':' + graph.line[r], 'loc'));
+      const caption = graph.caption(r);
+      if (caption) Dom.add(li, ' ', Dom.el('span', 'cap', caption));
+      list.appendChild(li);
+    }
+    Dom.add(main, list);
+  }
+
+  function treeView(name, records, upward, depth) {
+    document.title = (upward ? 'Callers of ' : 'Callees of ') + name + ' - quenwick-graph';
+    Dom.add(main, heading(1, name));
+    const back = Dom.el('p', 'facts');
+    if (records.length === 1) Dom.add(back, where(records[0]), ' · ');
+    Dom.add(back, Dom.link(records.length === 1 ? Address.ofRecord(graph, records[0])
+      : Address.ofName(name), 'the function'));
+    Dom.add(main, back);
+    Dom.add(main, treeSection(upward ? 'Callers' : 'Callees', records, upward,
+      depth === null ? Infinity : depth, false));
+  }
+
+  function describeQuery() {
+    const q = graph.query;
+    const parts = [];
+    for (const key of ['root', 'callers', 'target']) {
+      for (const value of q[key]) parts.push('--' + key + '=' + value);
+    }
+    if (q.depth !== null) parts.push('--depth=' + q.depth);
+    return parts.join(' ');
+  }
+
+  function homeView() {
+    document.title = 'quenwick-graph';
+    const query = describeQuery();
+    const files = graph.files.length;
+    const summary = Dom.plural(graph.size, 'function', 'functions') + ' in ' +
+      Dom.plural(files, 'file', 'files') + ', ' + Dom.plural(graph.callTarget.length, 'call', 'calls') + '.';
+    Dom.add(main, heading(1, query === '' ? 'Call tree' : 'Call trees of ' + query));
+    Dom.add(main, Dom.el('p', 'facts', summary + (query === ''
+      ? ' Every function that nothing calls, main first; search above for any other.'
+      : ' This page holds only what the query selects.')));
+    const depth = graph.query.depth === null ? (query === '' ? 0 : Infinity) : graph.query.depth;
+    if (graph.roots.length > 0) {
+      Dom.add(main, treeSection(query === '' ? 'Functions that nothing calls' : 'Callees',
+        graph.roots, false, depth, false));
+    }
+    if (graph.callerRoots.length > 0) {
+      Dom.add(main, treeSection('Callers', graph.callerRoots, true, depth, false));
+    }
+  }
+
+  function missing(text) {
+    document.title = 'Not found - quenwick-graph';
+    Dom.add(main, heading(1, 'Not found'));
+    Dom.add(main, Dom.el('p', 'facts', text));
+  }
+
+  /** Draws the view that the fragment names. */
+  function show() {
+    const at = Address.parse(location.hash);
+    Dom.clear(main);
+    for (const tree of trees) tree.release();
+    trees = [];
+    if (at.view === 'home') {
+      homeView();
+    } else {
+      const records = Address.records(graph, at);
+      const spec = at.name + (at.file === null ? '' : '@' + at.file) +
+        (at.line === null ? '' : ' at line ' + at.line);
+      if (records.length === 0) {
+        missing('No function ' + spec + ' is defined in this page.');
+      } else if (at.view === 'fn' && records.length > 1) {
+        chooserView(at.name, records, 'fn', at.depth);
+      } else if (at.view === 'fn') {
+        functionView(records[0], at.depth);
+      } else {
+        treeView(at.name, records, at.view === 'callers', at.depth);
+      }
+    }
+    shownViews++;
+    document.documentElement.dataset.view = at.view;
+    document.documentElement.dataset.views = String(shownViews);
+  }
+
+  /** Shows the view of the fragment, and again whenever the fragment changes. */
+  function start(theGraph) {
+    graph = theGraph;
+    main = document.getElementById('view');
+    window.addEventListener('hashchange', () => {
+      show();
+      const h1 = main.querySelector('h1');
+      if (h1) h1.focus();
+      window.scrollTo(0, 0);
+    });
+    show();
+  }
+
+  return { start, show };
+})();

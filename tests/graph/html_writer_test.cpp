@@ -1,0 +1,137 @@
+#include "graph/html_writer.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "captured_fd.h"
+#include "config/texts.h"
+#include "graph/query.h"
+
+namespace quenwick {
+namespace {
+
+// The numbers of a text written by appendPageNumber, read as the page reads them.
+std::vector<std::uint64_t> readNumbers(const std::string& text) {
+  const std::string last = "0123456789ABCDEFGHIJKLMNOPQRSTUV";
+  const std::string more = "WXYZabcdefghijklmnopqrstuvwxyz-_";
+  std::vector<std::uint64_t> numbers;
+  std::uint64_t value = 0;
+  for (char c : text) {
+    if (more.find(c) != std::string::npos) {
+      value = value * 32 + more.find(c);
+    } else {
+      EXPECT_NE(last.find(c), std::string::npos) << "not a digit: " << c;
+      numbers.push_back(value * 32 + last.find(c));
+      value = 0;
+    }
+  }
+  EXPECT_EQ(value, 0u) << "a number without its last digit";
+  return numbers;
+}
+
+TEST(PageNumbers, TheLastDigitEndsEachNumber) {
+  std::string text;
+  for (std::uint64_t value : {0ull, 31ull, 32ull, 1023ull, 1024ull}) appendPageNumber(value, text);
+  EXPECT_EQ(text, "0VX0_VXW0");
+  std::mt19937_64 random(14);
+  std::vector<std::uint64_t> values;
+  text.clear();
+  for (int i = 0; i < 1000; ++i) {
+    values.push_back(random() >> (random() % 64));
+    appendPageNumber(values.back(), text);
+  }
+  EXPECT_EQ(readNumbers(text), values);
+}
+
+// The text of a JSON string field of the data block, as written (escapes kept).
+std::string field(const std::string& data, const std::string& name) {
+  const std::string key = "\"" + name + "\":\"";
+  const std::size_t start = data.find(key);
+  if (start == std::string::npos) return "(missing)";
+  const std::size_t from = start + key.size();
+  return data.substr(from, data.find('"', from) - from);
+}
+
+class HtmlWriterTest : public ::testing::Test {
+ protected:
+  FuncRecord& define(std::string_view name, std::string_view file, int line,
+                     const std::string& caption = "") {
+    return table_.appendFuncRecord(table_.createFuncRecord(name, file, line, &caption, true));
+  }
+
+  // The page of the table with nothing asked: the whole graph.
+  std::string page() {
+    CallGraph graph(table_);
+    GraphOptions options;
+    Query query(options, graph);
+    Selection selection = query.selection();
+    Utf8Converter utf8(false);
+    GraphView view{graph, selection, options, utf8};
+    Settings settings;
+    Options flags;
+    NameList leaves;
+    std::vector<std::uint32_t> callerRoots;
+    CapturedFd captured;
+    {
+      OutStream out(captured.fd());
+      writeHtml(view, PageInput{settings, flags, leaves, callerRoots}, out);
+      out.flush();
+    }
+    return captured.contents();
+  }
+
+  // The inside of the data element.
+  static std::string data(const std::string& html) {
+    const std::string open = "<script type=\"application/json\" id=\"graph-data\">";
+    const std::size_t start = html.find(open);
+    if (start == std::string::npos) return "";
+    return html.substr(start + open.size(), html.find("</script>", start) - start - open.size());
+  }
+
+  FunctionTable table_;
+};
+
+TEST_F(HtmlWriterTest, SourceTextsCannotEndTheDataOrStartMarkup) {
+  define("main", "</script><!--a.c", 3,
+         "</script><script>alert(1)</script> <img src=x onerror=alert(1)> &amp; \xE2\x80\xA8");
+  const std::string html = page();
+  const std::string inside = data(html);
+  ASSERT_NE(inside, "");
+  for (const char* forbidden : {"<", ">", "&", "\xE2\x80\xA8"}) {
+    EXPECT_EQ(inside.find(forbidden), std::string::npos) << forbidden;
+  }
+  EXPECT_NE(inside.find("\\u003c/script\\u003e\\u003c!--a.c"), std::string::npos);
+  // Every style sheet and script is inlined: the page names no other file.
+  EXPECT_EQ(html.find("<script src="), std::string::npos);
+  EXPECT_EQ(html.find("<link rel=\"stylesheet\""), std::string::npos);
+  std::size_t opened = 0, closed = 0;
+  for (std::size_t at = 0; (at = html.find("<script", at)) != std::string::npos; ++at) ++opened;
+  for (std::size_t at = 0; (at = html.find("</script>", at)) != std::string::npos; ++at) ++closed;
+  EXPECT_EQ(opened, closed);
+  EXPECT_EQ(html.rfind("</html>\n"), html.size() - 8);
+}
+
+TEST_F(HtmlWriterTest, CallsKeepTheirOrderAndKind) {
+  FuncRecord& main = define("main", "m.c", 5);
+  define("a", "m.c", 20);
+  define("d", "p.c", 1);
+  define("d", "q.c", 7);
+  for (const char* callee : {"a", "x", "d"}) table_.addCallee(main, callee);
+  const std::string inside = data(page());
+  // main: three calls, a one on (2 * 2), x without definition (4 * 0 + 1), d with
+  // two (4 * 1 + 3); the other records call nothing.
+  EXPECT_EQ(field(inside, "calls"), "3417000");
+  EXPECT_EQ(field(inside, "otherNames"), "x\\nd");
+  EXPECT_EQ(field(inside, "names"), "main\\na\\nd\\nd");
+  EXPECT_EQ(field(inside, "fileRuns"), "021121");
+  // Lines as differences from the line before: 5, 15, -19, 6.
+  EXPECT_EQ(readNumbers(field(inside, "lines")), (std::vector<std::uint64_t>{10, 30, 37, 12}));
+  EXPECT_EQ(field(inside, "roots"), "0");
+}
+
+}  // namespace
+}  // namespace quenwick
