@@ -6,6 +6,7 @@
 
 #include "config/texts.h"
 #include "graph/escape.h"
+#include "graph/json_text.h"
 #include "graph/page_files.h"
 
 namespace quenwick {
@@ -29,77 +30,12 @@ std::string_view pageFile(std::string_view name) {
   return {};
 }
 
-/// The data block, built in pieces and handed to the stream as it grows. Every
-/// text goes through `string`, which makes it UTF-8 and escapes it so that it can
-/// neither end the block nor open a comment in it.
-class DataText {
- public:
-  DataText(Utf8Converter& utf8, OutStream& out) : utf8_(utf8), out_(out) {}
-  ~DataText() { flush(); }
-
-  DataText& raw(std::string_view text) {
-    text_.append(text);
-    return *this;
-  }
-  DataText& number(std::uint64_t value) {
-    appendPageNumber(value, text_);
-    return *this;
-  }
-  /// The escaped inside of a JSON string, without quotes; line feeds become U+FFFD
-  /// when `lineFeedsReplaced` (for texts joined by line feeds).
-  DataText& stringPart(std::string_view bytes, bool lineFeedsReplaced = false) {
-    converted_.clear();
-    utf8_.append(bytes, converted_);
-    if (lineFeedsReplaced && converted_.find('\n') != std::string::npos) {
-      std::string replaced;
-      for (char c : converted_) {
-        if (c == '\n') {
-          replaced += "\xEF\xBF\xBD";
-        } else {
-          replaced.push_back(c);
-        }
-      }
-      converted_.swap(replaced);
-    }
-    appendJsonEscaped(converted_, text_, true);
-    pieceDone();
-    return *this;
-  }
-  DataText& string(std::string_view bytes) {
-    text_.push_back('"');
-    stringPart(bytes);
-    text_.push_back('"');
-    return *this;
-  }
-  DataText& strings(const std::vector<std::string>& items) {
-    raw("[");
-    for (std::size_t i = 0; i < items.size(); ++i) {
-      if (i > 0) raw(",");
-      string(items[i]);
-    }
-    return raw("]");
-  }
-  void pieceDone() {
-    if (text_.size() >= (1 << 16)) flush();
-  }
-  void flush() {
-    out_.write(text_);
-    text_.clear();
-  }
-
- private:
-  Utf8Converter& utf8_;
-  OutStream& out_;
-  std::string text_;
-  std::string converted_;
-};
-
 /// Writes the data of the page: the shown records, renumbered in table order, with
 /// their calls.
 class PageData {
  public:
   PageData(const GraphView& view, const PageInput& page, OutStream& out)
-      : view_(view), page_(page), table_(view.graph.table()), data_(view.utf8, out) {
+      : view_(view), page_(page), table_(view.graph.table()), data_(view.utf8, out, true) {
     const std::uint32_t n = view.graph.size();
     pageIndex_.assign(n, kAbsent);
     for (std::uint32_t r = 0; r < n; ++r) {
@@ -129,9 +65,9 @@ class PageData {
     const Settings& settings = page_.settings;
     std::string_view version = text(Text::GraphVersion);
     data_.raw("{\"format\":1,\"generator\":").string(version.substr(0, version.size() - 1));
-    data_.raw(",\n\"query\":{\"root\":").strings(options.roots);
-    data_.raw(",\"callers\":").strings(options.callers);
-    data_.raw(",\"target\":").strings(options.targets);
+    data_.raw(",\n\"query\":{\"root\":").strings(options.roots, ",");
+    data_.raw(",\"callers\":").strings(options.callers, ",");
+    data_.raw(",\"target\":").strings(options.targets, ",");
     data_.raw(",\"depth\":");
     if (options.depth) {
       data_.raw(std::to_string(*options.depth));
@@ -172,7 +108,8 @@ class PageData {
       data_.string(record(files[i]).filename);
     }
     data_.raw("],\n\"fileRuns\":\"");
-    for (std::uint32_t value : runs) data_.number(value);
+    for (std::uint32_t value : runs)
+      data_.append([&](std::string& text) { appendPageNumber(value, text); });
     data_.raw("\"");
   }
 
@@ -190,7 +127,8 @@ class PageData {
     data_.raw(",\n\"lines\":\"");
     std::int64_t previous = 0;
     for (std::uint32_t r : shown_) {
-      data_.number(zigzag(record(r).lines - previous));
+      data_.append(
+          [&](std::string& text) { appendPageNumber(zigzag(record(r).lines - previous), text); });
       previous = record(r).lines;
       data_.pieceDone();
     }
@@ -212,7 +150,7 @@ class PageData {
     data_.raw("],\n\"captioned\":\"");
     std::uint32_t previous = 0;
     for (std::uint32_t i : captioned) {
-      data_.number(i - previous);
+      data_.append([&](std::string& text) { appendPageNumber(i - previous, text); });
       previous = i;
     }
     data_.raw("\"");
@@ -239,8 +177,9 @@ class PageData {
           codes.push_back(std::uint64_t{otherName(call.name)} * 4 + (call.count == 0 ? 1 : 3));
         }
       }
-      data_.number(codes.size());
-      for (std::uint64_t code : codes) data_.number(code);
+      data_.append([&](std::string& text) { appendPageNumber(codes.size(), text); });
+      for (std::uint64_t code : codes)
+        data_.append([&](std::string& text) { appendPageNumber(code, text); });
       data_.pieceDone();
     }
     data_.raw("\",\n\"otherNames\":\"");
@@ -265,17 +204,18 @@ class PageData {
     const std::vector<std::uint32_t>& roots = view_.selection.roots;
     const std::size_t callerRoots = std::min(page_.callerRoots.size(), roots.size());
     data_.raw(",\n\"roots\":\"");
-    for (std::size_t i = 0; i + callerRoots < roots.size(); ++i) data_.number(pageIndex_[roots[i]]);
+    for (std::size_t i = 0; i + callerRoots < roots.size(); ++i)
+      data_.append([&](std::string& text) { appendPageNumber(pageIndex_[roots[i]], text); });
     data_.raw("\",\n\"callerRoots\":\"");
     for (std::size_t i = roots.size() - callerRoots; i < roots.size(); ++i) {
-      data_.number(pageIndex_[roots[i]]);
+      data_.append([&](std::string& text) { appendPageNumber(pageIndex_[roots[i]], text); });
     }
     data_.raw("\",\n\"leaves\":\"");
     if (!page_.leafList.empty()) {
       std::uint32_t previous = 0;
       for (std::uint32_t i = 0; i < shown_.size(); ++i) {
         if (!page_.leafList.containsName(record(shown_[i]).name)) continue;
-        data_.number(i - previous);
+        data_.append([&](std::string& text) { appendPageNumber(i - previous, text); });
         previous = i;
       }
     }
@@ -285,7 +225,7 @@ class PageData {
   const GraphView& view_;
   const PageInput& page_;
   const FunctionTable& table_;
-  DataText data_;
+  JsonText data_;
   std::vector<std::uint32_t> shown_;       // the records of the page, in table order
   std::vector<std::uint32_t> pageIndex_;   // by record: its place in `shown_`
   std::vector<std::uint32_t> otherIndex_;  // by name key: its place in `otherNames_`

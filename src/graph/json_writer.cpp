@@ -1,59 +1,12 @@
 #include <string>
 
 #include "config/texts.h"
-#include "graph/escape.h"
 #include "graph/graph_writers.h"
+#include "graph/json_text.h"
 
 namespace quenwick {
 
 namespace {
-
-/// Builds the document in pieces and hands them to the stream.
-class JsonText {
- public:
-  JsonText(Utf8Converter& utf8, OutStream& out) : utf8_(utf8), out_(out) {}
-  ~JsonText() { flush(); }
-
-  JsonText& raw(std::string_view text) {
-    text_.append(text);
-    return *this;
-  }
-  JsonText& number(std::uint64_t value) {
-    text_.append(std::to_string(value));
-    return *this;
-  }
-  /// A text of the sources or the command line, as a JSON string.
-  JsonText& string(std::string_view bytes) {
-    converted_.clear();
-    utf8_.append(bytes, converted_);
-    text_.push_back('"');
-    appendJsonEscaped(converted_, text_);
-    text_.push_back('"');
-    return *this;
-  }
-  JsonText& strings(const std::vector<std::string>& items) {
-    raw("[");
-    for (std::size_t i = 0; i < items.size(); ++i) {
-      if (i > 0) raw(", ");
-      string(items[i]);
-    }
-    return raw("]");
-  }
-  /// Hands what is collected to the stream once it is large.
-  void pieceDone() {
-    if (text_.size() >= (1 << 16)) flush();
-  }
-  void flush() {
-    out_.write(text_);
-    text_.clear();
-  }
-
- private:
-  Utf8Converter& utf8_;
-  OutStream& out_;
-  std::string text_;
-  std::string converted_;
-};
 
 const char* listName(ListKind kind) {
   switch (kind) {
