@@ -8,6 +8,7 @@
 #include "graph/escape.h"
 #include "graph/json_text.h"
 #include "graph/page_files.h"
+#include "platform/byte_class.h"
 
 namespace quenwick {
 
@@ -253,7 +254,7 @@ constexpr std::string_view kDataLine =
 void writeTemplateLine(std::string_view line, const GraphView& view, const PageInput& page,
                        OutStream& out) {
   std::string_view trimmed = line;
-  while (!trimmed.empty() && (trimmed.front() == ' ' || trimmed.front() == '\t')) {
+  while (!trimmed.empty() && hasClass(trimmed.front(), kSpace)) {
     trimmed.remove_prefix(1);
   }
   if (trimmed == kDataLine) {
