@@ -9,19 +9,10 @@
 #include <vector>
 
 #include "captured_fd.h"
+#include "printf_reference.h"
 
 namespace quenwick {
 namespace {
-
-// Formats with C's snprintf: the reference for templates whose conversions fit.
-template <typename... Args>
-std::string cFormat(const std::string& format, Args... args) {
-  int n = std::snprintf(nullptr, 0, format.c_str(), args...);
-  std::string text(static_cast<std::size_t>(n) + 1, '\0');
-  std::snprintf(text.data(), text.size(), format.c_str(), args...);
-  text.pop_back();
-  return text;
-}
 
 // The tree printed the plain way: recursion on the native stack, a walk over the
 // whole table for every callee and for every called flag.
@@ -42,7 +33,7 @@ class ReferencePrinter {
         }
       }
     }
-    lineNoWidth_ = static_cast<int>(cFormat(" %d ", table_.maxLineNo).size());
+    lineNoWidth_ = static_cast<int>(printfOf(" %d ", table_.maxLineNo).size());
     for (std::size_t r = 0; r < records.size(); ++r) {
       if (records[r].name == "main" && !called_[r]) {
         printNode(r, 0);
@@ -117,19 +108,19 @@ class ReferencePrinter {
   }
 
   void prefix(const std::string& column, int line, std::size_t d) {
-    out_ += cFormat(s_.belong, static_cast<int>(table_.maxFileNameLen), column.c_str());
+    out_ += printfOf(s_.belong, static_cast<int>(table_.maxFileNameLen), column.c_str());
     if (line != -1) {
-      out_ += cFormat(s_.lineno, lineNoWidth_ - 2, line);
+      out_ += printfOf(s_.lineno, lineNoWidth_ - 2, line);
     } else {
-      out_ += std::string(cFormat(s_.lineno, lineNoWidth_ - 2, 1).size(), ' ');
+      out_ += std::string(printfOf(s_.lineno, lineNoWidth_ - 2, 1).size(), ' ');
     }
     for (std::size_t i = 0; i + 2 <= d; ++i) out_ += siblingMore_[i] ? s_.twig1 : s_.twig2;
     if (d > 0) out_ += siblingMore_[d - 1] ? s_.twig3 : s_.twig4;
   }
 
   void nameField(const std::string& name, std::size_t d) {
-    out_ += cFormat(s_.nest, static_cast<int>(d));
-    out_ += cFormat(s_.function, name.c_str());
+    out_ += printfOf(s_.nest, static_cast<int>(d));
+    out_ += printfOf(s_.function, name.c_str());
   }
 
   const FunctionTable& table_;
