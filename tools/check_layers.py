@@ -4,7 +4,10 @@
 The layers, lowest first; a file may include headers of its own folder and of the
 folders to its left, never of a folder to its right:
 
-    platform -> shared -> config -> tree -> scan -> driver -> front ends
+    platform -> shared -> config -> tree -> scan | cscan -> driver -> front ends
+
+Folders written "a | b" stand side by side: each may include the layers to their
+left, never each other.
 
 The front ends (the programs' entry points) stand together at the top: each may
 include every layer, but not another front end.
@@ -20,16 +23,17 @@ import shutil
 import sys
 import tempfile
 
-LAYERS = ["platform", "shared", "config", "tree", "scan", "driver"]
-FRONT_ENDS = ["quenwick", "graph", "launcher"]
+LAYERS = ["platform", "shared", "config", "tree", ("scan", "cscan"), "driver"]
+FRONT_ENDS = ["quenwick", "graph", "launcher", "lsp"]
 INCLUDE = re.compile(r'^\s*#\s*include\s*"([^"]+)"')
 REPO = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 
 
 def rank(folder):
     """Position of a folder in the order; every front end has the same top rank."""
-    if folder in LAYERS:
-        return LAYERS.index(folder)
+    for position, layer in enumerate(LAYERS):
+        if folder == layer or (isinstance(layer, tuple) and folder in layer):
+            return position
     if folder in FRONT_ENDS:
         return len(LAYERS)
     return None

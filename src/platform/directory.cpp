@@ -37,11 +37,13 @@ EntryKind entryKind(const std::string& path) {
   return S_ISREG(entry.st_mode) ? EntryKind::File : EntryKind::Other;
 }
 
-bool endsWithDotC(std::string_view name) {
-  return name.size() > 2 && name.substr(name.size() - 2) == ".c";
+bool isSourceName(std::string_view name, bool headers) {
+  if (name.size() <= 2 || name[name.size() - 2] != '.') return false;
+  const char last = name.back();
+  return last == 'c' || (headers && last == 'h');
 }
 
-void collect(const std::string& directory, std::vector<std::string>& files) {
+void collect(const std::string& directory, bool headers, std::vector<std::string>& files) {
   std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(directory.c_str()), ::closedir);
   if (!dir) return;
   std::vector<std::string> below;
@@ -51,7 +53,7 @@ void collect(const std::string& directory, std::vector<std::string>& files) {
     std::string path = directory + std::string(name);
     switch (entryKind(path)) {
       case EntryKind::File:
-        if (endsWithDotC(name)) files.push_back(std::move(path));
+        if (isSourceName(name, headers)) files.push_back(std::move(path));
         break;
       case EntryKind::Directory:
         below.push_back(std::move(path) + "/");
@@ -61,7 +63,7 @@ void collect(const std::string& directory, std::vector<std::string>& files) {
     }
   }
   dir.reset();  // one directory open at a time, however deep the tree
-  for (const std::string& sub : below) collect(sub, files);
+  for (const std::string& sub : below) collect(sub, headers, files);
 }
 
 }  // namespace
@@ -71,11 +73,11 @@ bool isDirectory(const std::string& path) {
   return ::stat(path.c_str(), &entry) == 0 && S_ISDIR(entry.st_mode);
 }
 
-std::vector<std::string> sourceFilesBelow(const std::string& directory) {
+std::vector<std::string> sourceFilesBelow(const std::string& directory, bool headers) {
   std::string top = directory;
   if (top.empty() || top.back() != '/') top += '/';
   std::vector<std::string> files;
-  collect(top, files);
+  collect(top, headers, files);
   std::sort(files.begin(), files.end());
   return files;
 }

@@ -66,6 +66,46 @@ int openForReading(const std::string& path, FileIdentity& identity) {
 
 }  // namespace
 
+bool readWholeFile(const std::string& path, std::string& bytes) {
+  FileIdentity identity;
+  int fd = openForReading(path, identity);
+  bytes.clear();
+  if (fd < 0) return false;
+#ifdef _WIN32
+  struct _stat64 st;
+  if (::_fstat64(fd, &st) == 0 && st.st_size > 0) bytes.reserve(static_cast<std::size_t>(st.st_size));
+#else
+  struct stat st;
+  if (::fstat(fd, &st) == 0 && st.st_size > 0) bytes.reserve(static_cast<std::size_t>(st.st_size));
+#endif
+  constexpr std::size_t kPiece = 1 << 16;
+  bool ok = true;
+  for (;;) {
+    const std::size_t had = bytes.size();
+    bytes.resize(had + kPiece);
+#ifdef _WIN32
+    const int got = ::_read(fd, bytes.data() + had, static_cast<unsigned>(kPiece));
+#else
+    ssize_t got;
+    do {
+      got = ::read(fd, bytes.data() + had, kPiece);
+    } while (got < 0 && errno == EINTR);
+#endif
+    if (got <= 0) {
+      bytes.resize(had);
+      ok = got == 0;
+      break;
+    }
+    bytes.resize(had + static_cast<std::size_t>(got));
+  }
+#ifdef _WIN32
+  ::_close(fd);
+#else
+  ::close(fd);
+#endif
+  return ok;
+}
+
 TextInput::TextInput() : fd_(-1), pendingCr_(false), pos_(nullptr), end_(nullptr) {}
 
 TextInput::~TextInput() {

@@ -11,6 +11,10 @@
 
 namespace quenwick {
 
+/// Reads the whole file `path` into `bytes`, exactly as stored (no line ends
+/// folded). False when it cannot be opened, is a directory, or a read fails.
+bool readWholeFile(const std::string& path, std::string& bytes);
+
 /// A file (or an in-memory text) read byte by byte in text mode. A CR directly
 /// followed by LF is delivered as one LF; a lone CR stays byte 13; nothing else
 /// changes. A directory cannot be opened, as if it did not exist.

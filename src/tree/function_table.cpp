@@ -44,9 +44,29 @@ FuncRecord FunctionTable::createFuncRecord(std::string_view name, std::string_vi
 FuncRecord& FunctionTable::appendFuncRecord(FuncRecord&& record) {
   std::uint32_t at = checkedIndex(records_.size());
   record.index = at;
+  record.placesBegin = checkedIndex(places_.size());
+  record.sitesBegin = checkedIndex(sites_.size());
   FuncRecord& added = records_.emplace_back(std::move(record));
+  nextSameName_.push_back(UINT32_MAX);
+  NameInfo& info = nameInfo_[added.nameId];
+  if (info.definitions > 0) nextSameName_[info.lastDefinition] = at;
+  info.lastDefinition = at;
   addToGroup(added.nameId, at);
+  seenEverywhereValid_ = false;
   return added;
+}
+
+void FunctionTable::setMorePlaces(FuncRecord& record, const std::vector<SourcePlace>& places) {
+  record.placesBegin = checkedIndex(places_.size());
+  places_.insert(places_.end(), places.begin(), places.end());
+  record.placesCount = checkedIndex(places.size());
+}
+
+void FunctionTable::addSite(FuncRecord& record, std::string_view callee, SourcePlace place,
+                            bool indirect) {
+  if (record.sitesCount == 0) record.sitesBegin = checkedIndex(sites_.size());
+  sites_.push_back(TableSite{internName(callee), place, indirect});
+  ++record.sitesCount;
 }
 
 // Counts the record at `at` among the definitions of its name. Groups by file are
@@ -131,10 +151,132 @@ int FunctionTable::resolveCallee(std::string_view callee, std::string_view calle
 
 int FunctionTable::resolveCallee(std::uint32_t calleeId, const FuncRecord& caller,
                                  FuncRecord*& definition) {
+  if (resolution_ == Resolution::Linkage) {
+    return resolveLinked(calleeId, caller, definition, nullptr, 1);
+  }
   return resolveIn(calleeId, caller.fileId, definition);
 }
 
+std::vector<std::uint32_t> FunctionTable::candidates(std::uint32_t calleeId,
+                                                     const FuncRecord& caller, std::size_t limit) {
+  std::vector<std::uint32_t> all;
+  FuncRecord* definition = nullptr;
+  if (resolution_ == Resolution::Linkage) {
+    resolveLinked(calleeId, caller, definition, &all, limit);
+    return all;
+  }
+  int count = resolveIn(calleeId, caller.fileId, definition);
+  if (definition == nullptr) return all;
+  // The candidates are the name's records in the caller's file, or all of them.
+  const bool ownFile = definition->fileId == caller.fileId;
+  for (std::uint32_t r = definition->index; r != UINT32_MAX && all.size() < limit;
+       r = nextSameName_[r]) {
+    if (!ownFile || records_[r].fileId == caller.fileId) all.push_back(r);
+    if (all.size() == static_cast<std::size_t>(count)) break;
+  }
+  return all;
+}
+
+bool FunctionTable::isShared(std::uint32_t fileId) {
+  if (fileShares_.size() <= fileId) fileShares_.resize(fileId + 1, -1);
+  if (fileShares_[fileId] < 0) {
+    fileShares_[fileId] = sharesStatics(std::string(files_.name(fileId))) ? 1 : 0;
+  }
+  return fileShares_[fileId] == 1;
+}
+
+// Which definitions of each name every file sees: those not static, and every one
+// of a file made to be included.
+void FunctionTable::computeSeenEverywhere() {
+  seenEverywhere_.assign(symbols_.size(), SeenEverywhere{});
+  for (const FuncRecord& record : records_) {
+    if (record.isStatic && !isShared(record.fileId)) continue;
+    if (record.kind == DefinitionKind::Macro && !isShared(record.fileId)) continue;
+    SeenEverywhere& seen = seenEverywhere_[record.nameId];
+    if (record.kind == DefinitionKind::Macro) {
+      if (seen.macros++ == 0) seen.firstMacro = record.index;
+    } else if (seen.functions++ == 0) {
+      seen.firstFunction = record.index;
+    }
+  }
+  seenEverywhereValid_ = true;
+}
+
+// A call of a function-like macro's own name inside its body is no call of the
+// macro itself: macros do not expand again inside themselves.
+bool FunctionTable::seenFrom(const FuncRecord& definition, const FuncRecord& caller) const {
+  return !(&definition == &caller && caller.kind == DefinitionKind::Macro);
+}
+
+int FunctionTable::resolveLinked(std::uint32_t nameId, const FuncRecord& caller,
+                                 FuncRecord*& definition, std::vector<std::uint32_t>* all,
+                                 std::size_t limit) {
+  definition = nullptr;
+  const NameInfo& info = nameInfo_[nameId];
+  if (info.definitions == 0) return 0;
+  // The caller's own file: its functions, else its macros.
+  std::uint32_t ownFirst = UINT32_MAX;
+  if (info.definitions == 1) {
+    if (records_[info.firstDefinition].fileId == caller.fileId) ownFirst = info.firstDefinition;
+  } else {
+    auto same = byNameAndFile_.find(nameFileKey(nameId, caller.fileId));
+    if (same != byNameAndFile_.end()) ownFirst = same->second.first;
+  }
+  for (DefinitionKind kind : {DefinitionKind::Function, DefinitionKind::Macro}) {
+    int count = 0;
+    for (std::uint32_t r = ownFirst; r != UINT32_MAX; r = nextSameName_[r]) {
+      const FuncRecord& record = records_[r];
+      if (record.fileId != caller.fileId) continue;
+      if (record.kind != kind || !seenFrom(record, caller)) continue;
+      if (count++ == 0) definition = &records_[r];
+      if (all != nullptr && all->size() < limit) all->push_back(r);
+    }
+    if (count > 0) return count;
+  }
+  // Every other file: what all files see, functions before macros.
+  if (!seenEverywhereValid_) computeSeenEverywhere();
+  const SeenEverywhere& seen = seenEverywhere_[nameId];
+  const bool functions = seen.functions > 0;
+  const std::uint32_t first = functions ? seen.firstFunction : seen.firstMacro;
+  const std::uint32_t count = functions ? seen.functions : seen.macros;
+  if (count == 0) return 0;
+  int found = 0;
+  for (std::uint32_t r = first; r != UINT32_MAX; r = nextSameName_[r]) {
+    const FuncRecord& record = records_[r];
+    if ((record.kind == DefinitionKind::Macro) == functions) continue;
+    if ((record.isStatic || record.kind == DefinitionKind::Macro) && !isShared(record.fileId))
+      continue;
+    if (!seenFrom(record, caller)) continue;
+    if (found++ == 0) definition = &records_[r];
+    if (all == nullptr || all->size() >= limit) {
+      if (all == nullptr) break;
+      continue;
+    }
+    all->push_back(r);
+  }
+  if (all == nullptr) {
+    // The count without walking them all; the caller itself is among them only as a
+    // macro, which never sees itself.
+    const bool selfAmong = caller.kind == DefinitionKind::Macro && !functions &&
+                           caller.nameId == nameId && isShared(caller.fileId);
+    found = static_cast<int>(std::min<std::uint32_t>(count - (selfAmong ? 1 : 0),
+                                                     std::numeric_limits<int>::max()));
+    if (found == 0) definition = nullptr;
+  }
+  return found;
+}
+
 void FunctionTable::markCalled() {
+  if (resolution_ == Resolution::Linkage) {
+    // Called: some call resolves to the record, alone or among several.
+    for (FuncRecord& record : records_) record.called = false;
+    for (const FuncRecord& record : records_) {
+      for (std::uint32_t id : Sons(record)) {
+        for (std::uint32_t r : candidates(id, record)) records_[r].called = true;
+      }
+    }
+    return;
+  }
   std::vector<bool> calledName(symbols_.size(), false);
   for (const FuncRecord& record : records_) {
     for (std::uint32_t id : Sons(record)) calledName[id] = true;
@@ -147,6 +289,17 @@ void FunctionTable::clearExpanded() {
 }
 
 void FunctionTable::pruneUndefinedCallees() {
+  if (resolution_ == Resolution::Linkage) {
+    for (FuncRecord& record : records_) {
+      auto begin = calleeStore_.begin() + record.sonsBegin;
+      auto end = std::remove_if(begin, begin + record.sonsCount, [&](std::uint32_t id) {
+        FuncRecord* definition = nullptr;
+        return resolveCallee(id, record, definition) == 0;
+      });
+      record.sonsCount = static_cast<std::uint32_t>(end - begin);
+    }
+    return;
+  }
   for (FuncRecord& record : records_) {
     auto begin = calleeStore_.begin() + record.sonsBegin;
     auto end = std::remove_if(begin, begin + record.sonsCount,
@@ -165,6 +318,15 @@ void FunctionTable::freeFunctionTable() {
   calleeStore_.shrink_to_fit();
   byNameAndFile_.clear();
   currentList_ = nullptr;
+  places_.clear();
+  places_.shrink_to_fit();
+  sites_.clear();
+  sites_.shrink_to_fit();
+  nextSameName_.clear();
+  nextSameName_.shrink_to_fit();
+  seenEverywhere_.clear();
+  seenEverywhereValid_ = false;
+  fileShares_.clear();
 }
 
 }  // namespace quenwick

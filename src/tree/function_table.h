@@ -11,6 +11,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "tree/file_facts.h"
 #include "tree/symbol_table.h"
 
 namespace quenwick {
@@ -28,6 +29,33 @@ struct FuncRecord {
   std::uint32_t index = 0;             // position in the table
   std::uint32_t nameId = 0;            // the table's key of `name`
   std::uint32_t fileId = 0;            // the table's key of `filename`
+  // What the C scan adds; quenwick's scan leaves these as they are.
+  std::uint32_t column = 0;            // byte column of the name; 0 when not known
+  std::uint32_t endLine = 0;           // line of the closing brace; 0 when not known
+  DefinitionKind kind = DefinitionKind::Function;  // function or macro
+  bool isStatic = false;               // declared static
+  std::uint32_t placesBegin = 0;       // its other places in the table's place store
+  std::uint32_t placesCount = 0;       // number of other places
+  std::uint32_t sitesBegin = 0;        // first call site in the table's site store
+  std::uint32_t sitesCount = 0;        // number of call sites, in source order
+  std::uint32_t factsIndex = 0;        // position among its file's definitions (C scan)
+};
+
+/// A call site kept by the table: the callee by name key, and its place.
+struct TableSite {
+  std::uint32_t name = 0;  // the callee's name key (the member or variable when indirect)
+  SourcePlace place;       // where the callee's name starts
+  bool indirect = false;   // through a pointer or a member
+};
+
+/// How a called name finds its definitions.
+enum class Resolution : std::uint8_t {
+  /// The caller's own file first, else every other file.
+  OwnFileFirst,
+  /// As C links: the caller's own file first; a static definition of a ".c" file
+  /// is seen by no other file; otherwise the definitions seen from everywhere,
+  /// functions before macros.
+  Linkage,
 };
 
 /// The records of all scanned files in the order found. One name may have several
@@ -63,6 +91,27 @@ class FunctionTable {
   /// The key of `name`, or `SymbolTable::kNone` when no record or callee has it.
   std::uint32_t findName(std::string_view name) const { return symbols_.find(name); }
 
+  /// Chooses how calls resolve (before the first resolution).
+  void setResolution(Resolution resolution) { resolution_ = resolution; }
+  /// How calls resolve.
+  Resolution resolution() const { return resolution_; }
+  /// Records `places` as the other places of `record` (the last record appended).
+  void setMorePlaces(FuncRecord& record, const std::vector<SourcePlace>& places);
+  /// The other places of `record`.
+  std::span<const SourcePlace> morePlaces(const FuncRecord& record) const {
+    return {places_.data() + record.placesBegin, record.placesCount};
+  }
+  /// Appends a call site to `record` (the last record appended), keyed by `callee`.
+  void addSite(FuncRecord& record, std::string_view callee, SourcePlace place, bool indirect);
+  /// The call sites of `record`, in source order.
+  std::span<const TableSite> sites(const FuncRecord& record) const {
+    return {sites_.data() + record.sitesBegin, record.sitesCount};
+  }
+  /// The candidate definitions of `calleeId` for `caller`, as `resolveCallee`
+  /// counts them, in table order (at most `limit`).
+  std::vector<std::uint32_t> candidates(std::uint32_t calleeId, const FuncRecord& caller,
+                                        std::size_t limit = SIZE_MAX);
+
   /// The number of candidate definitions of `callee` for a caller in `callerFile`:
   /// those in the caller's own file when there is any, else those in all other
   /// files. The earliest candidate goes to `definition` (null when there is none).
@@ -90,6 +139,7 @@ class FunctionTable {
   /// What the table knows of one name key.
   struct NameInfo {
     std::uint32_t firstDefinition = 0;  // earliest record with the name
+    std::uint32_t lastDefinition = 0;   // latest record with the name
     std::uint32_t definitions = 0;      // records with the name
     std::uint64_t stamp = 0;            // `currentStamp_` of the list that last took the name
   };
@@ -105,6 +155,10 @@ class FunctionTable {
   std::uint32_t internName(std::string_view name);
   std::uint32_t internFile(std::string_view file);
   void addToGroup(std::uint32_t nameId, std::uint32_t at);
+  int resolveLinked(std::uint32_t nameId, const FuncRecord& caller, FuncRecord*& definition,
+                    std::vector<std::uint32_t>* all, std::size_t limit);
+  bool seenFrom(const FuncRecord& definition, const FuncRecord& caller) const;
+  bool isShared(std::uint32_t fileId);
   void makeCurrentList(const FuncRecord& record);
   int resolveIn(std::uint32_t nameId, std::uint32_t callerFileId, FuncRecord*& definition);
 
@@ -117,6 +171,22 @@ class FunctionTable {
   const FuncRecord* currentList_ = nullptr;  // the record whose callees carry the current stamp
   std::uint32_t currentBegin_ = 0;           // where that record's list started then
   std::uint64_t currentStamp_ = 0;           // stamp of the names in `currentList_`'s list
+  Resolution resolution_ = Resolution::OwnFileFirst;  // how calls resolve
+  std::vector<SourcePlace> places_;                   // the other places of all records
+  std::vector<TableSite> sites_;                      // the call sites of all records
+  /// The definitions of one name that every file sees (for `Resolution::Linkage`).
+  struct SeenEverywhere {
+    std::uint32_t firstFunction = 0;  // earliest such function
+    std::uint32_t functions = 0;      // such functions
+    std::uint32_t firstMacro = 0;     // earliest such macro
+    std::uint32_t macros = 0;         // such macros
+  };
+  void computeSeenEverywhere();
+
+  std::vector<std::uint32_t> nextSameName_;           // by record: the next record of its name
+  std::vector<SeenEverywhere> seenEverywhere_;        // by name key, once computed
+  bool seenEverywhereValid_ = false;                  // `seenEverywhere_` matches the records
+  std::vector<std::int8_t> fileShares_;               // by file key: statics seen by all (-1: not known yet)
 };
 
 }  // namespace quenwick

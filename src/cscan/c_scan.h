@@ -1,0 +1,38 @@
+// The C scan: one source file's bytes in, its definitions, call sites and
+// problems out. It reads C as C: comments, literals and line splices, directives
+// with their conditions evaluated, function-like macros as definitions of their
+// own, and calls through pointers kept apart from direct calls.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "tree/file_facts.h"
+
+namespace quenwick {
+
+/// One -D or -U of the command line.
+struct SymbolSetting {
+  std::string name;                  // the symbol
+  std::optional<std::string> value;  // -DNAME=VALUE: VALUE; -DNAME: none (it stands for 1)
+  bool define = true;                // false for -U
+};
+
+/// What a file's scan depends on besides its bytes.
+struct CScanConfig {
+  std::vector<SymbolSetting> symbols;  // -D and -U, in command-line order
+  bool captions = true;                // capture captions from comments
+  std::string captionKeyword;          // the caption keyword (empty: every comment line)
+};
+
+/// Scans `bytes` as the source file `path`. Never fails: what cannot be understood
+/// is listed in the facts' problems.
+FileFacts scanCSource(const std::string& path, std::string_view bytes, const CScanConfig& config);
+
+/// Reads the file `path` and scans it; the facts say when it could not be read or
+/// is no text.
+FileFacts scanCFile(const std::string& path, const CScanConfig& config);
+
+}  // namespace quenwick

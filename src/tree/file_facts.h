@@ -1,0 +1,97 @@
+// What the C scan learns of one source file: its definitions, the call sites of
+// each, and what it could not understand. It depends only on the file's bytes and
+// the symbols the scan was given, so a long-running process can scan one file
+// again and replace its facts without touching any other file's.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace quenwick {
+
+/// A place in a source file: a 1-based line and a 1-based byte column.
+struct SourcePlace {
+  std::uint32_t line = 0;    // 1 for the first line
+  std::uint32_t column = 0;  // 1 for the first byte of the line
+
+  friend bool operator==(const SourcePlace&, const SourcePlace&) = default;
+};
+
+/// What a definition defines.
+enum class DefinitionKind : std::uint8_t {
+  Function,  // a function with a body
+  Macro,     // a function-like macro (or a macro that names another function)
+};
+
+/// One place where a body calls a name.
+struct CallSite {
+  std::uint32_t name = 0;  // the callee: an index into `FileFacts::names`
+  SourcePlace place;       // where the callee's name starts
+  bool indirect = false;   // through a pointer or a member: `name` is the member or variable
+};
+
+/// One function or macro defined in the file. A name defined in several branches
+/// of a conditional is one definition with several places.
+struct FileDefinition {
+  std::string name;                     // the defined name
+  SourcePlace place;                    // where the name stands (the first place found)
+  SourcePlace start;                    // the first byte of the definition's head ("#" of a macro)
+  SourcePlace end;                      // the closing brace, or the last byte of a macro's line
+  std::vector<SourcePlace> morePlaces;  // the name in other branches, in source order
+  DefinitionKind kind = DefinitionKind::Function;  // function or macro
+  bool isStatic = false;                // declared static
+  std::optional<std::string> caption;   // the caption from the comments before it; none when off
+  std::uint32_t callsBegin = 0;         // its first call site in `FileFacts::calls`
+  std::uint32_t callsCount = 0;         // its call sites, in source order
+};
+
+/// Something the scan could not make sense of, with its place.
+struct ScanProblem {
+  /// What went wrong.
+  enum Kind : std::uint8_t {
+    Undecided,          // a conditional that could not be decided (every branch was scanned)
+    UnclosedBrace,      // a "{" still open at the end of the file
+    ExcessBrace,        // a "}" with no "{" open
+    UnclosedCondition,  // an #if still open at the end of the file
+    ExcessCondition,    // an #elif, #else or #endif with no #if open
+    UnclosedComment,    // a comment that runs to the end of the file
+    UnclosedLiteral,    // a string or character literal that runs to the end of its line
+    TooDeep,            // nesting deeper than the scan follows
+    Skipped,            // a directive passed over (include, pragma, error, unknown...)
+  };
+  Kind kind = Undecided;  // what it is
+  SourcePlace place;      // where it is
+  std::string detail;     // a few words: the directive's name, the condition's text
+};
+
+/// How a file's bytes were read.
+enum class SourceEncoding : std::uint8_t {
+  Utf8,   // valid UTF-8 (plain ASCII included)
+  Cp932,  // anything else: code page 932, whose double-byte characters are kept whole
+};
+
+/// Everything the C scan found in one file.
+struct FileFacts {
+  std::string path;                          // the file as it was named
+  bool read = false;                         // false when the file could not be read
+  bool isText = true;                        // false when it holds NUL bytes: it was not scanned
+  SourceEncoding encoding = SourceEncoding::Utf8;  // how its bytes were read
+  std::vector<std::string> names;            // every callee name of `calls`, each once
+  std::vector<FileDefinition> definitions;   // in source order of their first place
+  std::vector<CallSite> calls;               // the call sites of all definitions, definition by definition
+  std::vector<ScanProblem> problems;         // in source order
+  std::uint32_t lines = 0;                   // the number of lines
+
+  /// True when the braces and the conditionals balanced.
+  bool balanced() const;
+  /// The number of conditionals left undecided.
+  std::size_t undecidedCount() const;
+};
+
+/// True when a `static` definition in the file `path` is seen by other files: the
+/// file is no ".c" file (a header, or a file made to be included).
+bool sharesStatics(const std::string& path);
+
+}  // namespace quenwick
