@@ -49,7 +49,7 @@ class Corpus:
     """One input: where its files are, which of them to give the tools, and the reference."""
 
     def __init__(self, name, kind, title, tree, subdirs=(), npm=None, root=".", sources=(),
-                 exclude=(), headers=(), flags=()):
+                 exclude=(), headers=(), flags=(), note=""):
         self.name = name
         self.kind = kind          # "ctags", "gcc" or "balance"
         self.title = title
@@ -61,6 +61,7 @@ class Corpus:
         self.exclude = exclude    # gcc: globs of .c files left out
         self.headers = headers    # gcc: globs of the project's headers, given to the scanners
         self.flags = list(flags)  # gcc: extra compile flags
+        self.note = note          # said below the table
 
     def folder(self):
         if self.npm:
@@ -77,7 +78,9 @@ CORPORA = [
            npm="better-sqlite3@13.2.0", root="package/deps/sqlite3", sources=["sqlite3.c"]),
     Corpus("dtc", "gcc", "Linux 6.1 scripts/dtc with libfdt", LINUX, root="scripts/dtc",
            sources=["*.c", "libfdt/*.c"], headers=["*.h", "libfdt/*.h"],
-           flags=["-I.", "-Ilibfdt"]),
+           flags=["-I.", "-Ilibfdt"],
+           note="the flex and bison outputs are not generated: no hand-written file needs "
+                "them, and their #line directives point into dtc-lexer.l and dtc-parser.y"),
     Corpus("lmdb", "gcc", "liblmdb (npm lmdb 3.5.6)", None, npm="lmdb@3.5.6",
            root="package/dependencies/lmdb/libraries/liblmdb", sources=["*.c"],
            headers=["*.h"], flags=["-I."]),
@@ -421,7 +424,8 @@ class GccGraph:
                 if not self.in_body(caller, site, starts):
                     self.inlined += 1
                     continue
-                self.edges.setdefault((caller, callee), label)
+                self.edges.setdefault((caller, callee), f"{site[0]}:{label.rsplit(':', 2)[1]}"
+                                                       f":{label.rsplit(':', 2)[2]}")
 
     def in_body(self, caller, site, starts):
         """Whether a call site lies in the caller's own text: in its file, after its start
@@ -668,13 +672,21 @@ def measure_gcc(corpus, graph, args):
         static_h = {k for k, fs in records_of.items()
                     if is_header(k[0]) and any(f.get("static") is True for f in fs)}
         key_of = {f["id"]: (recs.file[f["id"]], f["name"]) for f in recs.functions()}
-        calls = set()
+        calls, sites = set(), {}
         for f in recs.functions():
-            if key_of[f["id"]] in gcc.defs:
-                calls.update((key_of[f["id"]], key_of[c]) for c in recs.reach(f["id"]))
+            caller = key_of[f["id"]]
+            if caller in gcc.defs:
+                calls.update((caller, key_of[c]) for c in recs.reach(f["id"]))
+                for site in f.get("calls") or []:
+                    c = site.get("callee")
+                    if c not in recs.by_id:
+                        continue
+                    ends = recs.reach(c) if recs.kind[c] == "macro" else {c}
+                    for e in ends:
+                        sites.setdefault((caller, key_of[e]), site.get("line"))
         result.update(def_measures(gcc, defs, static_h))
         result.update(call_measures(gcc, calls))
-        write_details(work, gcc, defs, calls)
+        write_details(work, gcc, defs, calls, sites)
     if args.peers:
         rows = run_ctags(folder, names, work)
         cdefs = {}
@@ -687,7 +699,7 @@ def measure_gcc(corpus, graph, args):
     return result
 
 
-def write_details(work, gcc, defs, calls):
+def write_details(work, gcc, defs, calls, sites):
     """Lists for tuning: what gcc has that the scan missed, and what it claims beyond gcc."""
     missed, wrong_line = [], []
     for (file, name), lines in gcc.defs.items():
@@ -706,7 +718,8 @@ def write_details(work, gcc, defs, calls):
                 [f"{site}: {a[1]} -> {b[1]} ({b[0]})" for (a, b), site in gcc.edges.items()
                  if (a, b) not in calls])
     write_lines(os.path.join(work, "extra-calls.txt"),
-                [f"{a[0]}: {a[1]} -> {b[1]} ({b[0]})" for a, b in calls
+                [f"{a[0]}:{sites.get((a, b)) or min(defs[a] - {None}, default=0)}: "
+                 f"{a[1]} -> {b[1]} ({b[0]})" for a, b in calls
                  if a in gcc.defs and b in gcc.defs and (a, b) not in gcc.all_edges])
 
 
@@ -803,6 +816,8 @@ def table_lines(results):
                     f"`{f}` ({short_error(msg)})" for f, msg in sorted(r["failed"].items())))
             bits.append(f"{r['inlined_calls']} call sites left out as inlined (outside the caller's text), "
                         f"{r['ambiguous_calls']} as calls of a name several units define")
+            if BY_NAME[name].note:
+                bits.append(BY_NAME[name].note)
             notes.append(f"- {r['title']}: " + "; ".join(bits) + ".")
         out += notes + [""]
     if bal:
@@ -913,6 +928,10 @@ def main():
         corpus = BY_NAME[name]
         measure = {"ctags": measure_ctags, "gcc": measure_gcc, "balance": measure_balance}[corpus.kind]
         result = measure(corpus, graph, args)
+        stored = os.path.join(WORK, "results", name + ".json")
+        if corpus.kind == "gcc" and not args.peers and os.path.exists(stored):
+            with open(stored) as f:  # the peers' figures do not depend on the scan
+                result["peers"] = json.load(f).get("peers", {})
         result.update(scan=graph.label.replace("quenwick-graph ", ""), when=when, note=graph.note)
         with open(os.path.join(WORK, "results", name + ".json"), "w") as f:
             json.dump(result, f, indent=1, default=sorted)
