@@ -97,28 +97,28 @@ CORPORA = [
 BY_NAME = {c.name: c for c in CORPORA}
 
 
-def npm_folder(spec):
-    return os.path.join(WORK, "npm", spec.replace("/", "_"))
+def npm_folder(package):
+    return os.path.join(WORK, "npm", package.replace("/", "_"))
 
 
-def fetch_npm(spec):
+def fetch_npm(package):
     """Unpacks the tarball of an npm package into the cache once (npm pack, no install)."""
-    folder = npm_folder(spec)
+    folder = npm_folder(package)
     stamp = os.path.join(folder, ".bench-unpacked")
     if os.path.exists(stamp):
         return folder
-    log(f"fetching {spec} with npm pack")
+    log(f"fetching {package} with npm pack")
     shutil.rmtree(folder, ignore_errors=True)
     os.makedirs(folder)
     with tempfile.TemporaryDirectory() as tmp:
-        out = subprocess.run(["npm", "pack", "--silent", "--pack-destination", tmp, spec],
+        out = subprocess.run(["npm", "pack", "--silent", "--pack-destination", tmp, package],
                              capture_output=True, text=True, cwd=tmp)
         tarballs = glob.glob(os.path.join(tmp, "*.tgz"))
         if out.returncode != 0 or len(tarballs) != 1:
-            sys.exit(f"bench/accuracy: npm pack {spec} failed: {out.stderr.strip()}")
+            sys.exit(f"bench/accuracy: npm pack {package} failed: {out.stderr.strip()}")
         subprocess.run(["tar", "-C", folder, "-xzf", tarballs[0]], check=True)
     with open(stamp, "w") as f:
-        f.write(spec + "\n")
+        f.write(package + "\n")
     return folder
 
 
