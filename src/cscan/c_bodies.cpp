@@ -146,7 +146,11 @@ void CScanner::openParen(const Token& paren) {
   Paren opened;
   if (isName(prev_)) {
     const std::string_view name = prev_.text;
-    if (holdsNoCalls(name) || (asmNext_ && (isAsmWord(name) || isAsmQualifier(name)))) {
+    // assert() compiles to nothing once NDEBUG is defined.
+    const bool deadAssert =
+        name == "assert" && defaults_.find("NDEBUG").kind == MacroState::Defined;
+    if (holdsNoCalls(name) || deadAssert ||
+        (asmNext_ && (isAsmWord(name) || isAsmQualifier(name)))) {
       opened.skipped = true;
       asmNext_ = false;
       parens_.push_back(opened);
@@ -231,17 +235,22 @@ void CScanner::statementToken(const Token& token) {
 }
 
 void CScanner::recordCall(const Token& name, bool indirect) {
+  recordCall(name.text, name.place, indirect);
+}
+
+// `name` must outlive the scan: a view of the source text, or a kept copy.
+void CScanner::recordCall(std::string_view name, SourcePlace place, bool indirect) {
   if (current_ == kNone) return;
-  auto found = names_.find(name.text);
+  auto found = names_.find(name);
   std::uint32_t index;
   if (found == names_.end()) {
     index = static_cast<std::uint32_t>(facts_.names.size());
-    facts_.names.emplace_back(name.text);
-    names_.emplace(name.text, index);
+    facts_.names.emplace_back(name);
+    names_.emplace(name, index);
   } else {
     index = found->second;
   }
-  callsOf_[current_].push_back(CallSite{index, name.place, indirect});
+  callsOf_[current_].push_back(CallSite{index, place, indirect, outOfDefault_});
 }
 
 bool CScanner::isPointerName(std::string_view name) const {

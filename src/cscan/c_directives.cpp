@@ -87,6 +87,7 @@ void CScanner::applySymbols(const CScanConfig& config) {
       }
       state.body = setting.value ? std::string(*setting.value) : std::string(kOne);
     }
+    defaults_.set(name, state);
     macros_.set(name, std::move(state));
   }
 }
@@ -133,28 +134,24 @@ void CScanner::directive(const Token& hash) {
       const bool paren = n < directive_.size() && directive_[n].is(Punct::LParen);
       if (paren) ++n;
       const std::size_t end = n + (paren ? 2 : 1);
-      if (n < directive_.size() && isName(directive_[n]) && end == directive_.size() &&
-          (!paren || directive_[n + 1].is(Punct::RParen))) {
+      // `!defined(X) && ...` sets a default for X just as `#ifndef X` does.
+      const bool alone = end == directive_.size() ||
+                         (negated && end < directive_.size() && directive_[end].is(Punct::AndAnd));
+      if (n < directive_.size() && isName(directive_[n]) && alone &&
+          (!paren || (n + 1 < directive_.size() && directive_[n + 1].is(Punct::RParen)))) {
         guard = directive_[n].text;
         guardDefined = !negated;
       }
     }
-    openConditional(conditionOf(0), hash, guard, guardDefined);
+    openConditional(word, conditionOf(0), hash, guard, guardDefined);
   } else if (word == "ifdef" || word == "ifndef") {
     const bool wantDefined = word == "ifdef";
     const std::string_view guard = !directive_.empty() && isName(directive_[0]) ? directive_[0].text : "";
-    openConditional(definedTruth(0, wantDefined), hash, guard, wantDefined);
+    openConditional(word, definedTruth(0, wantDefined), hash, guard, wantDefined);
   } else if (word == "elif" || word == "elifdef" || word == "elifndef") {
-    Truth truth = Truth::False;
-    if (!conditionals_.empty() && !conditionals_.back().taken) {
-      truth = word == "elif" ? conditionOf(0) : definedTruth(0, word == "elifdef");
-      if (truth == Truth::Unknown) {
-        facts_.problems.push_back({ScanProblem::Undecided, hash.place, conditionText(0)});
-      }
-    }
-    nextBranch(truth, false, hash);
+    elseIf(word, hash);
   } else if (word == "else") {
-    nextBranch(Truth::True, true, hash);
+    nextBranch(Truth::True, true, hash, true);
   } else {
     closeConditional(hash);
   }
@@ -272,12 +269,15 @@ void CScanner::setSymbol(std::string_view name, const MacroState& state) {
     }
   }
   macros_.set(name, state);
+  if (!outOfDefault_) defaults_.set(name, state);
 }
 
-void CScanner::openConditional(Truth truth, const Token& hash, std::string_view guard,
-                               bool guardDefined) {
+void CScanner::openConditional(std::string_view word, Truth truth, const Token& hash,
+                               std::string_view guard, bool guardDefined) {
+  bool byDefault = truth == Truth::True;
   if (truth == Truth::Unknown) {
     facts_.problems.push_back({ScanProblem::Undecided, hash.place, conditionText(0)});
+    byDefault = defaultTruth(0, word);
   }
   Conditional& level = conditionals_.emplace_back();
   level.place = hash.place;
@@ -285,10 +285,28 @@ void CScanner::openConditional(Truth truth, const Token& hash, std::string_view 
   level.guardDefined = guardDefined;
   level.restores = conditionals_.size() <= kRestoringDepth;
   if (level.restores) level.snapshot = takeSnapshot();
-  enterBranch(level, truth);
+  enterBranch(level, truth, byDefault);
 }
 
-void CScanner::enterBranch(Conditional& level, Truth truth) {
+// The value of the directive's condition in a build that defines nothing unknown;
+// `word` is the directive's name.
+bool CScanner::defaultTruth(std::size_t from, const std::string_view& word) {
+  if (word == "ifdef" || word == "elifdef" || word == "ifndef" || word == "elifndef") {
+    const bool defined = from < directive_.size() &&
+                         defaults_.find(directive_[from].text).kind == MacroState::Defined;
+    return defined == (word == "ifdef" || word == "elifdef");
+  }
+  std::vector<PpToken> tokens;
+  for (std::size_t i = from; i < directive_.size(); ++i) tokens.push_back(toPpToken(directive_[i]));
+  return evaluateByDefault(tokens, defaults_);
+}
+
+void CScanner::updateDefault() {
+  outOfDefault_ = false;
+  for (const Conditional& level : conditionals_) outOfDefault_ = outOfDefault_ || !level.byDefault;
+}
+
+void CScanner::enterBranch(Conditional& level, Truth truth, bool byDefault) {
   bool scan;
   bool undecided = false;
   if (level.taken || truth == Truth::False) {
@@ -309,6 +327,9 @@ void CScanner::enterBranch(Conditional& level, Truth truth) {
   level.scanning = scan;
   if (scan) level.anyScanned = true;
   if (scan && undecided) level.anyUndecided = true;
+  level.byDefault = scan && (!undecided || (byDefault && !level.defaultTaken));
+  if (level.byDefault) level.defaultTaken = true;
+  updateDefault();
 }
 
 // Notes the state of every touched symbol at the end of a scanned branch.
@@ -321,7 +342,22 @@ void CScanner::endBranch(Conditional& level) {
   ++level.branches;
 }
 
-void CScanner::nextBranch(Truth truth, bool isElse, const Token& hash) {
+// #elif, #elifdef or #elifndef, whose tokens are read.
+void CScanner::elseIf(std::string_view word, const Token& hash) {
+  Truth truth = Truth::False;
+  bool byDefault = false;
+  if (!conditionals_.empty() && !conditionals_.back().taken) {
+    truth = word == "elif" ? conditionOf(0) : definedTruth(0, word == "elifdef");
+    byDefault = truth == Truth::True;
+    if (truth == Truth::Unknown) {
+      facts_.problems.push_back({ScanProblem::Undecided, hash.place, conditionText(0)});
+      byDefault = defaultTruth(0, word);
+    }
+  }
+  nextBranch(truth, false, hash, byDefault);
+}
+
+void CScanner::nextBranch(Truth truth, bool isElse, const Token& hash, bool byDefault) {
   if (conditionals_.empty()) {
     facts_.problems.push_back({ScanProblem::ExcessCondition, hash.place, isElse ? "#else" : "#elif"});
     return;
@@ -329,7 +365,7 @@ void CScanner::nextBranch(Truth truth, bool isElse, const Token& hash) {
   Conditional& level = conditionals_.back();
   endBranch(level);
   if (isElse) level.hasElse = true;
-  enterBranch(level, truth);
+  enterBranch(level, truth, byDefault);
 }
 
 void CScanner::closeConditional(const Token& hash) {
@@ -341,6 +377,7 @@ void CScanner::closeConditional(const Token& hash) {
   endBranch(level);
   if (level.anyUndecided) mergeTouched(level);
   conditionals_.pop_back();
+  updateDefault();
 }
 
 // After an undecided conditional a symbol keeps what every way through it leaves:
@@ -398,18 +435,11 @@ void CScanner::skipDeadText() {
     }
     if (word == "else" || word == "elif" || word == "elifdef" || word == "elifndef") {
       readDirectiveTokens();
-      Truth truth = Truth::True;
-      Conditional& level = conditionals_.back();
-      if (word != "else") {
-        truth = Truth::False;
-        if (!level.taken) {
-          truth = word == "elif" ? conditionOf(0) : definedTruth(0, word == "elifdef");
-          if (truth == Truth::Unknown) {
-            facts_.problems.push_back({ScanProblem::Undecided, name.place, conditionText(0)});
-          }
-        }
+      if (word == "else") {
+        nextBranch(Truth::True, true, hash, true);
+      } else {
+        elseIf(word, hash);
       }
-      nextBranch(truth, word == "else", hash);
       if (conditionals_.back().scanning) return;
       continue;
     }

@@ -1,5 +1,7 @@
 #include "cscan/c_expression.h"
 
+#include "cscan/c_expander.h"
+
 #include <limits>
 
 #include "platform/byte_class.h"
@@ -8,7 +10,6 @@ namespace quenwick {
 
 namespace {
 
-constexpr std::size_t kMaxTokens = 1 << 16;  // an expansion larger than this is not followed
 constexpr int kMaxNesting = 256;             // deeper operators make a condition malformed
 
 bool isNameStart(char c) {
@@ -54,6 +55,8 @@ std::vector<PpToken> tokenizeExpression(std::string_view text) {
     }
     if (c == '/' && i + 1 < text.size() && text[i + 1] == '/') break;
     const std::size_t start = i;
+    const bool spaced = start > 0 && tokens.size() > 0 &&
+                        (hasClass(text[start - 1], kSpace) || text[start - 1] == '/');
     PpToken::Kind kind;
     if (isNameStart(c)) {
       while (i < text.size() && isNameByte(text[i])) ++i;
@@ -87,7 +90,7 @@ std::vector<PpToken> tokenizeExpression(std::string_view text) {
       i += punctLength(text.substr(i));
       kind = PpToken::Punct;
     }
-    tokens.push_back(PpToken{kind, std::string(text.substr(start, i - start))});
+    tokens.push_back(PpToken{kind, std::string(text.substr(start, i - start)), spaced});
   }
   return tokens;
 }
@@ -106,62 +109,54 @@ struct Value {
   std::int64_t asSigned() const { return static_cast<std::int64_t>(bits); }
 };
 
-/// Expands the macros of a condition: `defined` first, then object-like macros,
-/// each never inside its own expansion.
+/// Makes a condition ready to evaluate: `defined` looked up, the macros
+/// expanded, and what is left that cannot be known marked so.
 class Expander {
  public:
-  explicit Expander(const MacroTable& macros) : macros_(macros) {}
+  Expander(const MacroTable& macros, bool byDefault) : macros_(macros), byDefault_(byDefault) {}
 
   bool expand(const std::vector<PpToken>& in, std::vector<PpToken>& out) {
-    std::vector<std::string> hidden;
-    return expandInto(in, out, hidden, 0);
-  }
-
- private:
-  static PpToken unknowable() { return PpToken{PpToken::Unknowable, "?"}; }
-
-  bool expandInto(const std::vector<PpToken>& in, std::vector<PpToken>& out,
-                  std::vector<std::string>& hidden, int depth) {
-    if (depth > kMaxNesting) return false;
-    for (std::size_t i = 0; i < in.size(); ++i) {
-      if (out.size() > kMaxTokens) return false;
-      const PpToken& token = in[i];
-      if (token.kind != PpToken::Identifier) {
-        out.push_back(token);
+    std::vector<PpToken> looked = lookUpDefined(in);
+    std::vector<PpToken> expanded;
+    if (!expandMacros(looked, macros_, expanded)) return false;
+    // `defined` made by an expansion is looked up as well; a call left over is of
+    // a function-like macro not known here, or of __has_include and the like.
+    expanded = lookUpDefined(expanded);
+    out.clear();
+    for (std::size_t i = 0; i < expanded.size(); ++i) {
+      const PpToken& token = expanded[i];
+      if (token.kind == PpToken::Identifier && i + 1 < expanded.size() &&
+          expanded[i + 1].kind == PpToken::Punct && expanded[i + 1].text == "(") {
+        out.push_back(unknowable());
+        i = skipGroup(expanded, i + 1);
         continue;
       }
-      if (token.text == "defined") {
-        i = takeDefined(in, i, out);
-        continue;
-      }
-      const bool called = i + 1 < in.size() && in[i + 1].text == "(";
-      bool isHidden = false;
-      for (const std::string& name : hidden) isHidden = isHidden || name == token.text;
-      const MacroState& state = macros_.find(token.text);
-      if (isHidden) {
-        out.push_back(PpToken{PpToken::Number, "0"});
-      } else if (state.kind == MacroState::Defined && !state.valueKnown) {
-        out.push_back(unknowable());
-        if (called) i = skipGroup(in, i + 1);
-      } else if (state.kind == MacroState::Defined && !state.functionLike) {
-        hidden.push_back(token.text);
-        const bool expanded = expandInto(tokenizeExpression(state.body), out, hidden, depth + 1);
-        hidden.pop_back();
-        if (!expanded) return false;
-      } else if (called) {
-        // A function-like macro, or a name that only the compiler knows
-        // (__has_include and the like): not decided here.
-        out.push_back(unknowable());
-        i = skipGroup(in, i + 1);
-      } else {
-        out.push_back(token);
-      }
+      out.push_back(token);
     }
     return true;
   }
 
+ private:
+  PpToken unknowable() const {
+    return byDefault_ ? PpToken{PpToken::Number, "0", false} : PpToken{PpToken::Unknowable, "?", false};
+  }
+
+  std::vector<PpToken> lookUpDefined(const std::vector<PpToken>& in) const {
+    std::vector<PpToken> out;
+    out.reserve(in.size());
+    for (std::size_t i = 0; i < in.size(); ++i) {
+      if (in[i].kind == PpToken::Identifier && in[i].text == "defined") {
+        i = takeDefined(in, i, out);
+      } else {
+        out.push_back(in[i]);
+      }
+    }
+    return out;
+  }
+
   // `defined X` or `defined ( X )` at `i`; returns the index of its last token.
-  std::size_t takeDefined(const std::vector<PpToken>& in, std::size_t i, std::vector<PpToken>& out) {
+  std::size_t takeDefined(const std::vector<PpToken>& in, std::size_t i,
+                          std::vector<PpToken>& out) const {
     std::size_t at = i + 1;
     const bool parenthesised = at < in.size() && in[at].text == "(";
     if (parenthesised) ++at;
@@ -173,7 +168,7 @@ class Expander {
     if (state.kind == MacroState::Unknown) {
       out.push_back(unknowable());
     } else {
-      out.push_back(PpToken{PpToken::Number, state.kind == MacroState::Defined ? "1" : "0"});
+      out.push_back(PpToken{PpToken::Number, state.kind == MacroState::Defined ? "1" : "0", false});
     }
     if (parenthesised) {
       if (at + 1 >= in.size() || in[at + 1].text != ")") {
@@ -196,6 +191,7 @@ class Expander {
   }
 
   const MacroTable& macros_;
+  bool byDefault_;  // what is not known counts as undefined
 };
 
 /// Reads an integer constant; not known when it does not fit or is no integer.
@@ -315,8 +311,8 @@ Value parseCharacter(const std::string& text) {
 /// A recursive descent over the expanded tokens, with C's precedence.
 class Parser {
  public:
-  Parser(const std::vector<PpToken>& tokens, const MacroTable& macros)
-      : tokens_(tokens), macros_(macros) {}
+  Parser(const std::vector<PpToken>& tokens, const MacroTable& macros, bool byDefault)
+      : tokens_(tokens), macros_(macros), byDefault_(byDefault) {}
 
   Value parse(bool& malformed) {
     Value value = conditional();
@@ -597,6 +593,7 @@ class Parser {
       case PpToken::Identifier: {
         // A name left after expansion: 0 when it is known not to be a macro.
         const MacroState& state = macros_.find(token.text);
+        if (byDefault_ && state.kind == MacroState::Unknown) return Value::of(0);
         return state.kind == MacroState::Undefined ? Value::of(0) : Value{};
       }
       case PpToken::Punct:
@@ -607,6 +604,7 @@ class Parser {
         }
         return fail();
       case PpToken::String:
+      case PpToken::Placemarker:
         break;
     }
     return fail();
@@ -620,6 +618,7 @@ class Parser {
 
   const std::vector<PpToken>& tokens_;
   const MacroTable& macros_;
+  bool byDefault_;  // what is not known counts as undefined
   std::size_t at_ = 0;
   int nesting_ = 0;
   bool malformed_ = false;
@@ -629,12 +628,21 @@ class Parser {
 
 Truth evaluateCondition(const std::vector<PpToken>& tokens, const MacroTable& macros) {
   std::vector<PpToken> expanded;
-  Expander expander(macros);
+  Expander expander(macros, false);
   if (!expander.expand(tokens, expanded) || expanded.empty()) return Truth::Unknown;
   bool malformed = false;
-  Value value = Parser(expanded, macros).parse(malformed);
+  Value value = Parser(expanded, macros, false).parse(malformed);
   if (malformed || !value.known) return Truth::Unknown;
   return value.isTrue() ? Truth::True : Truth::False;
+}
+
+bool evaluateByDefault(const std::vector<PpToken>& tokens, const MacroTable& macros) {
+  std::vector<PpToken> expanded;
+  Expander expander(macros, true);
+  if (!expander.expand(tokens, expanded) || expanded.empty()) return true;
+  bool malformed = false;
+  Value value = Parser(expanded, macros, true).parse(malformed);
+  return malformed || !value.known || value.isTrue();
 }
 
 }  // namespace quenwick

@@ -18,9 +18,10 @@ enum class Truth : std::uint8_t { False, True, Unknown };
 /// One token of a condition or of a macro's replacement.
 struct PpToken {
   /// What the token is.
-  enum Kind : std::uint8_t { Identifier, Number, Character, String, Punct, Unknowable };
-  Kind kind = Punct;  // what it is
-  std::string text;   // its bytes
+  enum Kind : std::uint8_t { Identifier, Number, Character, String, Punct, Unknowable, Placemarker };
+  Kind kind = Punct;         // what it is
+  std::string text;          // its bytes
+  bool spaceBefore = false;  // a blank stood before it
 };
 
 /// Splits `text` into tokens (comments are blanks).
@@ -32,5 +33,11 @@ std::vector<PpToken> tokenizeExpression(std::string_view text);
 /// function-like macro that cannot be expanded, a division by zero or a malformed
 /// condition make the result Unknown unless the rest decides it (`0 && x`).
 Truth evaluateCondition(const std::vector<PpToken>& tokens, const MacroTable& macros);
+
+/// The value the condition has in a build that defines nothing the scan does not
+/// know of: every symbol whose state is unknown is taken as undefined, and what
+/// only the compiler could tell (__has_include and the like) as 0. A malformed
+/// condition counts as true.
+bool evaluateByDefault(const std::vector<PpToken>& tokens, const MacroTable& macros);
 
 }  // namespace quenwick

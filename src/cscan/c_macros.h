@@ -34,13 +34,20 @@ struct MacroState {
   }
 };
 
+/// The macros GCC predefines (see c_predefined.h), read once.
+const class MacroTable& gccPredefinedMacros();
+
 /// The symbols of one file's scan.
 class MacroTable {
  public:
+  /// A table of its own, reading `base` for every name it says nothing of.
+  explicit MacroTable(const MacroTable* base = nullptr) : base_(base) {}
+
   /// The state of `name` (Unknown when nothing was said of it).
   const MacroState& find(std::string_view name) const {
     auto found = states_.find(name);
-    return found == states_.end() ? unknown_ : found->second;
+    if (found != states_.end()) return found->second;
+    return base_ != nullptr ? base_->find(name) : unknown_;
   }
   /// Sets the state of `name`.
   void set(std::string_view name, MacroState state) {
@@ -62,6 +69,7 @@ class MacroTable {
   };
 
   std::unordered_map<std::string, MacroState, NameHash, std::equal_to<>> states_;  // every symbol something was said of
+  const MacroTable* base_;                              // what is said of the others, if anything
   MacroState unknown_;                                  // the state of all others
 };
 

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 
+#include "cscan/c_expander.h"
 #include "cscan/c_words.h"
+#include "platform/byte_class.h"
 
 namespace quenwick {
 
@@ -30,9 +32,23 @@ bool isPlainDeclaration(const std::vector<Token>& decl) {
 }  // namespace
 
 CScanner::CScanner(const SourceText& source, const CScanConfig& config, FileFacts& facts)
-    : lexer_(source, facts.problems), config_(config), facts_(facts) {
+    : lexer_(source, facts.problems),
+      config_(config),
+      facts_(facts),
+      defaults_(&gccPredefinedMacros()) {
   lexer_.setCaptionKeyword(config.captionKeyword, config.captions);
   applySymbols(config);
+}
+
+CScanner::CScanner(const SourceText& source, const CScanConfig& config, FileFacts& facts,
+                   const CScanner& outer)
+    : lexer_(source, facts.problems),
+      config_(config),
+      facts_(facts),
+      macros_(&outer.macros_),
+      defaults_(&outer.defaults_),
+      nesting_(outer.nesting_ + 1) {
+  lexer_.setCaptionKeyword(config.captionKeyword, false);
 }
 
 void CScanner::run() {
@@ -75,13 +91,74 @@ void CScanner::fileToken(const Token& token) {
         ++declParens_;
         break;
       case Punct::RParen:
-        if (declParens_ > 0) --declParens_;
+        if (declParens_ > 0 && --declParens_ == 0) {
+          pushDecl(token);
+          expandInvocation();
+          return;
+        }
         break;
       default:
         break;
     }
   }
   pushDecl(token);
+}
+
+// A file-level call of a macro of this file that makes definitions, such as
+// `#define SETTER(f) void set_##f(int v) { ... }` / `SETTER(size);`: the
+// definitions of its expansion stand at the call.
+void CScanner::expandInvocation() {
+  constexpr int kMaxNesting = 8;
+  if (decl_.size() < 3 || decl_[0].kind != TokenKind::Identifier || !decl_[1].is(Punct::LParen) ||
+      nesting_ >= kMaxNesting) {
+    return;
+  }
+  const MacroState& macro = macros_.find(decl_[0].text);
+  if (macro.kind != MacroState::Defined || !macro.functionLike || !macro.valueKnown ||
+      macro.body.find('{') == std::string::npos) {
+    return;
+  }
+  std::vector<PpToken> tokens;
+  tokens.reserve(decl_.size());
+  for (const Token& token : decl_) tokens.push_back(PpToken{PpToken::Punct, std::string(token.text), token.spaceBefore});
+  for (PpToken& token : tokens) {
+    if (!token.text.empty() && (hasClass(token.text[0], kWordStart))) token.kind = PpToken::Identifier;
+  }
+  std::vector<PpToken> expanded;
+  expandMacros(tokens, macros_, expanded);
+  std::string text;
+  for (const PpToken& token : expanded) {
+    text += token.text;
+    text += ' ';
+  }
+  const SourceText source(text, SourceEncoding::Utf8);
+  FileFacts inner;
+  CScanner(source, config_, inner, *this).run();
+  const SourcePlace at = decl_.front().place;
+  const SourcePlace end = decl_.back().place;
+  for (const FileDefinition& made : inner.definitions) {
+    bool isNew = false;
+    const std::uint32_t definition = definitionFor(keep(made.name), made.kind, at, at, isNew);
+    FileDefinition& defined = facts_.definitions[definition];
+    if (isNew) {
+      defined.isStatic = made.isStatic;
+      defined.end = end;
+      if (config_.captions) defined.caption = std::string();
+    }
+    const std::uint32_t saved = current_;
+    current_ = definition;
+    for (std::uint32_t c = made.callsBegin; c < made.callsBegin + made.callsCount; ++c) {
+      const CallSite& site = inner.calls[c];
+      recordCall(keep(inner.names[site.name]), at, site.indirect);
+    }
+    current_ = saved;
+  }
+  decl_.clear();
+}
+
+// A lasting copy of `text`, for the maps keyed by views.
+std::string_view CScanner::keep(std::string_view text) {
+  return kept_.emplace_back(text);
 }
 
 void CScanner::pushDecl(const Token& token) {
@@ -181,6 +258,7 @@ std::uint32_t CScanner::definitionFor(std::string_view name, DefinitionKind kind
   if (found != byName.end()) {
     FileDefinition& defined = facts_.definitions[found->second];
     isNew = false;
+    if (!outOfDefault_) ++defaultPlaces_[found->second];
     if (defined.place != place &&
         std::find(defined.morePlaces.begin(), defined.morePlaces.end(), place) ==
             defined.morePlaces.end()) {
@@ -198,6 +276,7 @@ std::uint32_t CScanner::definitionFor(std::string_view name, DefinitionKind kind
   defined.kind = kind;
   if (kind == DefinitionKind::Macro && config_.captions) defined.caption = std::string();
   callsOf_.emplace_back();
+  defaultPlaces_.push_back(outOfDefault_ ? 0 : 1);
   byName.emplace(name, index);
   return index;
 }
@@ -216,6 +295,16 @@ void CScanner::finish() {
                      return a.place.line != b.place.line ? a.place.line < b.place.line
                                                          : a.place.column < b.place.column;
                    });
+  // A definition made in several branches keeps, when a plain build compiles one
+  // of them, the calls of what that build compiles: `#ifdef DEBUG` / `#define
+  // CHECK(x) check(x)` / `#else` / `#define CHECK(x)` calls nothing by default.
+  for (std::size_t d = 0; d < callsOf_.size(); ++d) {
+    if (facts_.definitions[d].morePlaces.empty() || defaultPlaces_[d] == 0) continue;
+    auto& calls = callsOf_[d];
+    calls.erase(std::remove_if(calls.begin(), calls.end(),
+                               [](const CallSite& site) { return site.conditional; }),
+                calls.end());
+  }
   std::size_t total = 0;
   for (const auto& calls : callsOf_) total += calls.size();
   facts_.calls.reserve(total);

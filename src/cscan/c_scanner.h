@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -29,6 +30,14 @@ class CScanner {
 
   /// Scans the whole text.
   void run();
+
+ private:
+  /// A scan of the expansion of a macro invoked at file level in `outer`: it reads
+  /// the outer scan's symbols and makes none of its own.
+  CScanner(const SourceText& source, const CScanConfig& config, FileFacts& facts,
+           const CScanner& outer);
+
+ public:
 
  private:
   static constexpr std::uint32_t kNone = UINT32_MAX;
@@ -96,6 +105,8 @@ class CScanner {
     bool anyScanned = false;      // an earlier branch was scanned
     bool anyUndecided = false;    // some branch was scanned without being decided
     bool hasElse = false;         // #else was met
+    bool byDefault = true;        // the current branch is compiled when nothing unknown is defined
+    bool defaultTaken = false;    // a branch was, so no later one is
     bool restores = true;         // further branches start from `snapshot`
     std::string_view guardName;   // #ifdef NAME, #ifndef NAME, #if !defined(NAME): the symbol
     bool guardDefined = false;    // #ifdef rather than #ifndef
@@ -112,6 +123,8 @@ class CScanner {
   void closeBrace(const Token& brace);
   void endDeclaration();
   void pushDecl(const Token& token);
+  void expandInvocation();
+  std::string_view keep(std::string_view text);
   std::uint32_t defineFunction(const Token& name, bool isStatic, SourcePlace start);
   std::uint32_t definitionFor(std::string_view name, DefinitionKind kind, SourcePlace place,
                               SourcePlace start, bool& isNew);
@@ -125,6 +138,7 @@ class CScanner {
   bool stepTentative(const Token& token);
   void statementToken(const Token& token);
   void recordCall(const Token& name, bool indirect);
+  void recordCall(std::string_view name, SourcePlace place, bool indirect);
   bool isPointerName(std::string_view name) const;
   void startBody(std::uint32_t definition, const Head& head);
 
@@ -136,10 +150,14 @@ class CScanner {
   void setSymbol(std::string_view name, const MacroState& state);
   void recordMacroCalls(std::uint32_t definition, std::size_t bodyBegin,
                         const std::vector<std::string_view>& params);
-  void openConditional(Truth truth, const Token& hash, std::string_view guard, bool guardDefined);
-  void nextBranch(Truth truth, bool isElse, const Token& hash);
+  void openConditional(std::string_view word, Truth truth, const Token& hash,
+                       std::string_view guard, bool guardDefined);
+  void nextBranch(Truth truth, bool isElse, const Token& hash, bool byDefault);
+  void elseIf(std::string_view word, const Token& hash);
   void closeConditional(const Token& hash);
-  void enterBranch(Conditional& level, Truth truth);
+  void enterBranch(Conditional& level, Truth truth, bool byDefault);
+  bool defaultTruth(std::size_t from, const std::string_view& word);
+  void updateDefault();
   void endBranch(Conditional& level);
   void mergeTouched(Conditional& level);
   std::string conditionText(std::size_t from) const;
@@ -154,6 +172,7 @@ class CScanner {
   const CScanConfig& config_;             // the symbols and captions
   FileFacts& facts_;                      // where the facts go
   MacroTable macros_;                     // the symbols as far as the scan knows them
+  MacroTable defaults_;                   // the symbols of a plain build: GCC's, then the default path
   std::vector<Block> blocks_;             // open braces
   std::vector<Token> decl_;               // the file-level declaration being read
   int declParens_ = 0;                    // open parentheses in `decl_`
@@ -167,11 +186,15 @@ class CScanner {
   bool asmNext_ = false;                  // "asm" came: its group holds no calls
   std::vector<std::string_view> pointers_;   // names declared as pointers to functions here
   std::vector<Conditional> conditionals_;    // open conditionals, outermost first
+  bool outOfDefault_ = false;                // some open branch is left out by default
   std::vector<Token> directive_;             // the tokens of the directive being read
   std::vector<std::vector<CallSite>> callsOf_;  // the call sites of each definition
+  std::vector<std::uint32_t> defaultPlaces_;    // by definition: its places a plain build compiles
   std::unordered_map<std::string_view, std::uint32_t> functions_;  // definition of each function name
   std::unordered_map<std::string_view, std::uint32_t> macroDefs_;  // definition of each macro name
   std::unordered_map<std::string_view, std::uint32_t> names_;      // index of each callee name
+  std::deque<std::string> kept_;          // names made by expansions, which the maps above point into
+  int nesting_ = 0;                       // expansions around this scan
 };
 
 }  // namespace quenwick

@@ -148,6 +148,7 @@ void writeSites(const GraphView& view, const FuncRecord& record, JsonText& json,
         writeIds(table.candidates(site.name, record), json);
       }
     }
+    if (site.conditional) json.raw(", \"conditional\": true");
     json.raw(", \"line\": ").number(site.place.line);
     json.raw(", \"column\": ").number(site.place.column).raw("}");
   }
