@@ -111,6 +111,14 @@ void CScanner::directive(const Token& hash) {
       word == "else" || word == "endif") {
     readDirectiveTokens();
   } else {
+    if (word == "include") {
+      // A source that includes another source sees its static functions.
+      const Token file = lexer_.nextInDirective();
+      if (file.kind == TokenKind::String && file.text.size() > 2 && file.text.front() == '"' &&
+          !sharesStatics(std::string(file.text.substr(1, file.text.size() - 2)))) {
+        facts_.includedSources.emplace_back(file.text.substr(1, file.text.size() - 2));
+      }
+    }
     lexer_.skipDirectiveLine();
     if (name.kind != TokenKind::Number) {
       // include, pragma, error, warning, line and the unknown ones
@@ -209,7 +217,15 @@ void CScanner::defineMacro() {
   const bool alias = !state.functionLike && body + 1 == directive_.size() &&
                      isName(directive_[body]) && directive_[body].text != name.text &&
                      !isKeyword(directive_[body].text);
-  if (!state.functionLike && !alias) return;
+  // An object-like macro that makes calls is a definition too, and each use of its
+  // name a call of it: `#define LITTLE_ENDIAN is_little_endian()`.
+  bool calls = false;
+  for (std::size_t i = body; !state.functionLike && i + 1 < directive_.size(); ++i) {
+    calls = calls || (isName(directive_[i]) && directive_[i + 1].is(Punct::LParen) &&
+                      !isNotCallable(directive_[i].text));
+  }
+  if (!state.functionLike && !alias && !calls) return;
+  if (calls) objectMacros_.insert(name.text);
   bool isNew = false;
   const std::uint32_t definition = definitionFor(name.text, DefinitionKind::Macro, name.place,
                                                  name.place, isNew);
@@ -363,6 +379,12 @@ void CScanner::nextBranch(Truth truth, bool isElse, const Token& hash, bool byDe
     return;
   }
   Conditional& level = conditionals_.back();
+  if (level.scanning && current_ == kNone && atFileLevel()) {
+    const Head head = readHead(decl_);
+    if (head.kind == Head::Function) {
+      level.alternatives.push_back(Alternative{decl_[head.name], head.isStatic, decl_.front().place});
+    }
+  }
   endBranch(level);
   if (isElse) level.hasElse = true;
   enterBranch(level, truth, byDefault);
@@ -376,6 +398,9 @@ void CScanner::closeConditional(const Token& hash) {
   Conditional& level = conditionals_.back();
   endBranch(level);
   if (level.anyUndecided) mergeTouched(level);
+  if (current_ == kNone && atFileLevel()) {
+    alternatives_.insert(alternatives_.end(), level.alternatives.begin(), level.alternatives.end());
+  }
   conditionals_.pop_back();
   updateDefault();
 }
