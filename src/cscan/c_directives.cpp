@@ -275,7 +275,9 @@ void CScanner::undefineMacro() {
 // branches that follow start from the state at their #if.
 void CScanner::setSymbol(std::string_view name, const MacroState& state) {
   for (Conditional& level : conditionals_) {
-    if (level.touchedAt.count(name) == 0) {
+    // Only a conditional with an undecided branch scans a further branch after
+    // this one, from the symbols at its #if.
+    if (level.maybeTaken && level.touchedAt.count(name) == 0) {
       level.touchedAt.emplace(name, level.touched.size());
       level.touched.push_back(Touched{name, macros_.find(name), {}});
     }
@@ -318,8 +320,7 @@ bool CScanner::defaultTruth(std::size_t from, const std::string_view& word) {
 }
 
 void CScanner::updateDefault() {
-  outOfDefault_ = false;
-  for (const Conditional& level : conditionals_) outOfDefault_ = outOfDefault_ || !level.byDefault;
+  outOfDefault_ = outOfDefaultLevels_ > 0;
 }
 
 void CScanner::enterBranch(Conditional& level, Truth truth, bool byDefault) {
@@ -343,8 +344,10 @@ void CScanner::enterBranch(Conditional& level, Truth truth, bool byDefault) {
   level.scanning = scan;
   if (scan) level.anyScanned = true;
   if (scan && undecided) level.anyUndecided = true;
+  const bool wasByDefault = level.byDefault;
   level.byDefault = scan && (!undecided || (byDefault && !level.defaultTaken));
   if (level.byDefault) level.defaultTaken = true;
+  if (wasByDefault != level.byDefault) outOfDefaultLevels_ += level.byDefault ? -1 : 1;
   updateDefault();
 }
 
@@ -401,6 +404,7 @@ void CScanner::closeConditional(const Token& hash) {
   if (current_ == kNone && atFileLevel()) {
     alternatives_.insert(alternatives_.end(), level.alternatives.begin(), level.alternatives.end());
   }
+  if (!level.byDefault) --outOfDefaultLevels_;
   conditionals_.pop_back();
   updateDefault();
 }

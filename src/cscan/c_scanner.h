@@ -202,6 +202,7 @@ class CScanner {
   std::vector<std::string_view> pointers_;   // names declared as pointers to functions here
   std::vector<Conditional> conditionals_;    // open conditionals, outermost first
   bool outOfDefault_ = false;                // some open branch is left out by default
+  std::size_t outOfDefaultLevels_ = 0;       // open conditionals whose branch is left out by default
   std::vector<Token> directive_;             // the tokens of the directive being read
   std::vector<std::vector<CallSite>> callsOf_;  // the call sites of each definition
   std::vector<std::uint32_t> defaultPlaces_;    // by definition: its places a plain build compiles
