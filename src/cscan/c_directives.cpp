@@ -351,9 +351,15 @@ void CScanner::enterBranch(Conditional& level, Truth truth, bool byDefault) {
   updateDefault();
 }
 
-// Notes the state of every touched symbol at the end of a scanned branch.
+// Notes the state of every touched symbol at the end of a scanned branch, and the
+// structure at the end of the branch a plain build compiles.
 void CScanner::endBranch(Conditional& level) {
   if (!level.scanning) return;
+  level.lastWasDefault = level.byDefault;
+  if (level.byDefault && level.anyUndecided && level.restores) {
+    level.defaultEnd = takeSnapshot();
+    level.hasDefaultEnd = true;
+  }
   for (Touched& touched : level.touched) {
     while (touched.branchEnds.size() < level.branches) touched.branchEnds.push_back(touched.atIf);
     touched.branchEnds.push_back(macros_.find(touched.name));
@@ -401,6 +407,27 @@ void CScanner::closeConditional(const Token& hash) {
   Conditional& level = conditionals_.back();
   endBranch(level);
   if (level.anyUndecided) mergeTouched(level);
+  // After an undecided conditional the structure goes on as a plain build's does:
+  // from the end of its branch, or from the #if when it compiles none. Branches
+  // that open or close a brace the others do not then agree with the
+  // conditionals after them on the same symbol. A head another branch left
+  // becomes an alternative.
+  const bool passedBy = level.anyUndecided && level.restores && !level.hasDefaultEnd &&
+                        !level.hasElse && !level.defaultTaken;
+  if (passedBy) {
+    level.defaultEnd = level.snapshot;
+    level.hasDefaultEnd = true;
+    level.lastWasDefault = false;
+  }
+  if (level.hasDefaultEnd && !level.lastWasDefault) {
+    if (current_ == kNone && atFileLevel()) {
+      const Head head = readHead(decl_);
+      if (head.kind == Head::Function) {
+        level.alternatives.push_back(Alternative{decl_[head.name], head.isStatic, decl_.front().place});
+      }
+    }
+    restore(level.defaultEnd);
+  }
   if (current_ == kNone && atFileLevel()) {
     alternatives_.insert(alternatives_.end(), level.alternatives.begin(), level.alternatives.end());
   }

@@ -228,7 +228,8 @@ void CScanner::openFileBrace(const Token& brace) {
 
 void CScanner::closeBrace(const Token& brace) {
   if (blocks_.empty()) {
-    facts_.problems.push_back({ScanProblem::ExcessBrace, brace.place, "}"});
+    // In a branch a plain build leaves out, the conditional's end undoes it.
+    if (!outOfDefault_) facts_.problems.push_back({ScanProblem::ExcessBrace, brace.place, "}"});
     return;
   }
   const Block block = blocks_.back();

@@ -123,6 +123,9 @@ class CScanner {
     bool guardSet = false;        // the first branch defines the symbol: an include guard
     std::uint32_t branches = 0;   // branches scanned so far
     Snapshot snapshot;            // the structure at the #if
+    bool hasDefaultEnd = false;   // `defaultEnd` holds the end of the branch a plain build compiles
+    bool lastWasDefault = false;  // the branch scanned last is that branch
+    Snapshot defaultEnd;          // the structure at the end of that branch
     std::vector<Touched> touched; // symbols changed in its branches
     std::vector<Alternative> alternatives;  // heads that earlier branches left open
     std::unordered_map<std::string_view, std::size_t> touchedAt;  // position of each in `touched`
