@@ -281,10 +281,6 @@ void CScanner::setSymbol(std::string_view name, const MacroState& state) {
       level.touchedAt.emplace(name, level.touched.size());
       level.touched.push_back(Touched{name, macros_.find(name), {}});
     }
-    if (level.branches == 0 && !level.guardName.empty() && !level.guardDefined &&
-        name == level.guardName && state.kind == MacroState::Defined) {
-      level.guardSet = true;
-    }
   }
   macros_.set(name, state);
   if (!outOfDefault_) defaults_.set(name, state);
@@ -437,10 +433,11 @@ void CScanner::closeConditional(const Token& hash) {
 }
 
 // After an undecided conditional a symbol keeps what every way through it leaves:
-// the scanned branches, and the way past all of them when none must be taken. An
-// include guard (#ifndef X / #define X) is read as included for the first time.
+// the scanned branches, and the way past all of them when none must be taken. So
+// `#ifndef X` / `#define X 1` / `#endif` leaves X undecided, as a -DX=2 would
+// make it; a plain build's view (`defaults_`) has X as 1.
 void CScanner::mergeTouched(Conditional& level) {
-  const bool passesBy = !level.taken && !level.hasElse && !level.guardSet;
+  const bool passesBy = !level.taken && !level.hasElse;
   for (Touched& touched : level.touched) {
     std::vector<MacroState> ways = touched.branchEnds;
     while (ways.size() < level.branches) ways.push_back(touched.atIf);

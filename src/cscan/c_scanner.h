@@ -120,7 +120,6 @@ class CScanner {
     bool restores = true;         // further branches start from `snapshot`
     std::string_view guardName;   // #ifdef NAME, #ifndef NAME, #if !defined(NAME): the symbol
     bool guardDefined = false;    // #ifdef rather than #ifndef
-    bool guardSet = false;        // the first branch defines the symbol: an include guard
     std::uint32_t branches = 0;   // branches scanned so far
     Snapshot snapshot;            // the structure at the #if
     bool hasDefaultEnd = false;   // `defaultEnd` holds the end of the branch a plain build compiles
