@@ -33,6 +33,7 @@ enum class Text {
   DefaultExpanded,  ///< Default already-expanded marker.
   DefaultCaption,  ///< Default caption keyword.
   SourceMissing,  ///< A source file cannot be opened.
+  NoSourceBelow,  ///< A directory named as a source holds no source file.
   VerboseFileName,  ///< -V: a source file was opened.
   ElseUnmatched,  ///< #else with no open conditional.
   EndifExcess,  ///< #endif with no open conditional.

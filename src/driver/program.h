@@ -25,6 +25,7 @@ struct FrontEnd {
   bool banner = true;              // the banner opens standard error
   bool slashIsPath = false;        // every argument starting with "/" names a file
   bool directoriesExpand = false;  // a directory stands for the *.c files below it
+  bool inputsRequired = false;     // an input that cannot be read ends the run with status 1
 };
 
 /// What a run hands to its output once every argument is handled, the tree
@@ -72,6 +73,8 @@ class Program {
   void processResponseFile(const std::string& argument);
   void processSource(const std::string& name);
   void processSourceFile(const std::string& name);
+  void reportEmptyDirectory(const std::string& name);
+  void inputUnread();
   bool writeTreeInfoFile();
   int reportWriteErrors(bool treeInfoWritten);
   void releaseAll();
