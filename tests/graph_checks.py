@@ -272,15 +272,16 @@ class Program:
         return [r for r, rec in enumerate(self.records) if rec[0] == name and file in ("", rec[1])]
 
 
-def reaches(program, start, goal):
-    """True when resolved calls lead from `start` to a record for which `goal` holds."""
+def reaches(program, start, goal, avoid=lambda r: False):
+    """True when resolved calls lead from `start` to a record for which `goal` holds,
+    passing no record for which `avoid` holds."""
     seen, pending = {start}, [start]
     while pending:
         r = pending.pop()
         if goal(r):
             return True
         for s in program.resolved(r):
-            if s not in seen:
+            if s not in seen and not avoid(s):
                 seen.add(s)
                 pending.append(s)
     return False
@@ -317,8 +318,8 @@ def expected(program, query):
             return True
         if u in targets:  # a way ends at a target, unless it goes on to another one
             own = program.records[u][0]
-            return v == u or reaches(program, v, lambda r: r in targets and
-                                     program.records[r][0] != own)
+            return v == u or reaches(program, v, lambda r: r in targets,
+                                     lambda r: program.records[r][0] == own)
         return reaches(program, v, lambda r: r in targets)
 
     roots = [r for spec in query.get("root", []) for r in program.named(spec)]

@@ -16,30 +16,7 @@ bool within(std::uint32_t distance, std::size_t limit) {
   return distance != kUnreached && distance <= limit;
 }
 
-/// Adds `name` to the (at most two) target names of `names`; true when it was new.
-bool addName(std::array<std::uint32_t, 2>& names, std::uint32_t name) {
-  for (std::uint32_t& slot : names) {
-    if (slot == name) return false;
-    if (slot == Selection::kNoName) {
-      slot = name;
-      return true;
-    }
-  }
-  return false;
-}
-
 }  // namespace
-
-bool Selection::followsCall(std::uint32_t caller, std::uint32_t callee) const {
-  if (!targeted) return true;
-  const std::uint32_t own = targetName[caller];
-  if (own == kNoName) return leads(callee);
-  // A target's line ends its way: only its call of itself, and a call on the way to
-  // a target of another name, go on from it.
-  if (callee == caller) return true;
-  const auto& ahead = reaches[callee];
-  return (ahead[0] != kNoName && ahead[0] != own) || ahead[1] != kNoName;
-}
 
 bool SelectionFilter::showsChild(std::uint32_t parent, const Call& child) const {
   if (callers_) return true;  // every caller of a record whose callers are followed
@@ -134,32 +111,52 @@ Selection Query::selection() const {
   return selection;
 }
 
-// For every record, up to two names of the targets that its resolved calls lead to
-// (its own name first when it is one): names spread from each target to its
-// callers, each record taking at most two, so each is visited at most three times.
+// The records that lead to a target and, for each target name, those that lead to
+// a target of another name without passing a record of that name: a target's
+// calls go on only along those.
 void Query::markTargets(Selection& selection) const {
   if (targets_.empty()) return;
+  const std::uint32_t n = graph_.size();
   const FunctionTable& table = graph_.table();
   selection.targeted = true;
-  selection.targetName.assign(graph_.size(), Selection::kNoName);
-  selection.reaches.assign(graph_.size(), {Selection::kNoName, Selection::kNoName});
-  std::vector<std::uint32_t> pending;
+  selection.targetName.assign(n, Selection::kNone);
+  selection.targetGroup.assign(n, Selection::kNone);
+  std::vector<bool> targets(n, false);
+  std::vector<std::uint32_t> groupNames;
   for (std::uint32_t record : recordsOf(targets_)) {
     const std::uint32_t name = table.records()[record].nameId;
+    targets[record] = true;
     selection.targetName[record] = name;
-    selection.targetNames.insert(name);
-    if (addName(selection.reaches[record], name)) pending.push_back(record);
+    if (selection.targetNames.insert(name).second) groupNames.push_back(name);
   }
-  while (!pending.empty()) {
-    const std::uint32_t r = pending.back();
-    pending.pop_back();
-    const std::array<std::uint32_t, 2> names = selection.reaches[r];
-    for (std::uint32_t caller : graph_.callers(r)) {
-      bool changed = false;
-      for (std::uint32_t name : names) {
-        if (name != Selection::kNoName) changed = addName(selection.reaches[caller], name) || changed;
-      }
-      if (changed) pending.push_back(caller);
+  selection.leadsToTarget = graph_.reaching(targets);
+  for (std::uint32_t r = 0; r < n; ++r) {
+    if (!targets[r]) continue;
+    for (std::uint32_t g = 0; g < groupNames.size(); ++g) {
+      if (groupNames[g] == selection.targetName[r]) selection.targetGroup[r] = g;
+    }
+  }
+  selection.leadsOn.resize(groupNames.size());
+  if (groupNames.size() < 2) {
+    if (!groupNames.empty()) selection.leadsOn[0].assign(n, false);
+    return;
+  }
+  for (std::uint32_t g = 0; g < groupNames.size(); ++g) {
+    std::vector<bool>& marked = selection.leadsOn[g];
+    marked.assign(n, false);
+    std::vector<std::uint32_t> pending;
+    auto mark = [&](std::uint32_t r) {
+      if (marked[r] || table.records()[r].nameId == groupNames[g]) return;
+      marked[r] = true;
+      pending.push_back(r);
+    };
+    for (std::uint32_t r = 0; r < n; ++r) {
+      if (targets[r]) mark(r);
+    }
+    while (!pending.empty()) {
+      const std::uint32_t r = pending.back();
+      pending.pop_back();
+      for (std::uint32_t caller : graph_.callers(r)) mark(caller);
     }
   }
 }

@@ -2,7 +2,6 @@
 // every format draws, the text trees included.
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <string>
 #include <unordered_set>
@@ -21,30 +20,38 @@ namespace quenwick {
 /// name); the calls (or callers) of a shown record are followed while it is nearer
 /// than --depth. With --target only the calls on a way to a target are followed: a
 /// call leads to a record from which resolved calls reach a target, and a call of a
-/// target is followed only when it calls the target itself or leads to a target of
-/// another name.
+/// target is followed only when it calls the target itself or leads on to a target
+/// of another name without coming back through the target's name.
 struct Selection {
-  static constexpr std::uint32_t kNoName = UINT32_MAX;
+  static constexpr std::uint32_t kNone = UINT32_MAX;
 
-  std::vector<bool> shown;                    // records that are nodes
-  std::vector<bool> callsShown;               // records whose calls are followed
-  std::vector<bool> callersShown;             // records whose callers are followed
-  std::vector<std::uint32_t> roots;           // every tree's root, in order: treeRoots, callerRoots
-  std::vector<std::uint32_t> treeRoots;       // the roots of the trees of calls
-  std::vector<std::uint32_t> callerRoots;     // the roots of the trees of callers
-  std::vector<std::uint32_t> callsDistance;   // by record: calls from the nearest root
-  std::vector<std::uint32_t> callersDistance; // by record: calls to the nearest --callers name
-  bool targeted = false;                      // --target was given
-  std::unordered_set<std::uint32_t> targetNames;     // the targets' name keys
-  std::vector<std::uint32_t> targetName;             // by record: its name key when a target
-  std::vector<std::array<std::uint32_t, 2>> reaches; // by record: up to two target names ahead
+  std::vector<bool> shown;                      // records that are nodes
+  std::vector<bool> callsShown;                 // records whose calls are followed
+  std::vector<bool> callersShown;               // records whose callers are followed
+  std::vector<std::uint32_t> roots;             // every tree's root: treeRoots, callerRoots
+  std::vector<std::uint32_t> treeRoots;         // the roots of the trees of calls, in order
+  std::vector<std::uint32_t> callerRoots;       // the roots of the trees of callers, in order
+  std::vector<std::uint32_t> callsDistance;     // by record: calls from the nearest root
+  std::vector<std::uint32_t> callersDistance;   // by record: calls to the nearest --callers name
+  bool targeted = false;                        // --target was given
+  std::unordered_set<std::uint32_t> targetNames;  // the targets' name keys
+  std::vector<bool> leadsToTarget;              // by record: resolved calls reach a target
+  std::vector<std::uint32_t> targetName;        // by record: its name key when it is a target
+  std::vector<std::uint32_t> targetGroup;       // by record: its place in `leadsOn` when a target
+  std::vector<std::vector<bool>> leadsOn;       // by target name: records that lead to a target
+                                                // of another name, avoiding this name
 
   /// True when a chain of resolved calls leads from `record` to a target (always
   /// without --target).
-  bool leads(std::uint32_t record) const { return !targeted || reaches[record][0] != kNoName; }
+  bool leads(std::uint32_t record) const { return !targeted || leadsToTarget[record]; }
   /// True when the resolved call from `caller` to `callee` is on a way to a target
   /// (always without --target); the depth is not looked at.
-  bool followsCall(std::uint32_t caller, std::uint32_t callee) const;
+  bool followsCall(std::uint32_t caller, std::uint32_t callee) const {
+    if (!targeted) return true;
+    const std::uint32_t group = targetGroup[caller];
+    if (group == kNone) return leadsToTarget[callee];
+    return callee == caller || leadsOn[group][callee];  // a target's line ends its way
+  }
   /// True when a call of `caller` to the several definitions of `name` is on a way
   /// to a target (always without --target).
   bool followsSeveral(std::uint32_t caller, std::uint32_t name) const {
