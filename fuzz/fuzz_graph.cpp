@@ -4,12 +4,12 @@
 //
 // The input is lines of options, up to the first empty line, then the source
 // src.c. The first byte picks the sources around it and the encoding of the texts.
-#include <nlohmann/json.hpp>
 #include <sys/stat.h>
 
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
 

@@ -120,7 +120,8 @@ bool readScratchFile(const std::string& name, std::string& bytes) {
   if (fd < 0) return false;
   char buffer[1 << 16];
   ssize_t n;
-  while ((n = ::read(fd, buffer, sizeof buffer)) > 0) bytes.append(buffer, static_cast<std::size_t>(n));
+  while ((n = ::read(fd, buffer, sizeof buffer)) > 0)
+    bytes.append(buffer, static_cast<std::size_t>(n));
   ::close(fd);
   if (n < 0) fail("cannot read a scratch file");
   return true;

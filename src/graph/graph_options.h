@@ -27,7 +27,7 @@ struct GraphOptions {
   GraphFormat format = GraphFormat::Text;  // --format
   std::optional<std::string> output;       // --output: the file written instead of standard output
   bool cluster = false;                    // --cluster: DOT nodes grouped by file
-  bool keepGoing = false;                  // --keep-going: an unreadable source does not end the run
+  bool keepGoing = false;                  // --keep-going: past inputs that cannot be read
   bool help = false;                       // --help
   bool version = false;                    // --version
   std::vector<std::string> arguments;      // everything for the driver, in order

@@ -25,21 +25,21 @@ namespace quenwick {
 struct Selection {
   static constexpr std::uint32_t kNone = UINT32_MAX;
 
-  std::vector<bool> shown;                      // records that are nodes
-  std::vector<bool> callsShown;                 // records whose calls are followed
-  std::vector<bool> callersShown;               // records whose callers are followed
-  std::vector<std::uint32_t> roots;             // every tree's root: treeRoots, callerRoots
-  std::vector<std::uint32_t> treeRoots;         // the roots of the trees of calls, in order
-  std::vector<std::uint32_t> callerRoots;       // the roots of the trees of callers, in order
-  std::vector<std::uint32_t> callsDistance;     // by record: calls from the nearest root
-  std::vector<std::uint32_t> callersDistance;   // by record: calls to the nearest --callers name
-  bool targeted = false;                        // --target was given
+  std::vector<bool> shown;                        // records that are nodes
+  std::vector<bool> callsShown;                   // records whose calls are followed
+  std::vector<bool> callersShown;                 // records whose callers are followed
+  std::vector<std::uint32_t> roots;               // every tree's root: treeRoots, callerRoots
+  std::vector<std::uint32_t> treeRoots;           // the roots of the trees of calls, in order
+  std::vector<std::uint32_t> callerRoots;         // the roots of the trees of callers, in order
+  std::vector<std::uint32_t> callsDistance;       // by record: calls from the nearest root
+  std::vector<std::uint32_t> callersDistance;     // by record: calls to a --callers name
+  bool targeted = false;                          // --target was given
   std::unordered_set<std::uint32_t> targetNames;  // the targets' name keys
-  std::vector<bool> leadsToTarget;              // by record: resolved calls reach a target
-  std::vector<std::uint32_t> targetName;        // by record: its name key when it is a target
-  std::vector<std::uint32_t> targetGroup;       // by record: its place in `leadsOn` when a target
-  std::vector<std::vector<bool>> leadsOn;       // by target name: records that lead to a target
-                                                // of another name, avoiding this name
+  std::vector<bool> leadsToTarget;                // by record: resolved calls reach a target
+  std::vector<std::uint32_t> targetName;          // by record: its name key when it is a target
+  std::vector<std::uint32_t> targetGroup;         // by record: its `leadsOn` entry when a target
+  std::vector<std::vector<bool>> leadsOn;         // by target name: records that lead to a target
+                                                  // of another name, avoiding this name
 
   /// True when a chain of resolved calls leads from `record` to a target (always
   /// without --target).

@@ -37,7 +37,7 @@ TEST_F(ResponseFilesTest, FileNamingItselfStopsAtTheLimitAndStaysStopped) {
   for (std::size_t i = 0; i < ResponseFiles::kMaxOpen; ++i) ASSERT_TRUE(openNested(self)) << i;
   EXPECT_FALSE(openNested(self));
   EXPECT_FALSE(files.lastUnreadable());  // a stop, not a file that cannot be read
-  EXPECT_FALSE(openNested(other));  // the limit holds for every file
+  EXPECT_FALSE(openNested(other));       // the limit holds for every file
   closeInnermost();
   EXPECT_FALSE(openNested(self));  // stopped, and still open further out
   EXPECT_FALSE(files.lastUnreadable());
