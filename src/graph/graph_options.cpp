@@ -17,7 +17,7 @@ struct LongOption {
   bool takesValue;        // a value is required; otherwise none is allowed
 };
 
-constexpr std::array<LongOption, 12> kLongOptions = {{
+constexpr std::array<LongOption, 13> kLongOptions = {{
     {"root", true},
     {"callers", true},
     {"target", true},
@@ -26,6 +26,7 @@ constexpr std::array<LongOption, 12> kLongOptions = {{
     {"format", true},
     {"output", true},
     {"cluster", false},
+    {"keep-going", false},
     {"help", false},
     {"version", false},
     {"scan", true},
@@ -127,6 +128,8 @@ bool applyOption(std::string_view name, const std::string& value, GraphOptions& 
     options.output = value;
   } else if (name == "cluster") {
     options.cluster = true;
+  } else if (name == "keep-going") {
+    options.keepGoing = true;
   } else if (name == "help") {
     options.help = true;
   } else {

@@ -32,6 +32,7 @@ struct GraphOptions {
   std::optional<std::string> output;       // --output: the file written instead of standard output
   bool cluster = false;                    // --cluster: DOT nodes grouped by file
   ScanKind scan = ScanKind::C;             // --scan: the C scan, or quenwick's own
+  bool keepGoing = false;                  // --keep-going: past inputs that cannot be read
   bool help = false;                       // --help
   bool version = false;                    // --version
   std::vector<std::string> arguments;      // everything for the driver, in order
