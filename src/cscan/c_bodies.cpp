@@ -21,7 +21,7 @@ bool holdsNoCalls(std::string_view word) {
 }
 
 bool isAsmWord(std::string_view word) {
-  return word == "asm" || word == "__asm__" || word == "__asm";
+  return (word[0] == 'a' || word[0] == '_') && (word == "asm" || word == "__asm__" || word == "__asm");
 }
 
 bool isAsmQualifier(std::string_view word) {
@@ -108,10 +108,10 @@ void CScanner::bodyToken(const Token& token) {
   if (isName(token)) {
     if (isAsmWord(token.text)) {
       asmNext_ = true;
-    } else if (!(asmNext_ && isAsmQualifier(token.text))) {
+    } else if (asmNext_ && !isAsmQualifier(token.text)) {
       asmNext_ = false;
     }
-  } else if (!token.is(Punct::LParen)) {
+  } else if (asmNext_ && !token.is(Punct::LParen)) {
     asmNext_ = false;
   }
   prev2_ = prev_;
@@ -253,7 +253,8 @@ void CScanner::recordCall(const Token& name, bool indirect) {
 // The parameters that the plain build's replacement of the function-like macro
 // `macro` never uses, as bits (none for a function or an unknown name).
 std::uint64_t CScanner::unusedArguments(std::string_view macro) {
-  const MacroState& state = defaults_.find(macro);
+  if (!defaults_.mayHoldFunctionLike()) return 0;
+  const MacroState& state = defaults_.findOwn(macro);  // a compiler predefines no function-like macro
   if (state.kind != MacroState::Defined || !state.functionLike || state.params.empty()) return 0;
   auto found = unusedArguments_.find(std::string(macro));
   if (found != unusedArguments_.end()) return found->second;

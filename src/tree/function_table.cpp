@@ -337,9 +337,17 @@ void FunctionTable::markCalled() {
   if (resolution_ == Resolution::Linkage) {
     // Called: some call resolves to the record, alone or among several.
     for (FuncRecord& record : records_) record.called = false;
+    std::vector<std::uint32_t> found;
     for (const FuncRecord& record : records_) {
       for (std::uint32_t id : Sons(record)) {
-        for (std::uint32_t r : candidates(id, record)) records_[r].called = true;
+        FuncRecord* definition = nullptr;
+        found.clear();
+        const int count = resolveLinked(id, record, definition, &found, SIZE_MAX);
+        if (count == 1) {
+          definition->called = true;
+        } else {
+          for (std::uint32_t r : found) records_[r].called = true;
+        }
       }
     }
     return;
