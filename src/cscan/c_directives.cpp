@@ -298,7 +298,12 @@ void CScanner::openConditional(std::string_view word, Truth truth, const Token& 
   level.guardName = guard;
   level.guardDefined = guardDefined;
   level.restores = conditionals_.size() <= kRestoringDepth;
-  if (level.restores) level.snapshot = takeSnapshot();
+  if (level.restores) {
+    level.snapshot = takeSnapshot();
+  } else if (conditionals_.size() == kRestoringDepth + 1) {
+    facts_.problems.push_back({ScanProblem::TooDeep, hash.place,
+                               "conditionals within 4096 others: branches read one after the other"});
+  }
   enterBranch(level, truth, byDefault);
 }
 

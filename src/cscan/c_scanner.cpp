@@ -192,13 +192,17 @@ void CScanner::endDeclaration() {
 void CScanner::openFileBrace(const Token& brace) {
   const Head head = readHead(decl_);
   if (head.kind == Head::Function) {
+    // Heads that other branches of a conditional left for this body come first,
+    // in source order.
+    std::vector<std::uint32_t> others;
+    for (const Alternative& other : alternatives_) {
+      others.push_back(defineFunction(other.name, other.isStatic, other.start));
+    }
     const std::uint32_t definition =
         defineFunction(decl_[head.name], head.isStatic, decl_.front().place);
     blocks_.push_back(Block{Block::Function, definition, brace.place});
     startBody(definition, head);
-    // Heads that other branches of a conditional left for this body.
-    for (const Alternative& other : alternatives_) {
-      const std::uint32_t also = defineFunction(other.name, other.isStatic, other.start);
+    for (std::uint32_t also : others) {
       if (also != definition &&
           std::find(sharing_.begin(), sharing_.end(), also) == sharing_.end()) {
         sharing_.push_back(also);
