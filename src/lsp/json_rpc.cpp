@@ -51,8 +51,15 @@ bool isValidId(const Json& id) {
 
 Incoming parseMessage(std::string_view body) {
   if (nestsTooDeep(body)) {
-    return invalid(ErrorCode::InvalidRequest,
-                   formatText(Text::LspTooDeep, kMaxJsonDepth));
+    // Only the top level is kept, for the id to answer to.
+    const Json shallow = Json::parse(
+        body, [](int depth, Json::parse_event_t, Json&) { return depth < 2; }, false);
+    Json id = nullptr;
+    if (shallow.is_object()) {
+      const auto it = shallow.find("id");
+      if (it != shallow.end() && isValidId(*it)) id = *it;
+    }
+    return invalid(ErrorCode::InvalidRequest, formatText(Text::LspTooDeep, kMaxJsonDepth), id);
   }
   Json message = Json::parse(body, nullptr, false);
   if (message.is_discarded()) return invalid(ErrorCode::ParseError, formatText(Text::LspParseError));
