@@ -39,8 +39,10 @@ bool writeAll(int fd, std::string_view bytes) {
   return true;
 }
 
-// A pipe is asked how many bytes wait in it; a console or another waitable handle is
-// waited on; a disk file always has input (or its end) at hand.
+// A pipe is asked how many bytes wait in it (a broken one is at its end); a pipe that
+// cannot tell (Wine's pipes from a POSIX parent) never counts as ready, so that only a
+// read that is meant to wait waits. A console or another waitable handle is waited
+// on; a disk file always has input (or its end) at hand.
 bool inputReady(int fd, int timeoutMs) {
   HANDLE handle = reinterpret_cast<HANDLE>(::_get_osfhandle(fd));
   if (handle == INVALID_HANDLE_VALUE) return true;
@@ -48,7 +50,11 @@ bool inputReady(int fd, int timeoutMs) {
     case FILE_TYPE_PIPE: {
       for (int waited = 0;; waited += 5) {
         DWORD available = 0;
-        if (!::PeekNamedPipe(handle, nullptr, 0, nullptr, &available, nullptr)) return true;
+        if (!::PeekNamedPipe(handle, nullptr, 0, nullptr, &available, nullptr)) {
+          if (::GetLastError() == ERROR_BROKEN_PIPE) return true;
+          ::Sleep(static_cast<DWORD>(timeoutMs));
+          return false;
+        }
         if (available > 0) return true;
         if (waited >= timeoutMs) return false;
         ::Sleep(5);

@@ -13,9 +13,19 @@ import time
 import urllib.parse
 
 
+# What goes before a path in a file URI: "/Z:" for a Windows build under Wine, which
+# sees / as drive Z:.
+URI_DRIVE = ""
+
+
 def uri_of(path):
     """The file URI of the absolute path `path`."""
-    return "file://" + urllib.parse.quote(os.path.abspath(path))
+    return "file://" + URI_DRIVE + urllib.parse.quote(os.path.abspath(path))
+
+
+def shown(path):
+    """`path` as the server names it."""
+    return (URI_DRIVE[1:] if URI_DRIVE else "") + path
 
 
 class ServerError(Exception):
