@@ -144,13 +144,16 @@ std::optional<std::uint32_t> Answers::recordOfItem(const Json& params) {
   if (const Json* data = optionalMember(given, "data"); data != nullptr && data->is_object()) {
     if (const Json* path = optionalMember(*data, "path"); path != nullptr && path->is_string()) {
       file = workspace_.find(path->get<std::string>());
-      const Json* placeLine = optionalMember(*data, "line");
-      const Json* placeColumn = optionalMember(*data, "column");
-      if (placeLine != nullptr && placeLine->is_number_unsigned() && placeColumn != nullptr &&
-          placeColumn->is_number_unsigned()) {
-        place = SourcePlace{placeLine->get<std::uint32_t>(), placeColumn->get<std::uint32_t>()};
-        line = place.line;
-      }
+      auto number = [&](const char* key) -> std::uint32_t {
+        const Json* value = optionalMember(*data, key);
+        if (value == nullptr || !value->is_number_integer() || value->get<std::int64_t>() < 0 ||
+            value->get<std::int64_t>() > 0x7FFFFFFF) {
+          return 0;
+        }
+        return static_cast<std::uint32_t>(value->get<std::int64_t>());
+      };
+      place = SourcePlace{number("line"), number("column")};
+      line = place.line;
     }
   }
   if (file == nullptr) {
