@@ -226,6 +226,12 @@ constexpr TextForms kTexts[] = {
     /* LspNotAString */ {"it must be a string", "it must be a string"},
     /* LspNotFound */ {"%s does not exist", "%s does not exist"},
     /* LspUnknownKey */ {"no such option", "no such option"},
+    /* LspTypeObject */ {"an object", "an object"},
+    /* LspTypeString */ {"a string", "a string"},
+    /* LspTypeNumber */ {"a whole number of 0 or more", "a whole number of 0 or more"},
+    /* LspTypeArray */ {"an array", "an array"},
+    /* LspTypeBoolean */ {"a boolean", "a boolean"},
+    /* LspTableTooLarge */ {"the system-function table %s is left out: it is no regular file of at most 16 MiB", "the system-function table %s is left out: it is no regular file of at most 16 MiB"},
 };
 // clang-format on
 

@@ -107,6 +107,12 @@ enum class Text {
   LspNotAString,  ///< An option value that must be a string.
   LspNotFound,  ///< A path that does not exist.
   LspUnknownKey,  ///< An option name the server does not know.
+  LspTypeObject,  ///< The type word "an object" of a parameter message.
+  LspTypeString,  ///< The type word "a string".
+  LspTypeNumber,  ///< The type word for a whole number of 0 or more.
+  LspTypeArray,  ///< The type word "an array".
+  LspTypeBoolean,  ///< The type word "a boolean".
+  LspTableTooLarge,  ///< A table that is no regular file of a sensible size.
   Count
 };
 // clang-format on

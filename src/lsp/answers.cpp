@@ -244,7 +244,7 @@ Json Answers::references(const Json& params) {
       if (!include->is_boolean()) {
         throw RequestError{ErrorCode::InvalidParams,
                            formatText(Text::LspParamType, "context.includeDeclaration",
-                                      "a boolean")};
+                                      textFormat(Text::LspTypeBoolean))};
       }
       declaration = include->get<bool>();
     }

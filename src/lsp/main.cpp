@@ -59,6 +59,7 @@ int runServer(int argc, char** argv, Console& console) {
   setup.programDir = programDirOf(argc > 0 ? argv[0] : nullptr);
   Server server(reader, output, setup);
   const int status = server.run();
+  if (server.outputFailed()) console.err.write(text(Text::LspWriteFailed));
   return status;
 }
 

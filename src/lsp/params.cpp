@@ -6,8 +6,8 @@ namespace quenwick {
 
 namespace {
 
-[[noreturn]] void wrongType(const char* path, const char* type) {
-  throw RequestError{ErrorCode::InvalidParams, formatText(Text::LspParamType, path, type)};
+[[noreturn]] void wrongType(const char* path, Text type) {
+  throw RequestError{ErrorCode::InvalidParams, formatText(Text::LspParamType, path, textFormat(type))};
 }
 
 }  // namespace
@@ -29,13 +29,13 @@ const Json& requireMember(const Json& object, const char* key, const char* path)
 
 const Json& requireObject(const Json& object, const char* key, const char* path) {
   const Json& member = requireMember(object, key, path);
-  if (!member.is_object()) wrongType(path, "an object");
+  if (!member.is_object()) wrongType(path, Text::LspTypeObject);
   return member;
 }
 
 std::string requireString(const Json& object, const char* key, const char* path) {
   const Json& member = requireMember(object, key, path);
-  if (!member.is_string()) wrongType(path, "a string");
+  if (!member.is_string()) wrongType(path, Text::LspTypeString);
   return member.get<std::string>();
 }
 
@@ -48,7 +48,7 @@ std::uint32_t requireUnsigned(const Json& object, const char* key, const char* p
       member.get<std::int64_t>() <= 0x7FFFFFFF) {
     return static_cast<std::uint32_t>(member.get<std::int64_t>());
   }
-  wrongType(path, "a whole number of 0 or more");
+  wrongType(path, Text::LspTypeNumber);
 }
 
 }  // namespace quenwick

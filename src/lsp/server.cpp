@@ -28,6 +28,7 @@ constexpr int kSyncIncremental = 2;
 constexpr int kFileDeleted = 3;
 constexpr const char* kProgressTokenName = "quenwick-lsp/scan";
 constexpr const char* kVersion = "14.42";
+constexpr std::int64_t kMaxTableSize = 16 * 1024 * 1024;
 
 bool isSourcePath(const std::string& path) {
   return path.size() > 2 && path[path.size() - 2] == '.' &&
@@ -240,7 +241,7 @@ Json Server::callMethod(const std::string& method, const Json& params) {
     if (method != name) continue;
     if (!params.is_object()) {
       throw RequestError{ErrorCode::InvalidParams,
-                         formatText(Text::LspParamType, "params", "an object")};
+                         formatText(Text::LspParamType, "params", textFormat(Text::LspTypeObject))};
     }
     ensureIndex();
     Answers answers(*workspace_, index_, encoding_);
@@ -300,7 +301,7 @@ void Server::log(int type, const std::string& message) {
 Json Server::initialize(const Json& params) {
   if (!params.is_object()) {
     throw RequestError{ErrorCode::InvalidParams,
-                       formatText(Text::LspParamType, "params", "an object")};
+                       formatText(Text::LspParamType, "params", textFormat(Text::LspTypeObject))};
   }
   readClientCapabilities(member(params, "capabilities"));
   if (const Json* token = optionalMember(params, "workDoneToken");
@@ -354,7 +355,14 @@ void Server::configureScan(const Json& options) {
   if (read.systemTables) tables = *read.systemTables;
   for (const std::string& table : tables) {
     const std::string path = isAbsolutePath(table) ? table : setup_.programDir + table;
-    if (!readExclusionFile(path, lists_)) {
+    // A table is a list of names: a device, a pipe or a huge file named as one (in the
+    // configuration of a stranger's tree) is not read.
+    const std::int64_t size = regularFileSize(path);
+    if (size > kMaxTableSize) {
+      log(kLogWarning, formatText(Text::LspTableTooLarge, path.c_str()));
+      continue;
+    }
+    if (size < 0 || !readExclusionFile(path, lists_)) {
       log(kLogWarning, formatText(Text::LspTableMissing, path.c_str()));
     }
   }
@@ -546,7 +554,7 @@ void Server::didChange(const Json& params) {
   const Json& changes = requireMember(params, "contentChanges", "contentChanges");
   if (!changes.is_array()) {
     throw RequestError{ErrorCode::InvalidParams,
-                       formatText(Text::LspParamType, "contentChanges", "an array")};
+                       formatText(Text::LspParamType, "contentChanges", textFormat(Text::LspTypeArray))};
   }
   SourceFile* file = workspace_->findUri(uri);
   if (file == nullptr || !file->open) {
@@ -602,7 +610,7 @@ void Server::didClose(const Json& params) {
 void Server::didChangeWatchedFiles(const Json& params) {
   const Json& changes = requireMember(params, "changes", "changes");
   if (!changes.is_array()) {
-    throw RequestError{ErrorCode::InvalidParams, formatText(Text::LspParamType, "changes", "an array")};
+    throw RequestError{ErrorCode::InvalidParams, formatText(Text::LspParamType, "changes", textFormat(Text::LspTypeArray))};
   }
   for (const Json& change : changes) {
     const std::string uri = requireString(change, "uri", "changes[].uri");

@@ -49,6 +49,8 @@ class Server {
   bool handleFrame(Frame frame);
   /// Carries out every queued message and any unfinished scan.
   void settle();
+  /// True once a message could not be written.
+  bool outputFailed() const { return outputFailed_; }
 
  private:
   enum class Phase { Uninitialized, Scanning, Ready, ShutDown };
