@@ -8,7 +8,7 @@ CHECK is one of:
                  over the inputs of every end-to-end case of quenwick and over
                  random programs
   callers        the edges of the --callers trees are exactly the calls of the json
-                 document reversed, over the same inputs
+                 document reversed, over the same inputs, with either scan
   dot            every dot document of those inputs (and of the graph cases) is
                  accepted by Graphviz's dot -Tsvg (skipped without Graphviz)
 Exit status 0 when the check holds, 1 with the differences otherwise, 77 when skipped.
@@ -127,7 +127,7 @@ def check_same_tree(quenwick, graph):
     failures = 0
     for label, folder, args, env in Inputs(quenwick):
         want = run(quenwick, "quenwick", folder, args, env or None)
-        got = run(graph, "quenwick-graph", folder, args, env or None)
+        got = run(graph, "quenwick-graph", folder, ["--scan=quenwick"] + args, env or None)
         if want != got:
             failures += 1
             print("%s: quenwick-graph %s differs from quenwick (status %d, %d bytes; got "
@@ -157,7 +157,15 @@ def callers_edges(text):
 
 def check_callers(quenwick, graph):
     failures = 0
+    for scan in (["--scan=c"], ["--scan=quenwick"]):
+        failures += check_callers_with(quenwick, graph, scan)
+    return failures
+
+
+def check_callers_with(quenwick, graph, scan):
+    failures = 0
     for label, folder, args, env in Inputs(quenwick):
+        args = scan + args
         # The callers trees are drawn with the default settings: quenwick's own
         # options stay, but not a configuration file that restyles them.
         if os.path.exists(os.path.join(folder, "quenwick.cfg")):

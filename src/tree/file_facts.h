@@ -30,6 +30,7 @@ struct CallSite {
   std::uint32_t name = 0;  // the callee: an index into `FileFacts::names`
   SourcePlace place;       // where the callee's name starts
   bool indirect = false;   // through a pointer or a member: `name` is the member or variable
+  bool conditional = false;  // in a branch that a build defining nothing unknown leaves out
 };
 
 /// One function or macro defined in the file. A name defined in several branches
@@ -82,6 +83,7 @@ struct FileFacts {
   std::vector<FileDefinition> definitions;   // in source order of their first place
   std::vector<CallSite> calls;               // the call sites of all definitions, definition by definition
   std::vector<ScanProblem> problems;         // in source order
+  std::vector<std::string> includedSources;  // "x.c" files it includes, as written (its own statics then reach them)
   std::uint32_t lines = 0;                   // the number of lines
 
   /// True when the braces and the conditionals balanced.
