@@ -182,8 +182,8 @@ Json Answers::siteRanges(std::uint32_t caller, std::uint32_t name) {
   Json ranges = Json::array();
   const SourceFile& file = index_.fileOf(caller);
   const std::string_view text = index_.table().nameOf(name);
-  for (const TableSite* site : index_.sitesCalling(caller, name)) {
-    ranges.push_back(nameRange(file, site->place, text.size()));
+  for (const SourcePlace& place : index_.sitesCalling(caller, name)) {
+    ranges.push_back(nameRange(file, place, text.size()));
   }
   return ranges;
 }
@@ -251,21 +251,21 @@ Json Answers::references(const Json& params) {
   }
   const std::vector<std::uint32_t> targets = index_.targets(*cursor.file, cursor.at);
   const std::uint32_t name = index_.table().findName(cursor.name);
-  auto addSite = [&](std::uint32_t caller, const TableSite& site) {
+  auto addSite = [&](std::uint32_t caller, const SourcePlace& place) {
     locations.push_back(location(index_.fileOf(caller),
-                                 nameRange(index_.fileOf(caller), site.place, cursor.name.size())));
+                                 nameRange(index_.fileOf(caller), place, cursor.name.size())));
   };
   for (std::uint32_t r : targets) {
     if (declaration) locations.push_back(location(index_.fileOf(r), selectionOf(r)));
     for (std::uint32_t caller : index_.graph().callers(r)) {
-      for (const TableSite* site : index_.sitesCalling(caller, index_.table().records()[r].nameId)) {
-        addSite(caller, *site);
+      for (const SourcePlace& place : index_.sitesCalling(caller, index_.table().records()[r].nameId)) {
+        addSite(caller, place);
       }
     }
   }
-  if (targets.empty() && name != SymbolTable::kNone && !(cursor.at.site && cursor.at.site->indirect)) {
+  if (targets.empty() && name != SymbolTable::kNone && !cursor.at.indirect) {
     // A name defined nowhere: every place it is called.
-    for (const auto& [caller, site] : index_.allSitesOf(name)) addSite(caller, *site);
+    for (const SiteOf& site : index_.allSitesOf(cursor.name)) addSite(site.caller, site.place);
   }
   return locations;
 }
@@ -344,7 +344,7 @@ Json Answers::hover(const Json& params) {
     value += "\n" + asUtf8(*entry.comment, file.coding) + "\n";
   }
   std::size_t callees = index_.graph().calls(record).size();
-  value += "\n" + shownPath(file) + ":" + std::to_string(entry.lines);
+  value += "\n" + shownPath(file) + ":" + std::to_string(index_.definitionOf(record).place.line);
   const std::string detail = detailOf(entry);
   if (!detail.empty()) value += " (" + detail + ")";
   value += " \xC2\xB7 " + formatText(Text::LspHoverCounts, index_.graph().callers(record).size(),
@@ -398,8 +398,8 @@ Json Answers::workspaceSymbol(const Json& params) {
   auto better = [&](const Match& a, const Match& b) {
     const FuncRecord& x = records[a.record];
     const FuncRecord& y = records[b.record];
-    return std::tuple(a.rank, x.name.size(), x.name, x.filename, x.lines) <
-           std::tuple(b.rank, y.name.size(), y.name, y.filename, y.lines);
+    return std::tuple(a.rank, x.name.size(), x.name, x.filename, index_.definitionOf(a.record).place.line) <
+           std::tuple(b.rank, y.name.size(), y.name, y.filename, index_.definitionOf(b.record).place.line);
   };
   const std::size_t kept = std::min(matches.size(), kMaxWorkspaceSymbols);
   std::partial_sort(matches.begin(), matches.begin() + kept, matches.end(), better);

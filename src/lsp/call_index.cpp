@@ -4,6 +4,25 @@
 
 namespace quenwick {
 
+bool sameShape(const FileFacts& a, const FileFacts& b) {
+  if (a.definitions.size() != b.definitions.size() || a.isText != b.isText) return false;
+  for (std::size_t d = 0; d < a.definitions.size(); ++d) {
+    const FileDefinition& x = a.definitions[d];
+    const FileDefinition& y = b.definitions[d];
+    if (x.name != y.name || x.kind != y.kind || x.isStatic != y.isStatic ||
+        x.caption != y.caption || x.callsCount != y.callsCount ||
+        x.morePlaces.size() != y.morePlaces.size()) {
+      return false;
+    }
+    for (std::uint32_t c = 0; c < x.callsCount; ++c) {
+      const CallSite& p = a.calls[x.callsBegin + c];
+      const CallSite& q = b.calls[y.callsBegin + c];
+      if (p.indirect != q.indirect || a.names[p.name] != b.names[q.name]) return false;
+    }
+  }
+  return true;
+}
+
 void CallIndex::rebuild(const std::vector<const SourceFile*>& files, const NameLists& lists) {
   graph_.reset();
   table_ = std::make_unique<FunctionTable>();
@@ -12,7 +31,7 @@ void CallIndex::rebuild(const std::vector<const SourceFile*>& files, const NameL
   siteCount_ = 0;
   FactsOptions options;
   options.showComments = true;
-  options.keepSites = true;
+  options.keepSites = false;  // the places come from the facts
   table_->setResolution(Resolution::Linkage);
   for (const SourceFile* file : files) {
     const std::size_t first = table_->records().size();
@@ -22,7 +41,7 @@ void CallIndex::rebuild(const std::vector<const SourceFile*>& files, const NameL
     for (std::size_t r = first; r < last; ++r) {
       own.push_back(static_cast<std::uint32_t>(r));
       fileOfRecord_.push_back(file);
-      siteCount_ += table_->records()[r].sitesCount;
+      siteCount_ += file->facts.definitions[table_->records()[r].factsIndex].callsCount;
     }
   }
   graph_ = std::make_unique<CallGraph>(*table_);
@@ -45,10 +64,10 @@ NameAt CallIndex::locate(const SourceFile& file, std::string_view name, std::uin
   at.name = name;
   if (!built() || name.empty()) return at;
   const SourcePlace place{line, column};
+  const FileFacts& facts = file.facts;
   for (std::uint32_t r : recordsOf(file)) {
-    const FuncRecord& record = table_->records()[r];
-    if (record.name == name) {
-      const FileDefinition& definition = definitionOf(r);
+    const FileDefinition& definition = definitionOf(r);
+    if (definition.name == name) {
       bool here = definition.place == place;
       for (const SourcePlace& other : definition.morePlaces) here = here || other == place;
       if (here) {
@@ -56,14 +75,14 @@ NameAt CallIndex::locate(const SourceFile& file, std::string_view name, std::uin
         return at;
       }
     }
-    const FileDefinition& definition = definitionOf(r);
     if (line < definition.start.line || (definition.end.line != 0 && line > definition.end.line)) {
       continue;
     }
-    for (const TableSite& site : table_->sites(record)) {
-      if (site.place == place && table_->nameOf(site.name) == name) {
+    for (std::uint32_t c = 0; c < definition.callsCount; ++c) {
+      const CallSite& site = facts.calls[definition.callsBegin + c];
+      if (site.place == place && facts.names[site.name] == name) {
         at.caller = r;
-        at.site = &site;
+        at.indirect = site.indirect;
         return at;
       }
     }
@@ -78,13 +97,13 @@ std::vector<std::uint32_t> CallIndex::targets(const SourceFile& file, const Name
     found.push_back(at.definition);
     return found;
   }
+  if (at.caller != UINT32_MAX && at.indirect) return found;  // a member or a variable
   const std::uint32_t name = table_->findName(at.name);
   if (name == SymbolTable::kNone) return found;
-  if (at.site != nullptr && !at.site->indirect) {
+  if (at.caller != UINT32_MAX) {
     found = table_->candidates(name, table_->records()[at.caller]);
     if (!found.empty()) return found;
   }
-  if (at.site != nullptr && at.site->indirect) return found;  // a member or a variable
   // Every definition of the name, those of the file first.
   for (bool own : {true, false}) {
     for (std::uint32_t r : graph_->definitions(name)) {
@@ -94,19 +113,26 @@ std::vector<std::uint32_t> CallIndex::targets(const SourceFile& file, const Name
   return found;
 }
 
-std::vector<const TableSite*> CallIndex::sitesCalling(std::uint32_t caller, std::uint32_t name) {
-  std::vector<const TableSite*> sites;
-  for (const TableSite& site : table_->sites(table_->records()[caller])) {
-    if (site.name == name && !site.indirect) sites.push_back(&site);
+std::vector<SourcePlace> CallIndex::sitesCalling(std::uint32_t caller, std::uint32_t name) const {
+  std::vector<SourcePlace> places;
+  const std::string_view text = table_->nameOf(name);
+  const FileFacts& facts = fileOfRecord_[caller]->facts;
+  const FileDefinition& definition = definitionOf(caller);
+  for (std::uint32_t c = 0; c < definition.callsCount; ++c) {
+    const CallSite& site = facts.calls[definition.callsBegin + c];
+    if (!site.indirect && facts.names[site.name] == text) places.push_back(site.place);
   }
-  return sites;
+  return places;
 }
 
-std::vector<std::pair<std::uint32_t, const TableSite*>> CallIndex::allSitesOf(std::uint32_t name) {
-  std::vector<std::pair<std::uint32_t, const TableSite*>> all;
-  for (const FuncRecord& record : table_->records()) {
-    for (const TableSite& site : table_->sites(record)) {
-      if (site.name == name && !site.indirect) all.emplace_back(record.index, &site);
+std::vector<SiteOf> CallIndex::allSitesOf(std::string_view name) const {
+  std::vector<SiteOf> all;
+  for (std::uint32_t r = 0; r < fileOfRecord_.size(); ++r) {
+    const FileFacts& facts = fileOfRecord_[r]->facts;
+    const FileDefinition& definition = definitionOf(r);
+    for (std::uint32_t c = 0; c < definition.callsCount; ++c) {
+      const CallSite& site = facts.calls[definition.callsBegin + c];
+      if (!site.indirect && facts.names[site.name] == name) all.push_back({r, site.place});
     }
   }
   return all;

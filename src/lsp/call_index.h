@@ -1,6 +1,9 @@
 // The calls of every file of the workspace: the function table filled from each
 // file's facts, as quenwick-graph fills it, and the call graph over it. It is built
-// again after a file changes, so its callers are always quenwick-graph's.
+// again after a file changes, so its callers are always quenwick-graph's. Places
+// (of definitions and call sites) are read from the files' facts, never from the
+// table: a change that moves things without changing what is defined and called
+// leaves the table as a new build would make it, and needs no build.
 #pragma once
 
 #include <cstdint>
@@ -19,11 +22,22 @@ namespace quenwick {
 
 /// Where a name under the cursor stands.
 struct NameAt {
-  std::string_view name;            // the identifier (empty when there is none)
+  std::string_view name;                  // the identifier (empty when there is none)
   std::uint32_t definition = UINT32_MAX;  // the record whose name it is, if any
   std::uint32_t caller = UINT32_MAX;      // the record whose call site it is, if any
-  const TableSite* site = nullptr;        // that call site
+  bool indirect = false;                  // that call site goes through a pointer or member
 };
+
+/// A call site of a record, with its caller.
+struct SiteOf {
+  std::uint32_t caller = 0;  // the calling record
+  SourcePlace place;         // where the callee's name starts
+};
+
+/// True when `a` and `b` define the same names, of the same kinds, linkage and
+/// captions, calling the same names in the same order: the function table of the
+/// one is the table of the other, whatever their places.
+bool sameShape(const FileFacts& a, const FileFacts& b);
 
 /// The function table and call graph of a set of files.
 class CallIndex {
@@ -52,10 +66,10 @@ class CallIndex {
   /// The definitions that the name at `at` may mean: the one named there, the
   /// candidates of a call, else every definition of the name, those of `file` first.
   std::vector<std::uint32_t> targets(const SourceFile& file, const NameAt& at);
-  /// The direct call sites of the record `caller` that call `name`.
-  std::vector<const TableSite*> sitesCalling(std::uint32_t caller, std::uint32_t name);
-  /// Every direct call site of the name key `name`, with its caller.
-  std::vector<std::pair<std::uint32_t, const TableSite*>> allSitesOf(std::uint32_t name);
+  /// The places of the direct calls of `name` (a name key) in the record `caller`.
+  std::vector<SourcePlace> sitesCalling(std::uint32_t caller, std::uint32_t name) const;
+  /// Every direct call site of `name`, with its caller.
+  std::vector<SiteOf> allSitesOf(std::string_view name) const;
   /// The number of call sites in the index.
   std::size_t siteCount() const { return siteCount_; }
 

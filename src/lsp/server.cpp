@@ -12,6 +12,7 @@
 #include "lsp/uri.h"
 #include "platform/console.h"
 #include "platform/source_tree.h"
+#include "platform/workers.h"
 
 namespace quenwick {
 
@@ -22,6 +23,7 @@ constexpr int kLogWarning = 2;
 constexpr int kLogInfo = 3;
 constexpr std::size_t kMaxWalkMessages = 100;           // messages of one walk at most
 constexpr auto kScanSlice = std::chrono::milliseconds(20);  // scanning between two reads
+constexpr std::size_t kFilesPerThread = 4;                  // files of a batch, per core
 constexpr auto kReportEvery = std::chrono::milliseconds(100);
 constexpr auto kProgressWait = std::chrono::seconds(2);  // for the client to accept a token
 constexpr int kSyncIncremental = 2;
@@ -465,16 +467,31 @@ void Server::sendProgress(const Json& value) {
 
 void Server::scanSlice() {
   const auto until = std::chrono::steady_clock::now() + kScanSlice;
+  const unsigned threads = workerCount();
   std::size_t unreadable = 0;
   while (!pendingScan_.empty()) {
-    const std::string path = std::move(pendingScan_.back());
-    pendingScan_.pop_back();
-    SourceFile& file = workspace_->add(path, true);
-    if (!workspace_->rescan(file)) {
-      if (unreadable++ < kMaxWalkMessages) log(kLogWarning, formatText(Text::LspFileUnreadable, path.c_str()));
-    } else if (!file.facts.isText) {
-      log(kLogWarning, formatText(Text::LspNotText, path.c_str()));
+    // A batch of a few files per core, read and scanned side by side; each file's
+    // scan touches that file alone.
+    const std::size_t count =
+        std::min<std::size_t>(pendingScan_.size(), std::size_t{threads} * kFilesPerThread);
+    std::vector<SourceFile*> batch;
+    for (std::size_t i = 0; i < count; ++i) {
+      batch.push_back(&workspace_->add(pendingScan_.back(), true));
+      pendingScan_.pop_back();
     }
+    std::vector<char> read(count, 0);
+    runInOrder(
+        count, threads, count, [&](std::size_t i) { read[i] = workspace_->rescan(*batch[i]); },
+        [&](std::size_t i) {
+          const std::string& path = batch[i]->path;
+          if (!read[i]) {
+            if (unreadable++ < kMaxWalkMessages) {
+              log(kLogWarning, formatText(Text::LspFileUnreadable, path.c_str()));
+            }
+          } else if (!batch[i]->facts.isText) {
+            log(kLogWarning, formatText(Text::LspNotText, path.c_str()));
+          }
+        });
     if (std::chrono::steady_clock::now() >= until) break;
   }
   if (progressBegun_) {
@@ -528,9 +545,12 @@ void Server::ensureIndex() {
   indexStale_ = false;
 }
 
+// A change that leaves the file's definitions and calls as they were, and only
+// moves them (most typing does), keeps the index: it reads places from the facts.
 void Server::changed(SourceFile& file) {
+  FileFacts before = std::move(file.facts);
   workspace_->rescan(file);
-  indexStale_ = true;
+  if (!sameShape(before, file.facts)) indexStale_ = true;
 }
 
 void Server::didOpen(const Json& params) {

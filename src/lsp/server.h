@@ -1,7 +1,8 @@
 // The language server: the protocol's life cycle, the dispatch of each message, the
 // first scan of the workspace with its progress, and the documents' changes.
-// Single-threaded: the first scan runs in slices between reads of the input, and
-// requests that arrive during it wait for it.
+// The protocol runs on one thread: the first scan runs in slices between reads of
+// the input (each slice scans batches of files on every core), and requests that
+// arrive during it wait for it.
 #pragma once
 
 #include <chrono>
