@@ -7,10 +7,6 @@ namespace quenwick {
 
 namespace {
 
-bool isCp932Trail(unsigned char byte) {
-  return (byte >= 0x40 && byte <= 0x7E) || (byte >= 0x80 && byte <= 0xFC);
-}
-
 // UTF-16 code units of the UTF-8 sequences in `utf8` (valid UTF-8).
 std::uint32_t utf16Units(std::string_view utf8) {
   std::uint32_t units = 0;
