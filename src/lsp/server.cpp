@@ -350,9 +350,14 @@ void Server::configureScan(const Json& options) {
   Settings settings;
   std::vector<std::string> tables;
   if (setup_.useConfiguration) {
-    Console console(2, 2);
-    readConfiguration(setup_.programDir, settings, console);
-    tables = settings.systemFuncTables;
+    // The configuration may be a stranger's tree's (the installed command runs from
+    // a folder that holds one): read only a plain file of a sane size.
+    const std::int64_t size = regularFileSize(setup_.programDir + "quenwick.cfg");
+    if (size >= 0 && size <= kMaxTableSize) {
+      Console console(2, 2);
+      readConfiguration(setup_.programDir, settings, console);
+      tables = settings.systemFuncTables;
+    }
   }
   if (read.systemTables) tables = *read.systemTables;
   for (const std::string& table : tables) {
