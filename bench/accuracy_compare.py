@@ -287,12 +287,12 @@ class Records:
 # "(+N)" or "(-N)": with "{ }" when the braces do not balance, with "#" when the
 # conditionals do not. The C scan ends the run with one line of counts ("N files did not
 # balance, M conditionals were left undecided") and, under -V, lists each place as
-# "FILE:LINE:COLUMN: unbalanced: ..." (undecided conditionals are listed too, but they
-# are no imbalance).
+# "FILE:LINE:COLUMN: unbalanced: ..." or "...: comment/literal runs to the end of ..."
+# (undecided conditionals are listed too, but they are no imbalance).
 BALANCE_VERBOSE = ["-V"]  # options that make the C scan list its places
 LEGACY_MESSAGE = re.compile(rb"\(([+-]\d+)\)\s*$")
 PLACE_MESSAGE = re.compile(rb"^([^:\s][^:]*):(\d+)(?::\d+)?:\s*(.*)$")
-TROUBLE = re.compile(rb"^unbalanced: ")
+TROUBLE = re.compile(rb"^unbalanced: |runs to the end of")
 SUMMARY = re.compile(rb"(\d+)\s+files?\b[^,;]*?\b(?:did not|do not|does not|not)\s+balance", re.I)
 UNDECIDED = re.compile(rb"(\d+)\s+(?:conditionals?|conditions?)\b[^,;]*?undecided", re.I)
 

@@ -253,6 +253,15 @@ void CScanner::recordMacroCalls(std::uint32_t definition, std::size_t bodyBegin,
   for (std::size_t i = bodyBegin; i + 1 < directive_.size(); ++i) {
     const Token& token = directive_[i];
     if (!isName(token) || !directive_[i + 1].is(Punct::LParen)) continue;
+    if (holdsNoCalls(token.text)) {
+      // __attribute__((format(printf, a, b))): past the whole group.
+      int depth = 0;
+      for (++i; i < directive_.size(); ++i) {
+        if (directive_[i].is(Punct::LParen)) ++depth;
+        if (directive_[i].is(Punct::RParen) && --depth == 0) break;
+      }
+      continue;
+    }
     if (isNotCallable(token.text)) continue;
     if (std::find(params.begin(), params.end(), token.text) != params.end()) continue;
     if (i > bodyBegin && (directive_[i - 1].is(Punct::Hash) || directive_[i - 1].is(Punct::HashHash)))

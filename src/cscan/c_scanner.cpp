@@ -177,9 +177,15 @@ void CScanner::endDeclaration() {
     oldStyle_.isStatic = head.isStatic;
     oldStyle_.start = decl_.front().place;
     oldStyle_.declarations = 0;
+    // The first parameter declaration stands in the same declaration as the head.
+    oldStyle_.pointers = pointerNames(decl_, head.paramsClose, decl_.size());
   } else if (oldStyle_.declarations >= 0) {
     if (isPlainDeclaration(decl_) && oldStyle_.declarations < kOldStyleDeclarations) {
       ++oldStyle_.declarations;
+      // int (*cmp)(); among them: calls of cmp go through it.
+      for (std::string_view name : pointerNames(decl_, SIZE_MAX, decl_.size())) {
+        oldStyle_.pointers.push_back(name);
+      }
     } else {
       oldStyle_.declarations = -1;
     }
@@ -215,7 +221,9 @@ void CScanner::openFileBrace(const Token& brace) {
     const std::uint32_t definition =
         defineFunction(oldStyle_.name, oldStyle_.isStatic, oldStyle_.start);
     blocks_.push_back(Block{Block::Function, definition, brace.place});
-    startBody(definition, Head{});
+    Head head;
+    head.pointerParams = oldStyle_.pointers;
+    startBody(definition, head);
   } else {
     // A struct, union or enum body or an initializer: the declaration goes on
     // after it (`struct s { ... } x;`).

@@ -137,6 +137,13 @@ bool isAttributeWord(std::string_view word) {
   return (setsOf(word) & kAttributeSet) != 0;
 }
 
+bool holdsNoCalls(std::string_view word) {
+  return isAttributeWord(word) || word == "typeof" || word == "__typeof__" ||
+         word == "__typeof" || word == "typeof_unqual" || word == "_Static_assert" ||
+         word == "static_assert" || word == "sizeof" || word == "_Alignof" || word == "alignof" ||
+         word == "__alignof__";
+}
+
 bool looksLikeAnnotation(std::string_view word) {
   if (word.size() > 2 && word[0] == '_' && word[1] == '_') return true;
   bool capital = false;

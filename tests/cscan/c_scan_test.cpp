@@ -191,6 +191,49 @@ TEST(CScanTest, DeclarationsInABodyAreNoCalls) {
   EXPECT_EQ(callsOf(facts, "f"), "start g k use *h helper");
 }
 
+TEST(CScanTest, CastsDeclarationsInGroupsAndUnevaluatedOperandsAreNoCalls) {
+  const FileFacts facts = scan(
+      "int (*t[2])(int);\n"
+      "int f(int z, int i) {\n"
+      "  for (int (*q)(int) = pick(); q; ) q(6);\n"
+      "  return (int)(z) + (unsigned long)(z) + (done)(z) + t[i](i) + sizeof(h(1));\n"
+      "}\n"
+      "int apply(f, x)\n"
+      "int (*f)();\n"
+      "int x;\n"
+      "{ return f(x); }\n");
+  EXPECT_EQ(callsOf(facts, "f"), "pick *q done *t");
+  EXPECT_EQ(callsOf(facts, "apply"), "*f");
+}
+
+TEST(CScanTest, AttributesInAMacroBodyAreNoCalls) {
+  const FileFacts facts = scan(
+      "#define PRINTF(a, b) __attribute__((format(printf, a, b)))\n"
+      "#define LOG(x) __attribute__((aligned(8))) log_it(x)\n");
+  EXPECT_EQ(callsOf(facts, "PRINTF"), "");
+  EXPECT_EQ(callsOf(facts, "LOG"), "log_it");
+}
+
+TEST(CScanTest, HeadsOfSeveralBranchesBeforeOneBodyKeepTheirOrder) {
+  const FileFacts facts = scan(
+      "static int\n"
+      "#ifdef CONFIG_A\n"
+      "with_a(void)\n"
+      "#else\n"
+      "without_a(void)\n"
+      "#endif\n"
+      "{ return go(); }\n");
+  EXPECT_EQ(definitionsOf(facts), "static with_a@3:1 static without_a@5:1");
+  EXPECT_EQ(callsOf(facts, "with_a"), "go");
+  EXPECT_EQ(callsOf(facts, "without_a"), "go");
+}
+
+TEST(CScanTest, AnUnclosedCommentOrLiteralKeepsTheFileFromBalancing) {
+  EXPECT_FALSE(scan("int f(void) { return 0; }\n/* never closed\nint g(void) { }\n").balanced());
+  EXPECT_FALSE(scan("char *s = \"abc;\nint g(void) { return 1; }\n").balanced());
+  EXPECT_TRUE(scan("int f(void) { return 0; } /* closed */\n").balanced());
+}
+
 TEST(CScanTest, KeywordsWithParenthesesAreNeitherCallsNorDefinitions) {
   const FileFacts facts = scan(
       "int f(int x) {\n"
