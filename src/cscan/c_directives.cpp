@@ -80,12 +80,12 @@ void CScanner::applySymbols(const CScanConfig& config) {
             state.variadic = true;
             param = "__VA_ARGS__";
           }
-          if (!param.empty()) state.params.push_back(std::string(param));
+          if (!param.empty()) state.params.push_back(param);
           if (end == std::string_view::npos || list[end] == ')') break;
           list.remove_prefix(end + 1);
         }
       }
-      state.body = setting.value ? std::string(*setting.value) : std::string(kOne);
+      state.body = setting.value ? std::string_view(*setting.value) : kOne;
     }
     defaults_.set(name, state);
     macros_.set(name, std::move(state));
@@ -203,12 +203,12 @@ void CScanner::defineMacro() {
   if (directive_.size() > 1 && directive_[1].is(Punct::LParen) && !directive_[1].spaceBefore) {
     state.functionLike = true;
     body = readParams(directive_, 1, params, state.variadic);
-    for (std::string_view param : params) state.params.emplace_back(param);
+    state.params = params;
   }
   if (body < directive_.size()) {
     const char* first = directive_[body].text.data();
     const Token& last = directive_.back();
-    state.body.assign(first, static_cast<std::size_t>(last.text.data() + last.text.size() - first));
+    state.body = std::string_view(first, static_cast<std::size_t>(last.text.data() + last.text.size() - first));
   }
   setSymbol(name.text, state);
 
@@ -363,13 +363,15 @@ void CScanner::enterBranch(Conditional& level, Truth truth, bool byDefault) {
 
 // Notes the state of every touched symbol at the end of a scanned branch, and the
 // structure at the end of the branch a plain build compiles.
-void CScanner::endBranch(Conditional& level) {
+void CScanner::endBranch(Conditional& level, bool last) {
+  if (last) level.lastScanned = level.scanning;
   if (!level.scanning) return;
   level.lastWasDefault = level.byDefault;
   if (level.byDefault && level.anyUndecided && level.restores) {
     level.defaultEnd = takeSnapshot();
     level.hasDefaultEnd = true;
   }
+  if (last) return;  // the symbols' states are the current ones
   for (Touched& touched : level.touched) {
     while (touched.branchEnds.size() < level.branches) touched.branchEnds.push_back(touched.atIf);
     touched.branchEnds.push_back(macros_.find(touched.name));
@@ -404,7 +406,7 @@ void CScanner::nextBranch(Truth truth, bool isElse, const Token& hash, bool byDe
       level.alternatives.push_back(Alternative{decl_[head.name], head.isStatic, decl_.front().place});
     }
   }
-  endBranch(level);
+  endBranch(level, false);
   if (isElse) level.hasElse = true;
   enterBranch(level, truth, byDefault);
 }
@@ -415,7 +417,7 @@ void CScanner::closeConditional(const Token& hash) {
     return;
   }
   Conditional& level = conditionals_.back();
-  endBranch(level);
+  endBranch(level, true);
   if (level.anyUndecided) mergeTouched(level);
   // After an undecided conditional the structure goes on as a plain build's does:
   // from the end of its branch, or from the #if when it compiles none. Branches
@@ -453,28 +455,35 @@ void CScanner::closeConditional(const Token& hash) {
 void CScanner::mergeTouched(Conditional& level) {
   const bool passesBy = !level.taken && !level.hasElse;
   for (Touched& touched : level.touched) {
-    std::vector<MacroState> ways = touched.branchEnds;
-    while (ways.size() < level.branches) ways.push_back(touched.atIf);
-    if (passesBy) {
+    MacroState merged;
+    bool any = false;
+    bool unknown = false;
+    auto add = [&](const MacroState& way) {
+      if (!any) {
+        merged = way;
+        any = true;
+      } else if (!merged.sameAs(way)) {
+        if (merged.kind == MacroState::Defined && way.kind == MacroState::Defined) {
+          merged.valueKnown = false;
+        } else {
+          unknown = true;
+        }
+      }
+    };
+    for (std::uint32_t b = 0; b < level.branches && !unknown; ++b) {
+      add(b < touched.branchEnds.size() ? touched.branchEnds[b] : touched.atIf);
+    }
+    if (level.lastScanned && !unknown) add(macros_.find(touched.name));
+    if (passesBy && !unknown) {
       MacroState past = touched.atIf;
       if (past.kind == MacroState::Unknown && touched.name == level.guardName) {
         past.kind = level.guardDefined ? MacroState::Undefined : MacroState::Defined;
         past.valueKnown = false;
       }
-      ways.push_back(past);
+      add(past);
     }
-    if (ways.empty()) continue;
-    MacroState merged = ways.front();
-    for (const MacroState& way : ways) {
-      if (merged.sameAs(way)) continue;
-      if (merged.kind == MacroState::Defined && way.kind == MacroState::Defined) {
-        merged.valueKnown = false;
-      } else {
-        merged = MacroState{};
-        break;
-      }
-    }
-    macros_.set(touched.name, merged);
+    if (!any) continue;
+    macros_.set(touched.name, unknown ? MacroState{} : merged);
   }
 }
 

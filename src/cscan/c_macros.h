@@ -22,9 +22,12 @@ struct MacroState {
   Kind kind = Unknown;                // whether it is defined
   bool functionLike = false;          // NAME(params) replacement
   bool valueKnown = true;             // false: defined, with a value the scan cannot tell
-  std::vector<std::string> params;    // the parameters of a function-like macro
+  std::vector<std::string_view> params;  // the parameters of a function-like macro
   bool variadic = false;              // the last parameter is "..."
-  std::string body;                   // the replacement text
+  std::string_view body;              // the replacement text
+
+  // The parameters and the replacement are views of texts that outlive the table:
+  // the source being scanned, the configuration, the list of predefined macros.
 
   /// True when both states say the same.
   bool sameAs(const MacroState& other) const {
@@ -54,14 +57,19 @@ class MacroTable {
     auto found = states_.find(name);
     return found != states_.end() ? found->second : unknown_;
   }
-  /// Sets the state of `name`.
+  /// Sets the state of `name`, which must outlive the table (a view of the source,
+  /// the configuration or the list of predefined macros).
   void set(std::string_view name, MacroState state) {
     if (state.kind == MacroState::Defined && state.functionLike) functionLike_ = true;
     auto found = states_.find(name);
+    if (state.kind == MacroState::Unknown && base_ == nullptr) {
+      if (found != states_.end()) states_.erase(found);  // what nothing is said of is unknown
+      return;
+    }
     if (found != states_.end()) {
       found->second = std::move(state);
     } else {
-      states_.emplace(std::string(name), std::move(state));
+      states_.emplace(name, std::move(state));
     }
   }
   /// False when no function-like macro was ever set here or in the base.
@@ -70,15 +78,7 @@ class MacroTable {
   }
 
  private:
-  /// Hashes names given as any string type, so that a lookup makes no copy.
-  struct NameHash {
-    using is_transparent = void;
-    std::size_t operator()(std::string_view name) const {
-      return std::hash<std::string_view>{}(name);
-    }
-  };
-
-  std::unordered_map<std::string, MacroState, NameHash, std::equal_to<>> states_;  // every symbol something was said of
+  std::unordered_map<std::string_view, MacroState> states_;  // every symbol something was said of
   const MacroTable* base_;                              // what is said of the others, if anything
   bool functionLike_ = false;                           // a function-like macro was set
   MacroState unknown_;                                  // the state of all others

@@ -408,7 +408,7 @@ const MacroTable& gccPredefinedMacros() {
       const std::size_t space = line.find(' ');
       MacroState state;
       state.kind = MacroState::Defined;
-      if (space != std::string_view::npos) state.body = std::string(line.substr(space + 1));
+      if (space != std::string_view::npos) state.body = line.substr(space + 1);
       macros.set(line.substr(0, space), std::move(state));
     }
     return macros;

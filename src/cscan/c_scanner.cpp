@@ -115,7 +115,7 @@ void CScanner::expandInvocation() {
   }
   const MacroState& macro = macros_.find(decl_[0].text);
   if (macro.kind != MacroState::Defined || !macro.functionLike || !macro.valueKnown ||
-      macro.body.find('{') == std::string::npos) {
+      macro.body.find('{') == std::string_view::npos) {
     return;
   }
   std::vector<PpToken> tokens;

@@ -124,7 +124,8 @@ class CScanner {
     bool restores = true;         // further branches start from `snapshot`
     std::string_view guardName;   // #ifdef NAME, #ifndef NAME, #if !defined(NAME): the symbol
     bool guardDefined = false;    // #ifdef rather than #ifndef
-    std::uint32_t branches = 0;   // branches scanned so far
+    std::uint32_t branches = 0;   // scanned branches that a further branch followed
+    bool lastScanned = false;     // the last branch was scanned
     Snapshot snapshot;            // the structure at the #if
     bool hasDefaultEnd = false;   // `defaultEnd` holds the end of the branch a plain build compiles
     bool lastWasDefault = false;  // the branch scanned last is that branch
@@ -178,7 +179,7 @@ class CScanner {
   void enterBranch(Conditional& level, Truth truth, bool byDefault);
   bool defaultTruth(std::size_t from, const std::string_view& word);
   void updateDefault();
-  void endBranch(Conditional& level);
+  void endBranch(Conditional& level, bool last);
   void mergeTouched(Conditional& level);
   std::string conditionText(std::size_t from) const;
   Truth conditionOf(std::size_t from);

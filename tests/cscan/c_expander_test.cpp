@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <deque>
+
 #include <string>
 #include <vector>
 
@@ -15,7 +17,8 @@ class Macros {
     for (std::string_view text : definitions) define(text);
   }
 
-  void define(std::string_view text) {
+  void define(std::string_view given) {
+    const std::string_view text = keep(given);  // the table holds views of it
     std::size_t nameEnd = 0;
     while (nameEnd < text.size() && text[nameEnd] != '(' && text[nameEnd] != ' ') ++nameEnd;
     MacroState state;
@@ -34,18 +37,24 @@ class Macros {
           state.variadic = true;
           param = "__VA_ARGS__";
         }
-        state.params.push_back(param);
+        state.params.push_back(keep(param));
         list = comma == std::string_view::npos ? std::string_view() : list.substr(comma + 1);
       }
       rest = rest.substr(close + 1);
     }
-    state.body = std::string(rest.substr(rest.find_first_not_of(' ') == std::string_view::npos
-                                             ? rest.size()
-                                             : rest.find_first_not_of(' ')));
+    state.body = keep(rest.substr(rest.find_first_not_of(' ') == std::string_view::npos
+                                      ? rest.size()
+                                      : rest.find_first_not_of(' ')));
     table.set(text.substr(0, nameEnd), std::move(state));
   }
 
   MacroTable table;
+
+ private:
+  // A lasting copy of `text`: the table holds views.
+  std::string_view keep(std::string_view text) { return texts_.emplace_back(text); }
+
+  std::deque<std::string> texts_;
 };
 
 // The expansion of `text`, its tokens joined by single blanks.

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <deque>
+
 #include <string>
 
 namespace quenwick {
@@ -16,11 +18,12 @@ struct Symbols {
   Symbols() {}
 
   MacroTable table;
+  std::deque<std::string> texts;  // what the table's views show
 
   Symbols& define(std::string_view name, std::string body = "1", bool valueKnown = true) {
     MacroState state;
     state.kind = MacroState::Defined;
-    state.body = std::move(body);
+    state.body = texts.emplace_back(std::move(body));
     state.valueKnown = valueKnown;
     table.set(name, std::move(state));
     return *this;
@@ -35,8 +38,8 @@ struct Symbols {
     MacroState state;
     state.kind = MacroState::Defined;
     state.functionLike = true;
-    state.params = std::move(params);
-    state.body = std::move(body);
+    for (std::string& param : params) state.params.push_back(texts.emplace_back(std::move(param)));
+    state.body = texts.emplace_back(std::move(body));
     table.set(name, std::move(state));
     return *this;
   }
