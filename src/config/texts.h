@@ -59,6 +59,10 @@ enum class Text {
   GraphUndefinedInFile,  ///< A queried name not defined in the file given.
   GraphCannotCreate,  ///< The output file cannot be created.
   GraphWriteFailed,  ///< Writing the output failed.
+  GraphLinkNeedsHtml,  ///< --link with a format other than html.
+  GraphLinkBadField,  ///< A --link template with an unknown field.
+  GraphLinkControl,  ///< A --link template with a control character.
+  GraphLinkScript,  ///< A --link template whose address would run a script.
   Count
 };
 // clang-format on

@@ -27,6 +27,7 @@ struct GraphOptions {
   GraphFormat format = GraphFormat::Text;  // --format
   std::optional<std::string> output;       // --output: the file written instead of standard output
   bool cluster = false;                    // --cluster: DOT nodes grouped by file
+  std::optional<std::string> link;         // --link: the address template of every place in a page
   bool help = false;                       // --help
   bool version = false;                    // --version
   std::vector<std::string> arguments;      // everything for the driver, in order
