@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
@@ -64,9 +65,10 @@ class HtmlWriterTest : public ::testing::Test {
   }
 
   // The page of the table with nothing asked: the whole graph.
-  std::string page() {
+  std::string page(std::optional<std::string> link = std::nullopt) {
     CallGraph graph(table_);
     GraphOptions options;
+    options.link = link;
     Query query(options, graph);
     Selection selection = query.selection();
     Utf8Converter utf8(false);
@@ -131,6 +133,92 @@ TEST_F(HtmlWriterTest, CallsKeepTheirOrderAndKind) {
   // Lines as differences from the line before: 5, 15, -19, 6.
   EXPECT_EQ(readNumbers(field(inside, "lines")), (std::vector<std::uint64_t>{10, 30, 37, 12}));
   EXPECT_EQ(field(inside, "roots"), "0");
+}
+
+TEST_F(HtmlWriterTest, CallSitesFollowTheCallsTheyBelongTo) {
+  FuncRecord& main = define("main", "m.c", 5);
+  define("a", "m.c", 20);
+  define("d", "p.c", 1);
+  for (const char* callee : {"a", "x", "d"}) table_.addCallee(main, callee);
+  // In source order, with a call through a pointer that is no call of a name.
+  table_.addSite(main, "a", {7, 5}, false);
+  table_.addSite(main, "x", {8, 3}, false);
+  table_.addSite(main, "d", {9, 2}, false);
+  table_.addSite(main, "ops", {10, 4}, true);
+  table_.addSite(main, "a", {12, 9}, false);
+  const std::string inside = data(page());
+  // main: 4 places; a twice (lines 5+2, 7+5), x once (5+3), d once (5+4); columns
+  // after each line. The other records: none.
+  EXPECT_EQ(readNumbers(field(inside, "sites")),
+            (std::vector<std::uint64_t>{4, 2, 4, 5, 10, 9, 1, 6, 3, 1, 8, 2, 0, 0}));
+}
+
+TEST_F(HtmlWriterTest, WithoutAnyPlaceTheSitesAreEmpty) {
+  FuncRecord& main = define("main", "m.c", 5);
+  table_.addCallee(main, "a");
+  define("a", "m.c", 20);
+  const std::string inside = data(page());
+  EXPECT_EQ(field(inside, "sites"), "");
+  EXPECT_EQ(field(inside, "columns"), "");
+  EXPECT_EQ(field(inside, "morePlaces"), "");
+}
+
+TEST_F(HtmlWriterTest, EachSetOfCandidatesHasAPlaceOfItsOwn) {
+  FuncRecord& main = define("main", "m.c", 1);
+  define("d", "p.c", 1);
+  define("d", "q.c", 1);
+  define("d", "q.c", 9);
+  FuncRecord& helper = define("helper", "q.c", 20);
+  FuncRecord& other = define("other", "m.c", 30);
+  table_.addCallee(main, "d");
+  table_.addCallee(helper, "d");  // its own file has two: those two
+  table_.addCallee(other, "d");   // the same three as main's
+  const std::string inside = data(page());
+  EXPECT_EQ(readNumbers(field(inside, "calls")),
+            (std::vector<std::uint64_t>{1, 3, 0, 0, 0, 1, 7, 1, 3}));
+  EXPECT_EQ(field(inside, "otherNames"), "d\\nd");
+  // Records 1, 2, 3 as 1, +1, +1; then 2, 3 as 2, +1.
+  EXPECT_EQ(readNumbers(field(inside, "otherSets")),
+            (std::vector<std::uint64_t>{3, 1, 1, 1, 2, 2, 1}));
+}
+
+TEST_F(HtmlWriterTest, PlacesKindsAndTheFolderOfTheInputs) {
+  FuncRecord& a = define("a", "/src/lib/a.c", 10);
+  a.column = 6;
+  table_.setMorePlaces(a, {{14, 6}, {8, 2}});
+  FuncRecord& m = define("M", "/src/lib/sub/b.c", 3);
+  m.column = 9;
+  m.kind = DefinitionKind::Macro;
+  FuncRecord& s = define("s", "/src/lib/sub/b.c", 5);
+  s.column = 13;
+  s.isStatic = true;
+  const std::string inside = data(page());
+  EXPECT_EQ(readNumbers(field(inside, "columns")), (std::vector<std::uint64_t>{6, 9, 13}));
+  // Record 0 with two places: lines 10+4 and 10-2.
+  EXPECT_EQ(readNumbers(field(inside, "morePlaces")),
+            (std::vector<std::uint64_t>{0, 2, 8, 6, 3, 2}));
+  EXPECT_EQ(readNumbers(field(inside, "macros")), (std::vector<std::uint64_t>{1}));
+  EXPECT_EQ(readNumbers(field(inside, "statics")), (std::vector<std::uint64_t>{2}));
+  EXPECT_EQ(field(inside, "folder"), "/src/lib/");
+  EXPECT_EQ(field(inside, "folderPath"), "/src/lib/");
+}
+
+TEST_F(HtmlWriterTest, TheCommonFolderEndsAtASeparator) {
+  define("a", "lib/ab/a.c", 1);
+  define("b", "lib/abc/b.c", 1);
+  define("c", "lib/ab/c.c", 1);
+  EXPECT_EQ(field(data(page()), "folder"), "lib/");
+  table_.freeFunctionTable();
+  define("a", "a.c", 1);
+  define("b", "lib/b.c", 1);
+  EXPECT_EQ(field(data(page()), "folder"), "");
+}
+
+TEST_F(HtmlWriterTest, TheLinkTemplateIsDataThatCannotEndTheElement) {
+  define("main", "m.c", 1);
+  EXPECT_EQ(field(data(page()), "link"), "(missing)");  // null: no link
+  const std::string inside = data(page("https://x.org/?f={file}&l={line}</script>"));
+  EXPECT_EQ(field(inside, "link"), "https://x.org/?f={file}\\u0026l={line}\\u003c/script\\u003e");
 }
 
 }  // namespace

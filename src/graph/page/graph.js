@@ -53,7 +53,7 @@ const Graph = (() => {
 
   class CallGraph {
     constructor(data) {
-      if (!data || data.format !== 1) throw new Error('this page holds no call graph');
+      if (!data || data.format !== 2) throw new Error('this page holds no call graph');
       this.generator = data.generator;
       this.query = data.query;
       this.markers = data.markers;
@@ -61,22 +61,130 @@ const Graph = (() => {
       this.names = splitNames(data.names);
       this.otherNames = splitNames(data.otherNames);
       this.files = data.files;
+      this.link = data.link;
+      this.folder = data.folder;
+      this.folderPath = data.folderPath;
+      this.backslashes = data.separators.indexOf('\\') >= 0;
       const n = this.names.length;
       this.size = n;
       this.decodeFiles(data.fileRuns);
       this.decodeLines(data.lines);
+      this.column = data.columns === '' ? null : Int32Array.from(decodeNumbers(data.columns));
+      this.macro = this.marked(data.macros);
+      this.isStatic = this.marked(data.statics);
+      this.decodeMorePlaces(data.morePlaces);
       this.decodeCaptions(data.captioned, data.captions);
       this.decodeCalls(data.calls);
+      this.decodeOtherSets(data.otherSets);
+      this.siteText = data.sites; // decoded on first use
+      this.hasSites = data.sites !== '';
+      this.siteStart = null;
       this.roots = Array.from(decodeNumbers(data.roots));
       this.callerRoots = Array.from(decodeNumbers(data.callerRoots));
-      this.leaf = new Uint8Array(n);
-      let at = 0;
-      for (const step of decodeNumbers(data.leaves)) {
-        at += step;
-        this.leaf[at] = 1;
-      }
+      this.leaf = this.marked(data.leaves);
       this.callerStart = null; // made on first use
       this.byName = null; // likewise
+    }
+
+    /** One flag per record, set for the records of a list of differences. */
+    marked(text) {
+      const flags = new Uint8Array(this.size);
+      let at = 0;
+      for (const step of decodeNumbers(text)) {
+        at += step;
+        flags[at] = 1;
+      }
+      return flags;
+    }
+
+    /** The other places of the records that have some, as a map from the record. */
+    decodeMorePlaces(text) {
+      this.morePlaces = new Map();
+      const numbers = decodeNumbers(text);
+      let r = 0;
+      for (let i = 0; i < numbers.length;) {
+        r += numbers[i++];
+        const count = numbers[i++];
+        const places = [];
+        for (let j = 0; j < count; j++, i += 2) {
+          places.push({ line: this.line[r] + unzigzag(numbers[i]), column: numbers[i + 1] });
+        }
+        this.morePlaces.set(r, places);
+      }
+    }
+
+    /** For each place of otherNames, the candidate definitions in this page. */
+    decodeOtherSets(text) {
+      const numbers = decodeNumbers(text);
+      this.otherSets = [];
+      for (let i = 0; i < numbers.length;) {
+        const count = numbers[i++];
+        const set = [];
+        let r = 0;
+        for (let j = 0; j < count; j++) {
+          r += numbers[i++];
+          set.push(r);
+        }
+        this.otherSets.push(set);
+      }
+    }
+
+    // Where each call is made, as the manual's THE PAGE says: for each record the
+    // number of its places, then for each call the count and the places.
+    decodeSites() {
+      const calls = this.callTarget.length;
+      this.siteStart = new Int32Array(calls + 1);
+      const numbers = this.hasSites ? decodeNumbers(this.siteText) : new Float64Array(0);
+      this.siteText = null;
+      let total = 0;
+      for (let i = 0, r = 0; i < numbers.length; r++) {
+        const places = numbers[i++];
+        total += places;
+        if (places > 0) i += this.callCount(r) + 2 * places;
+      }
+      this.siteLine = new Int32Array(total);
+      this.siteColumn = new Int32Array(total);
+      let k = 0;
+      for (let i = 0, r = 0; i < numbers.length; r++) {
+        const places = numbers[i++];
+        const stop = this.callStart[r + 1];
+        for (let c = this.callStart[r]; c < stop; c++) {
+          this.siteStart[c] = k;
+          if (places === 0) continue;
+          const count = numbers[i++];
+          let line = this.line[r];
+          for (let j = 0; j < count; j++, k++, i += 2) {
+            line += unzigzag(numbers[i]);
+            this.siteLine[k] = line;
+            this.siteColumn[k] = numbers[i + 1];
+          }
+        }
+      }
+      this.siteStart[calls] = k;
+    }
+
+    /** The number of places known of the call `k` (0 when none is known). */
+    siteCount(k) {
+      if (!this.siteStart) this.decodeSites();
+      return this.siteStart[k + 1] - this.siteStart[k];
+    }
+
+    /** The places of the call `k`: [{line, column}] in source order. */
+    sites(k) {
+      if (!this.siteStart) this.decodeSites();
+      const places = [];
+      for (let i = this.siteStart[k]; i < this.siteStart[k + 1]; i++) {
+        places.push({ line: this.siteLine[i], column: this.siteColumn[i] });
+      }
+      return places;
+    }
+
+    /** The call of `caller` that resolves to `callee` alone, or -1. */
+    callTo(caller, callee) {
+      for (let k = this.callStart[caller]; k < this.callStart[caller + 1]; k++) {
+        if (this.callKind[k] === DEFINED && this.callTarget[k] === callee) return k;
+      }
+      return -1;
     }
 
     decodeFiles(text) {
@@ -178,8 +286,14 @@ const Graph = (() => {
       return this.byName.get(name) || [];
     }
 
+    /** The file of `r` as it was given to quenwick-graph (as in #fn=NAME@FILE). */
     fileName(r) {
       return this.files[this.fileOf[r]];
+    }
+
+    /** The column of the name of `r`; 0 when it is not known. */
+    columnOf(r) {
+      return this.column ? this.column[r] : 0;
     }
 
     caption(r) {

@@ -1,6 +1,6 @@
 // Start-up: reads the data block, then shows the view of the fragment and wires
 // the search box. A page without data (page.html opened from the source tree) says so.
-/* global Graph, Search, Views, Address, Dom */
+/* global Graph, Search, Views, Address, Dom, Places */
 (() => {
   'use strict';
 
@@ -12,6 +12,7 @@
     const data = JSON.parse(block.textContent);
     performance.mark('quenwick-parsed');
     graph = new Graph.CallGraph(data);
+    Places.use(graph);
     block.textContent = ''; // the decoded graph holds everything now
     performance.mark('quenwick-decoded');
   } catch (error) {

@@ -1,7 +1,7 @@
 // The search box: every function name that holds the typed text, in any letter
 // case; exact names first, then names that start with it, then the rest in table
 // order. Only the first matches are drawn.
-/* global Dom */
+/* global Dom, Places */
 /* exported Search */
 const Search = (() => {
   'use strict';
@@ -118,7 +118,7 @@ const Search = (() => {
       } else {
         label.textContent = name;
       }
-      Dom.add(li, label, ' ', Dom.el('span', 'loc', graph.fileName(r) + ':' + graph.line[r]));
+      Dom.add(li, label, ' ', Dom.el('span', 'loc', Places.shortName(r) + ':' + graph.line[r]));
       const caption = graph.caption(r);
       if (caption) Dom.add(li, ' ', Dom.el('span', 'cap', caption));
       return li;

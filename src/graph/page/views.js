@@ -1,7 +1,7 @@
 // The views of the page, chosen by the URL fragment (see address.js): the whole
 // tree or the trees of the query, a function with its callees and callers, the tree
 // of a function's callees or callers, and a choice among several definitions.
-/* global Dom, Address, Tree */
+/* global Dom, Address, Tree, Picture, Places */
 /* exported Views */
 const Views = (() => {
   'use strict';
@@ -20,7 +20,32 @@ const Views = (() => {
   }
 
   function where(r) {
-    return Dom.el('span', 'loc', graph.fileName(r) + ':' + graph.line[r]);
+    return Places.definition(r);
+  }
+
+  /** "macro", "static function" or "function". */
+  function kindOf(r) {
+    return graph.macro[r] ? 'macro' : graph.isStatic[r] ? 'static function' : 'function';
+  }
+
+  /** The other places of a definition (in other branches of a conditional), or null. */
+  function otherPlaces(r) {
+    const places = graph.morePlaces.get(r);
+    if (!places) return null;
+    const line = Dom.el('p', 'facts');
+    Dom.add(line, 'Also defined at line' + (places.length === 1 ? ' ' : 's '));
+    places.forEach((place, i) => {
+      if (i > 0) Dom.add(line, ', ');
+      Dom.add(line, Places.element(r, place.line, place.column, String(place.line), 'loc'));
+    });
+    Dom.add(line, ', in other branches of a conditional.');
+    return line;
+  }
+
+  /** The levels of the picture that the address asks for: 1 each way when not given. */
+  function levelsOf(at) {
+    const level = (value) => value === null ? 1 : Math.min(value, Picture.MAX_LEVELS);
+    return { up: level(at.up), down: level(at.down) };
   }
 
   /** A tree with a note when it was opened only partly. */
@@ -46,17 +71,18 @@ const Views = (() => {
     return section;
   }
 
-  function functionView(r, depth) {
+  function functionView(r, at) {
     const name = graph.names[r];
+    const depth = at.depth;
     document.title = name + ' - quenwick-graph';
     const calls = graph.callCount(r);
     const callers = graph.callers(r).length;
     Dom.add(main, heading(1, name));
     const facts = Dom.el('p', 'facts');
-    Dom.add(facts, where(r));
+    Dom.add(facts, Dom.el('span', 'kind', kindOf(r)), ' ', where(r));
     const caption = graph.caption(r);
     if (caption) Dom.add(facts, ' ', Dom.el('span', 'cap', caption));
-    Dom.add(main, facts);
+    Dom.add(main, facts, otherPlaces(r));
     const counts = Dom.el('p', 'counts');
     Dom.add(counts, Dom.link(Address.ofRecord(graph, r, 'callees'), Dom.plural(calls, 'callee', 'callees')),
       ' · ', Dom.link(Address.ofRecord(graph, r, 'callers'), Dom.plural(callers, 'caller', 'callers')));
@@ -65,6 +91,9 @@ const Views = (() => {
       Dom.add(main, Dom.el('p', 'note',
         'The text tree lists no callees below this name (a table names it with a trailing "/").'));
     }
+    Dom.add(main, Picture.section(graph, r, levelsOf(at), (levels) => {
+      history.replaceState(history.state, '', Address.ofRecord(graph, r, 'fn', depth, levels));
+    }));
     const open = depth === null ? 1 : depth;
     Dom.add(main, treeSection('Calls', [r], false, open, true));
     Dom.add(main, treeSection('Called by', [r], true, open, true));
@@ -78,7 +107,9 @@ const Views = (() => {
     const list = Dom.el('ul', 'choices');
     for (const r of records) {
       const li = Dom.el('li');
-      Dom.add(li, Dom.link(Address.ofRecord(graph, r, view, depth), graph.fileName(r) + ':' + graph.line[r], 'loc'));
+      const link = Dom.link(Address.ofRecord(graph, r, view, depth), Places.shortName(r) + ':' + graph.line[r], 'loc');
+      link.title = Places.fullPath(r);
+      Dom.add(li, link, ' ', Dom.el('span', 'kind', kindOf(r)));
       const caption = graph.caption(r);
       if (caption) Dom.add(li, ' ', Dom.el('span', 'cap', caption));
       list.appendChild(li);
@@ -151,7 +182,7 @@ const Views = (() => {
       } else if (at.view === 'fn' && records.length > 1) {
         chooserView(at.name, records, 'fn', at.depth);
       } else if (at.view === 'fn') {
-        functionView(records[0], at.depth);
+        functionView(records[0], at);
       } else {
         treeView(at.name, records, at.view === 'callers', at.depth);
       }
