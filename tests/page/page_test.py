@@ -37,7 +37,7 @@ SOURCES = {
         "void walk(int n)\n{\n    if (n) walk(n - 1);\n    leaf();\n}\n\n"
         "// 機能: " + IMG_CAPTION + "\n"
         "void helper(void)\n{\n    leaf();\n    ping();\n}\n\n"
-        "void helper2(void)\n{\n    leaf();\n}\n\n"
+        "void helper2(void)\n{\n    leaf(); ping();\n}\n\n"
         "// 機能: bad @@\n"
         "void leaf(void)\n{\n}\n\n"
         "void ping(void) { pong(); }\n"
@@ -218,6 +218,33 @@ class PageTest(unittest.TestCase):
         self.page.evaluate("history.forward()")
         self.page.wait_for("document.querySelector('h1').textContent === 'leaf'")
         self.assertEqual(self.page.problems(), [])
+
+    def test_labels_of_names_without_one_definition(self):
+        self.show("#callees=main&depth=1")
+        places = self.page.evaluate(
+            "Object.fromEntries([...document.querySelectorAll('li.node')].map((li) =>"
+            " [li.dataset.name, [li.querySelector('.loc').textContent,"
+            " [...li.querySelectorAll('.loc a')].map((a) => a.getAttribute('href'))]]))")
+        self.assertEqual(places["missing_fn"], ["not defined in these files", []])
+        self.assertEqual(places["twice"], ["2 definitions: b.c:1, c.c:1",
+                                           ["#fn=twice@b.c", "#fn=twice@c.c"]])
+        # The text output keeps the configured markers.
+        self.assertIn("(null)", run_graph(self.folder))
+
+    def test_a_line_shown_before_opens_to_its_callees(self):
+        self.show("#callees=main")
+        below = ("[...document.querySelectorAll('li[data-name=helper2] li.node')]"
+                 ".filter((li) => li.offsetParent !== null)"
+                 ".map((li) => [li.dataset.name, li.dataset.mark || ''])")
+        self.assertEqual(self.page.evaluate(below), [["leaf", "repeat"], ["ping", "repeat"]])
+        self.page.evaluate("document.querySelector("
+                           "'li[data-name=helper2] li[data-name=ping] > .row').click()")
+        self.assertEqual(self.page.evaluate(below), [["leaf", "repeat"], ["ping", "repeat"],
+                                                     ["pong", ""]])
+        # A line without callees has nothing to open.
+        self.assertIsNone(self.page.evaluate(
+            "document.querySelector('li[data-name=helper2] li[data-name=leaf]')"
+            ".getAttribute('aria-expanded')"))
 
     def test_query_chooses_what_the_page_holds(self):
         self.show("", page="callers.html")

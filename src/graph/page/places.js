@@ -62,9 +62,15 @@ const Places = (() => {
   function address(r, line, column) {
     if (graph.link === null) return null;
     const file = graph.fileOf[r];
-    const url = graph.link.replace(FIELDS, (all, field) => {
+    const template = graph.link;
+    const url = template.replace(FIELDS, (all, field, at) => {
       if (field === 'file') return escapePath(slashes(graph.files[file]));
-      if (field === 'path') return escapePath(full[file]);
+      if (field === 'path') {
+        // After one "/" (vscode://file/{path}) an absolute path does not repeat it;
+        // after two (file://{path}) it does.
+        const single = template.charAt(at - 1) === '/' && template.charAt(at - 2) !== '/';
+        return escapePath(single && full[file].startsWith('/') ? full[file].slice(1) : full[file]);
+      }
       if (field === 'line') return String(line);
       return String(column > 0 ? column : 1);
     });
