@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <map>
 #include <string_view>
 #include <unordered_map>
 
@@ -209,7 +208,8 @@ class PageData {
     data_.raw("\"");
   }
 
-  // The macros and the static functions, each as the difference from the one before.
+  // The macros, the static functions and the records whose name is defined more than
+  // once, each as the difference from the one before.
   void writeKinds() {
     const auto writeMarked = [&](const char* key, auto&& marked) {
       data_.raw(",\n\"").raw(key).raw("\":\"");
@@ -223,6 +223,11 @@ class PageData {
     };
     writeMarked("macros", [](const FuncRecord& r) { return r.kind == DefinitionKind::Macro; });
     writeMarked("statics", [](const FuncRecord& r) { return r.isStatic; });
+    // The records whose name has another definition in the page: the page finds
+    // the definitions of the other names without an index of all names.
+    std::vector<std::uint8_t> seen(table_.nameCount(), 0);
+    for (std::uint32_t r : shown_) seen[record(r).nameId] = std::min(seen[record(r).nameId] + 1, 2);
+    writeMarked("repeated", [&](const FuncRecord& r) { return seen[r.nameId] > 1; });
   }
 
   // The records with a caption, each as the difference from the one before, and
@@ -288,9 +293,7 @@ class PageData {
       data_.stringPart(table_.nameOf(otherNames_[i]), true);
     }
     data_.raw("\",\n\"otherSets\":\"");
-    const std::vector<std::uint32_t> none;
-    for (const std::vector<std::uint32_t>* set : otherSets_) {
-      const std::vector<std::uint32_t>& candidates = set ? *set : none;
+    for (const std::vector<std::uint32_t>& candidates : otherSets_) {
       data_.append([&](std::string& text) {
         appendPageNumber(std::count_if(candidates.begin(), candidates.end(),
                                        [&](std::uint32_t r) { return pageIndex_[r] != kAbsent; }),
@@ -357,31 +360,32 @@ class PageData {
     if (otherIndex_[name] == kAbsent) {
       otherIndex_[name] = static_cast<std::uint32_t>(otherNames_.size());
       otherNames_.push_back(name);
-      otherSets_.push_back(nullptr);
+      otherSets_.emplace_back();
     }
     return otherIndex_[name];
   }
 
   /// The place in "otherNames" of the call of `call.name`, with several candidate
   /// definitions, from the record `r`: one place for each set of candidates. The
-  /// candidates depend on the caller's file only, unless the caller has the name
-  /// itself (a macro does not see itself).
+  /// candidates are those of the caller's own file, or else those that every file
+  /// sees, the same for all callers but one of the name itself (a macro does not
+  /// see itself).
   std::uint32_t severalName(std::uint32_t r, const Call& call) {
     const FuncRecord& caller = record(r);
-    const bool byFile = caller.nameId != call.name;
-    const std::uint64_t key = (std::uint64_t{call.name} << 32) | caller.fileId;
-    if (byFile) {
-      auto known = severalByFile_.find(key);
-      if (known != severalByFile_.end()) return known->second;
+    FuncRecord* first = nullptr;
+    table_.resolveCallee(call.name, caller, first);
+    const bool own = first != nullptr && first->fileId == caller.fileId;
+    const bool shared = caller.nameId != call.name || own;
+    const std::uint64_t key = (std::uint64_t{call.name} << 32) | (own ? caller.fileId : kAbsent);
+    if (shared) {
+      auto known = severalByKey_.find(key);
+      if (known != severalByKey_.end()) return known->second;
     }
-    auto [set, added] = severalSets_.try_emplace(
-        table_.candidates(call.name, caller), static_cast<std::uint32_t>(otherNames_.size()));
-    if (added) {
-      otherNames_.push_back(call.name);
-      otherSets_.push_back(&set->first);
-    }
-    if (byFile) severalByFile_.emplace(key, set->second);
-    return set->second;
+    const auto place = static_cast<std::uint32_t>(otherNames_.size());
+    otherNames_.push_back(call.name);
+    otherSets_.push_back(table_.candidates(call.name, caller));
+    if (shared) severalByKey_.emplace(key, place);
+    return place;
   }
 
   // The roots of the trees of the query (the last ones are those of --callers),
@@ -416,9 +420,8 @@ class PageData {
   std::vector<std::uint32_t> pageIndex_;   // by record: its place in `shown_`
   std::vector<std::uint32_t> otherIndex_;  // by name key: its place in `otherNames_`
   std::vector<std::uint32_t> otherNames_;  // called names without one definition, first met first
-  std::vector<const std::vector<std::uint32_t>*> otherSets_;  // by place in `otherNames_`: candidates
-  std::map<std::vector<std::uint32_t>, std::uint32_t> severalSets_;  // candidates: place in otherNames_
-  std::unordered_map<std::uint64_t, std::uint32_t> severalByFile_;   // (name, caller file): place
+  std::vector<std::vector<std::uint32_t>> otherSets_;  // by place in `otherNames_`: candidates
+  std::unordered_map<std::uint64_t, std::uint32_t> severalByKey_;  // (name, own file or none): place
 };
 
 /// The file that a line of page.html pulls in, and the element it becomes.

@@ -133,6 +133,8 @@ TEST_F(HtmlWriterTest, CallsKeepTheirOrderAndKind) {
   // Lines as differences from the line before: 5, 15, -19, 6.
   EXPECT_EQ(readNumbers(field(inside, "lines")), (std::vector<std::uint64_t>{10, 30, 37, 12}));
   EXPECT_EQ(field(inside, "roots"), "0");
+  // The two records of d as 2, +1.
+  EXPECT_EQ(readNumbers(field(inside, "repeated")), (std::vector<std::uint64_t>{2, 1}));
 }
 
 TEST_F(HtmlWriterTest, CallSitesFollowTheCallsTheyBelongTo) {

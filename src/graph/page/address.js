@@ -67,9 +67,9 @@ const Address = (() => {
    */
   function ofRecord(graph, r, view, depth, levels) {
     const name = graph.names[r];
-    const all = graph.definitions(name);
     let text = '#' + (view || 'fn') + '=' + encode(name);
-    if (all.length > 1) {
+    if (graph.repeated[r]) {
+      const all = graph.definitions(name);
       const file = graph.fileName(r);
       text += '@' + encode(file);
       if (all.filter((other) => graph.fileName(other) === file).length > 1) {

@@ -72,6 +72,7 @@ const Graph = (() => {
       this.column = data.columns === '' ? null : Int32Array.from(decodeNumbers(data.columns));
       this.macro = this.marked(data.macros);
       this.isStatic = this.marked(data.statics);
+      this.repeated = this.marked(data.repeated);
       this.decodeMorePlaces(data.morePlaces);
       this.decodeCaptions(data.captioned, data.captions);
       this.decodeCalls(data.calls);
@@ -273,17 +274,24 @@ const Graph = (() => {
       return this.callStart[r + 1] - this.callStart[r];
     }
 
-    /** The records with the name `name`, in table order. */
+    /**
+     * The records with the name `name`, in table order. Only the names defined more
+     * than once are indexed; any other is found by a scan of the names.
+     */
     definitions(name) {
       if (!this.byName) {
         this.byName = new Map();
-        this.names.forEach((each, r) => {
-          const list = this.byName.get(each);
+        for (let r = 0; r < this.size; r++) {
+          if (!this.repeated[r]) continue;
+          const list = this.byName.get(this.names[r]);
           if (list) list.push(r);
-          else this.byName.set(each, [r]);
-        });
+          else this.byName.set(this.names[r], [r]);
+        }
       }
-      return this.byName.get(name) || [];
+      const several = this.byName.get(name);
+      if (several) return several;
+      const r = this.names.indexOf(name);
+      return r < 0 ? [] : [r];
     }
 
     /** The file of `r` as it was given to quenwick-graph (as in #fn=NAME@FILE). */

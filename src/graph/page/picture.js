@@ -221,7 +221,7 @@ const Picture = (() => {
     const name = graph.names[r];
     node.label = cut(name, LABEL_CHARS);
     // A static function, or a name defined more than once, shows its file.
-    if (graph.isStatic[r] || graph.definitions(name).length > 1) node.sub = cut(Places.shortName(r), LABEL_CHARS, true);
+    if (graph.isStatic[r] || graph.repeated[r]) node.sub = cut(Places.shortName(r), LABEL_CHARS, true);
     const what = [graph.macro[r] ? 'macro' : '', graph.isStatic[r] ? 'static' : ''].filter(Boolean).join(', ');
     node.title = name + (what ? ' (' + what + ')' : '') + '\n' + Places.shortName(r) + ':' + graph.line[r] +
       '\n' + Places.fullPath(r) + (graph.caption(r) ? '\n' + graph.caption(r) : '');

@@ -30,27 +30,40 @@ const Places = (() => {
     return graph.backslashes ? text.replace(/\\/g, '/') : text;
   }
 
-  /** Prepares the names and paths of the files of `theGraph`. */
+  /** Uses the files of `theGraph`; their names and paths are made as they are needed. */
   function use(theGraph) {
     graph = theGraph;
-    const folder = graph.folder;
-    shown = graph.files.map((file) =>
-      file.length > folder.length && file.startsWith(folder) ? file.slice(folder.length) : file);
-    full = graph.files.map((file, i) => {
-      const name = slashes(file);
-      if (/^([A-Za-z]:)?\//.test(name)) return normalize(name);
-      return normalize(graph.folderPath + slashes(shown[i]));
-    });
+    shown = new Array(graph.files.length);
+    full = new Array(graph.files.length);
+  }
+
+  /** The name of file `file` as the page shows it: without the folder of all inputs. */
+  function shownName(file) {
+    if (shown[file] === undefined) {
+      const name = graph.files[file];
+      const folder = graph.folder;
+      shown[file] = name.length > folder.length && name.startsWith(folder) ? name.slice(folder.length) : name;
+    }
+    return shown[file];
+  }
+
+  /** The full path of file `file`. */
+  function pathOf(file) {
+    if (full[file] === undefined) {
+      const name = slashes(graph.files[file]);
+      full[file] = normalize(/^([A-Za-z]:)?\//.test(name) ? name : graph.folderPath + slashes(shownName(file)));
+    }
+    return full[file];
   }
 
   /** The name of the file of `r` as the page shows it. */
   function shortName(r) {
-    return shown[graph.fileOf[r]];
+    return shownName(graph.fileOf[r]);
   }
 
   /** The full path of the file of `r`. */
   function fullPath(r) {
-    return full[graph.fileOf[r]];
+    return pathOf(graph.fileOf[r]);
   }
 
   /** A text as part of an address: only "/" and ":" stay as they are. */
@@ -69,7 +82,8 @@ const Places = (() => {
         // After one "/" (vscode://file/{path}) an absolute path does not repeat it;
         // after two (file://{path}) it does.
         const single = template.charAt(at - 1) === '/' && template.charAt(at - 2) !== '/';
-        return escapePath(single && full[file].startsWith('/') ? full[file].slice(1) : full[file]);
+        const path = pathOf(file);
+        return escapePath(single && path.startsWith('/') ? path.slice(1) : path);
       }
       if (field === 'line') return String(line);
       return String(column > 0 ? column : 1);
