@@ -614,9 +614,11 @@ const Picture = (() => {
       layout(hood);
       const element = draw(hood, (level) => {
         limits.set(level, (limits.get(level) || FOLD) + UNFOLD);
+        // From the keyboard, the focus stays on the level's "+N more" while there is one.
+        const keyboard = box.contains(document.activeElement);
         redraw();
         const more = box.querySelector('.more[data-level="' + level + '"]');
-        if (more) more.focus();
+        if (more && keyboard) more.focus({ preventScroll: true });
       });
       if (current) current.replaceWith(element);
       else box.appendChild(element);
