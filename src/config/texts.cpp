@@ -181,6 +181,29 @@ constexpr TextForms kTexts[] = {
     /* GraphLinkScript */
     {"quenwick-graph: --link: a '%s' address would run in the page; give a web or editor address\n",
      "quenwick-graph: --link: a '%s' address would run in the page; give a web or editor address\n"},
+    /* CScanUnreadable */
+    {"quenwick-graph: cannot read '%s'\n", "quenwick-graph: cannot read '%s'\n"},
+    /* CScanNotText */
+    {"quenwick-graph: '%s' holds NUL bytes, so it is no C source: left out\n",
+     "quenwick-graph: '%s' holds NUL bytes, so it is no C source: left out\n"},
+    /* CScanSummary */
+    {"quenwick-graph: %llu files did not balance, %llu conditionals were left undecided (-V lists them)\n",
+     "quenwick-graph: %llu files did not balance, %llu conditionals were left undecided (-V lists them)\n"},
+    /* CScanProblem */ {"%s:%u:%u: %s%s\n", "%s:%u:%u: %s%s\n"},
+    /* ProblemUndecided */
+    {"undecided, every branch scanned: ", "undecided, every branch scanned: "},
+    /* ProblemUnclosedBrace */ {"unbalanced: '{' never closed", "unbalanced: '{' never closed"},
+    /* ProblemExcessBrace */ {"unbalanced: '}' with no '{' open", "unbalanced: '}' with no '{' open"},
+    /* ProblemUnclosedCondition */
+    {"unbalanced: #if never closed", "unbalanced: #if never closed"},
+    /* ProblemExcessCondition */
+    {"unbalanced: no #if open for ", "unbalanced: no #if open for "},
+    /* ProblemUnclosedComment */
+    {"comment runs to the end of the file", "comment runs to the end of the file"},
+    /* ProblemUnclosedLiteral */
+    {"literal runs to the end of its line", "literal runs to the end of its line"},
+    /* ProblemTooDeep */ {"nested too deep: ", "nested too deep: "},
+    /* ProblemSkipped */ {"directive passed over: #", "directive passed over: #"},
 };
 // clang-format on
 

@@ -63,6 +63,19 @@ enum class Text {
   GraphLinkBadField,  ///< A --link template with an unknown field.
   GraphLinkControl,  ///< A --link template with a control character.
   GraphLinkScript,  ///< A --link template whose address would run a script.
+  CScanUnreadable,  ///< The C scan cannot read a source file.
+  CScanNotText,  ///< A file the C scan leaves out: it holds NUL bytes.
+  CScanSummary,  ///< The C scan's counts of what it did not understand.
+  CScanProblem,  ///< -V: one place the C scan did not understand.
+  ProblemUndecided,  ///< -V: a conditional left undecided.
+  ProblemUnclosedBrace,  ///< -V: a brace still open at the end.
+  ProblemExcessBrace,  ///< -V: a closing brace with none open.
+  ProblemUnclosedCondition,  ///< -V: a conditional still open at the end.
+  ProblemExcessCondition,  ///< -V: #elif, #else or #endif with no #if.
+  ProblemUnclosedComment,  ///< -V: a comment running to the end of the file.
+  ProblemUnclosedLiteral,  ///< -V: a literal running to the end of its line.
+  ProblemTooDeep,  ///< -V: nesting deeper than the scan follows.
+  ProblemSkipped,  ///< -V: a directive passed over.
   Count
 };
 // clang-format on

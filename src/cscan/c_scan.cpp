@@ -1,15 +1,22 @@
 #include "cscan/c_scan.h"
 
+#include "cscan/c_scanner.h"
+#include "cscan/c_source.h"
 #include "platform/text_input.h"
 
 namespace quenwick {
 
 FileFacts scanCSource(const std::string& path, std::string_view bytes, const CScanConfig& config) {
-  (void)bytes;
-  (void)config;
   FileFacts facts;
   facts.path = path;
   facts.read = true;
+  if (holdsNul(bytes)) {
+    facts.isText = false;
+    return facts;
+  }
+  const SourceText source(bytes, detectEncoding(bytes));
+  facts.encoding = source.encoding();
+  CScanner(source, config, facts).run();
   return facts;
 }
 

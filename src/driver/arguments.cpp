@@ -25,7 +25,7 @@ void Program::processArgument(const std::string& argument) {
 // A source argument: one file, or, where directories expand, every C file below one.
 void Program::processSource(const std::string& name) {
   if (frontEnd_.directoriesExpand && isDirectory(name)) {
-    for (const std::string& file : sourceFilesBelow(name)) processSourceFile(file);
+    for (const std::string& file : sourceFilesBelow(name, frontEnd_.cScan)) processSourceFile(file);
     return;
   }
   processSourceFile(name);
@@ -45,6 +45,7 @@ void Program::applyOption(const std::string& argument) {
       break;
     case 'D':
       lists.defineList.appendName(value);
+      if (frontEnd_.cScan) addCSymbol(value, true);
       break;
     case 'E':
       reportExclusionFile(value);
@@ -67,6 +68,12 @@ void Program::applyOption(const std::string& argument) {
     case 'V':
       options.verbose = true;
       break;
+    case 'U':
+      if (frontEnd_.cScan) {
+        addCSymbol(value, false);
+        break;
+      }
+      [[fallthrough]];
     default:
       console.err.printf(textFormat(Text::UnknownOption), letter);
       console.ringBell();

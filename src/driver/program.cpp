@@ -59,6 +59,7 @@ int Program::run(const std::vector<std::string>& args, Output& output) {
   readSystemFuncTables();
   lists.defineList.appendName("1");
   for (std::size_t i = 1; i < args.size(); ++i) processArgument(args[i]);
+  if (frontEnd_.cScan) scanCSources();
 
   bool treeInfoWritten = writeTreeInfoFile();
   if (options.hideUndefined) functionTable.pruneUndefinedCallees();
@@ -102,6 +103,10 @@ void Program::readSystemFuncTables() {
 }
 
 void Program::processSourceFile(const std::string& name) {
+  if (frontEnd_.cScan) {
+    cJobs_.push_back(CScanJob{name, cSymbols_.size(), options.showComments, settings.caption});
+    return;
+  }
   console.err.write(name);
   scanner.scanFile(name);
   if (scanner.braceDepth() != 0) {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "config/settings.h"
+#include "cscan/c_scan.h"
 #include "driver/response_files.h"
 #include "platform/console.h"
 #include "scan/scanner.h"
@@ -25,6 +26,8 @@ struct FrontEnd {
   bool banner = true;              // the banner opens standard error
   bool slashIsPath = false;        // every argument starting with "/" names a file
   bool directoriesExpand = false;  // a directory stands for the *.c files below it
+  bool cScan = false;              // sources are read by the C scan (a directory: *.c and *.h)
+  bool keepSites = false;          // the C scan keeps every call site with its place
 };
 
 /// What a run hands to its output once every argument is handled, the tree
@@ -72,6 +75,10 @@ class Program {
   void processResponseFile(const std::string& argument);
   void processSource(const std::string& name);
   void processSourceFile(const std::string& name);
+  void addCSymbol(const std::string& value, bool define);
+  void scanCSources();
+  void reportCScanProblems(const FileFacts& facts);
+  void reportCScanTotals();
   bool writeTreeInfoFile();
   int reportWriteErrors(bool treeInfoWritten);
   void releaseAll();
@@ -86,6 +93,18 @@ class Program {
   Scanner scanner;               // the scanner state
   std::string programDir;        // the program's directory with its trailing "/"
   ResponseFiles responseFiles_;  // response files open now
+
+  /// A source file that the C scan reads once every argument is handled.
+  struct CScanJob {
+    std::string name;             // the file as named
+    std::size_t symbols;          // how many of `cSymbols_` were given before it
+    bool captions;                // captions were on
+    std::string captionKeyword;   // the caption keyword then
+  };
+  std::vector<SymbolSetting> cSymbols_;  // -D and -U of the C scan, in order
+  std::vector<CScanJob> cJobs_;          // the sources of the C scan, in order
+  std::size_t unbalancedFiles_ = 0;      // C scan: files whose braces or conditionals did not balance
+  std::size_t undecidedConditions_ = 0;  // C scan: conditionals left undecided
 };
 
 }  // namespace quenwick

@@ -18,7 +18,7 @@ struct LongOption {
   bool takesValue;        // a value is required; otherwise none is allowed
 };
 
-constexpr std::array<LongOption, 11> kLongOptions = {{
+constexpr std::array<LongOption, 13> kLongOptions = {{
     {"root", true},
     {"callers", true},
     {"target", true},
@@ -30,6 +30,8 @@ constexpr std::array<LongOption, 11> kLongOptions = {{
     {"link", true},
     {"help", false},
     {"version", false},
+    {"scan", true},
+    {"sites", true},
 }};
 
 const LongOption* findOption(std::string_view name) {
@@ -156,6 +158,17 @@ bool applyOption(std::string_view name, const std::string& value, GraphOptions& 
                          value.c_str());
       return false;
     }
+  } else if (name == "scan") {
+    if (value == "c") {
+      options.scan = ScanKind::C;
+    } else if (value == "quenwick") {
+      options.scan = ScanKind::Quenwick;
+    } else {
+      console.err.printf(textFormat(Text::GraphBadChoice), "scan", "c, quenwick", value.c_str());
+      return false;
+    }
+  } else if (name == "sites") {
+    options.sites.push_back(value);
   } else if (name == "output") {
     options.output = value;
   } else if (name == "cluster") {
@@ -187,6 +200,16 @@ bool checkCombinations(const GraphOptions& options, Console& console) {
   } else if (!options.targets.empty() && !options.callers.empty()) {
     conflict = "--target";
     with = "--callers";
+  } else if (!options.sites.empty() && (options.hasQuery() || options.list != ListKind::None)) {
+    conflict = "--sites";
+    with = "--root, --callers, --target, --depth or --list";
+  } else if (!options.sites.empty() && options.scan == ScanKind::Quenwick) {
+    conflict = "--sites";
+    with = "--scan=quenwick";
+  } else if (!options.sites.empty() && options.format != GraphFormat::Text &&
+             options.format != GraphFormat::Json) {
+    conflict = "--sites";
+    with = "--format=dot or --format=html";
   }
   if (conflict == nullptr && options.link && options.format != GraphFormat::Html) {
     console.err.write(text(Text::GraphLinkNeedsHtml));

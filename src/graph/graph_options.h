@@ -14,6 +14,9 @@ namespace quenwick {
 /// The output format.
 enum class GraphFormat { Text, Dot, Json, Html };
 
+/// Which scan reads the sources.
+enum class ScanKind { C, Quenwick };
+
 /// What --list lists; None for a tree or a graph.
 enum class ListKind { None, Roots, Leaves, Undefined, Recursive, All };
 
@@ -22,12 +25,14 @@ struct GraphOptions {
   std::vector<std::string> roots;          // --root: trees below these
   std::vector<std::string> callers;        // --callers: trees of the callers of these
   std::vector<std::string> targets;        // --target: only branches that lead to these
+  std::vector<std::string> sites;          // --sites: every place these are called
   std::optional<std::size_t> depth;        // --depth: nothing deeper
   ListKind list = ListKind::None;          // --list
   GraphFormat format = GraphFormat::Text;  // --format
   std::optional<std::string> output;       // --output: the file written instead of standard output
   bool cluster = false;                    // --cluster: DOT nodes grouped by file
   std::optional<std::string> link;         // --link: the address template of every place in a page
+  ScanKind scan = ScanKind::C;             // --scan: the C scan, or quenwick's own
   bool help = false;                       // --help
   bool version = false;                    // --version
   std::vector<std::string> arguments;      // everything for the driver, in order

@@ -23,6 +23,12 @@ int GraphOutput::write(RunResult& run) {
     graph.emplace(run.functionTable);
     query.emplace(options_, *graph);
     if (!query->check(console)) return 2;
+    if (!options_.sites.empty()) {
+      Utf8Converter utf8(textEncoding() == TextEncoding::Cp932);
+      Selection none;
+      GraphView view{*graph, none, options_, utf8};
+      if (!checkSites(view, console)) return 2;
+    }
   }
   const Query* asked = query ? &*query : nullptr;
   if (!options_.output) {
@@ -63,7 +69,8 @@ void GraphOutput::writeFormat(RunResult& run, const Query* query, OutStream& out
     return;
   }
   const CallGraph& graph = query->graph();
-  if (options_.format == GraphFormat::Text && options_.list == ListKind::None) {
+  if (options_.format == GraphFormat::Text && options_.list == ListKind::None &&
+      options_.sites.empty()) {
     TreeQuery trees = query->treeQuery();
     if (!trees.roots.empty()) printer.printQuery(out, trees, graph);
     if (!options_.callers.empty()) printer.printQuery(out, query->callersQuery(), graph);
@@ -72,7 +79,9 @@ void GraphOutput::writeFormat(RunResult& run, const Query* query, OutStream& out
   Utf8Converter utf8(textEncoding() == TextEncoding::Cp932);
   Selection selection = query->selection();
   GraphView view{graph, selection, options_, utf8};
-  if (options_.list != ListKind::None) {
+  if (!options_.sites.empty()) {
+    writeSiteList(view, out);
+  } else if (options_.list != ListKind::None) {
     writeList(view, out);
   } else if (options_.format == GraphFormat::Dot) {
     writeDot(view, options_.cluster, out);

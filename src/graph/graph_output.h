@@ -18,7 +18,7 @@ class GraphOutput : public Output {
 
   /// True when the output is quenwick's own tree: no query, no list, text.
   static bool isPlainTree(const GraphOptions& options) {
-    return !options.hasQuery() && options.list == ListKind::None &&
+    return !options.hasQuery() && options.list == ListKind::None && options.sites.empty() &&
            options.format == GraphFormat::Text;
   }
 

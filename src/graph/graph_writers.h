@@ -5,6 +5,7 @@
 
 #include "graph/graph_options.h"
 #include "graph/query.h"
+#include "platform/console.h"
 #include "platform/out_stream.h"
 #include "platform/utf8.h"
 #include "tree/call_graph.h"
@@ -37,6 +38,15 @@ void writeList(const GraphView& view, OutStream& out);
 /// Writes `records` and `undefinedNames` as the JSON document of --list.
 void writeListJson(const GraphView& view, const std::vector<std::uint32_t>& records,
                    const std::vector<std::uint32_t>& undefinedNames, OutStream& out);
+
+/// Checks that every NAME@FILE of --sites names a definition in FILE (a NAME alone
+/// may be defined nowhere: its calls are still listed); false, after a one-line
+/// message on `console.err`, when one does not.
+bool checkSites(const GraphView& view, Console& console);
+
+/// Writes every place where the --sites names are called, one line each as
+/// "FILE:LINE:COLUMN: CALLER" in the order of the sources, or as a JSON document.
+void writeSiteList(const GraphView& view, OutStream& out);
 
 /// The records that --list lists, in order, and the names without definition it
 /// lists (for "undefined" and "all").

@@ -57,12 +57,29 @@ void writeIds(const std::vector<std::uint32_t>& ids, JsonText& json) {
   json.raw("]");
 }
 
-/// The fields every function object has: id, name, file, line, caption.
-void writeFunctionHead(const FuncRecord& record, JsonText& json) {
+/// The fields every function object has: id, name, file, line, caption; and
+/// from the C scan the place's column and end, static, kind and the other places.
+void writeFunctionHead(const FunctionTable& table, const FuncRecord& record, JsonText& json) {
   json.raw("{\"id\": ").number(record.index);
   json.raw(", \"name\": ").string(record.name);
   json.raw(", \"file\": ").string(record.filename);
   json.raw(", \"line\": ").raw(std::to_string(record.lines));
+  if (table.resolution() == Resolution::Linkage) {
+    json.raw(", \"column\": ").number(record.column);
+    json.raw(", \"end_line\": ").number(record.endLine);
+    json.raw(record.isStatic ? ", \"static\": true" : ", \"static\": false");
+    json.raw(record.kind == DefinitionKind::Macro ? ", \"kind\": \"macro\""
+                                                  : ", \"kind\": \"function\"");
+    const auto places = table.morePlaces(record);
+    if (!places.empty()) {
+      json.raw(", \"places\": [");
+      for (std::size_t i = 0; i < places.size(); ++i) {
+        json.raw(i > 0 ? ", {\"line\": " : "{\"line\": ").number(places[i].line);
+        json.raw(", \"column\": ").number(places[i].column).raw("}");
+      }
+      json.raw("]");
+    }
+  }
   json.raw(", \"caption\": ");
   if (record.comment) {
     json.string(*record.comment);
@@ -91,6 +108,52 @@ void writeNames(const GraphView& view, const std::vector<std::uint32_t>& names, 
     json.string(view.graph.table().nameOf(names[i]));
   }
   json.raw("]");
+}
+
+/// Every shown call site of `record` in source order, with its place: a defined
+/// callee by id, an undefined one by name, several candidates listed, and a call
+/// through a pointer or member by that name.
+void writeSites(const GraphView& view, const FuncRecord& record, JsonText& json,
+                std::vector<std::uint32_t>& callOfName) {
+  FunctionTable& table = view.graph.table();
+  const Selection& selection = view.selection;
+  const auto calls = view.graph.calls(record.index);
+  for (std::size_t c = 0; c < calls.size(); ++c) callOfName[calls[c].name] = static_cast<std::uint32_t>(c + 1);
+  json.raw(", \"calls\": [");
+  bool first = true;
+  for (const TableSite& site : table.sites(record)) {
+    std::string entry;
+    const std::uint32_t known = site.indirect ? 0 : callOfName[site.name];
+    if (site.indirect) {
+      if (!selection.callsShown[record.index]) continue;
+    } else if (known == 0) {
+      continue;  // a name left out of the callee list (-N)
+    } else {
+      const Call& call = calls[known - 1];
+      const bool shown = call.count == 1   ? selection.edge(record.index, call.definition)
+                         : call.count == 0 ? selection.undefinedEdge(record.index)
+                                           : selection.ambiguousEdge(record.index, call.name);
+      if (!shown) continue;
+    }
+    json.raw(first ? "{" : ", {");
+    first = false;
+    if (!site.indirect && calls[known - 1].count == 1) {
+      json.raw("\"callee\": ").number(calls[known - 1].definition);
+    } else {
+      json.raw("\"name\": ").string(table.nameOf(site.name));
+      if (site.indirect) {
+        json.raw(", \"indirect\": true");
+      } else if (calls[known - 1].count > 1) {
+        json.raw(", \"candidates\": ");
+        writeIds(table.candidates(site.name, record), json);
+      }
+    }
+    if (site.conditional) json.raw(", \"conditional\": true");
+    json.raw(", \"line\": ").number(site.place.line);
+    json.raw(", \"column\": ").number(site.place.column).raw("}");
+  }
+  json.raw("]");
+  for (const Call& call : calls) callOfName[call.name] = 0;
 }
 
 /// The shown calls of `record`: defined callees by id, the others by name.
@@ -145,13 +208,16 @@ void writeJson(const GraphView& view, OutStream& out) {
   const auto& records = view.graph.table().records();
   NamesMet met;
   met.seen.assign(view.graph.table().nameCount(), false);
+  const bool withSites = view.graph.table().resolution() == Resolution::Linkage;
+  std::vector<std::uint32_t> callOfName(withSites ? view.graph.table().nameCount() : 0, 0);
   bool first = true;
   for (const FuncRecord& record : records) {
     if (!view.selection.shown[record.index]) continue;
     json.raw(first ? "\n" : ",\n");
     first = false;
-    writeFunctionHead(record, json);
+    writeFunctionHead(view.graph.table(), record, json);
     writeCalls(view, record, json, met);
+    if (withSites) writeSites(view, record, json, callOfName);
     json.raw("}");
     json.pieceDone();
   }
@@ -166,7 +232,7 @@ void writeListJson(const GraphView& view, const std::vector<std::uint32_t>& reco
   json.raw(",\n\"roots\": [],\n\"functions\": [");
   for (std::size_t i = 0; i < records.size(); ++i) {
     json.raw(i == 0 ? "\n" : ",\n");
-    writeFunctionHead(view.graph.table().records()[records[i]], json);
+    writeFunctionHead(view.graph.table(), view.graph.table().records()[records[i]], json);
     json.raw("}");
     json.pieceDone();
   }

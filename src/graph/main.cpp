@@ -35,6 +35,9 @@ int runGraph(int argc, char** argv, quenwick::Console& console) {
   frontEnd.banner = false;
   frontEnd.slashIsPath = true;
   frontEnd.directoriesExpand = true;
+  frontEnd.cScan = options.scan == ScanKind::C;
+  frontEnd.keepSites = frontEnd.cScan && (!options.sites.empty() || options.format == GraphFormat::Json ||
+                                          options.format == GraphFormat::Html);
   // Only quenwick's own tree shares standard output with the driver's -V trace and
   // #elif lines, as quenwick's does; any other output has it to itself, and those
   // lines go to standard error.

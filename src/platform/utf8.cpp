@@ -69,6 +69,30 @@ void appendCodePoint(std::uint32_t code, std::string& out) {
 
 }  // namespace
 
+bool isValidUtf8(std::string_view text) {
+  std::size_t i = 0;
+  while (i < text.size()) {
+    // Eight ASCII bytes at a time, where they are.
+    while (i + 8 <= text.size()) {
+      std::uint64_t word = 0;
+      for (std::size_t k = 0; k < 8; ++k) {
+        word |= std::uint64_t{static_cast<unsigned char>(text[i + k])} << (8 * k);
+      }
+      if ((word & 0x8080808080808080ull) != 0) break;
+      i += 8;
+    }
+    if (i >= text.size()) break;
+    if (static_cast<unsigned char>(text[i]) < 0x80) {
+      ++i;
+      continue;
+    }
+    const std::size_t length = sequenceLength(text.substr(i));
+    if (length == 0) return false;
+    i += length;
+  }
+  return true;
+}
+
 void appendCheckedUtf8(std::string_view text, std::string& out) {
   while (!text.empty()) {
     std::size_t length = sequenceLength(text);

@@ -33,6 +33,14 @@ class Utf8Converter {
   void* handle_ = nullptr;  // the system's converter, when it has one
 };
 
+/// True when `text` is well-formed UTF-8 throughout (plain ASCII included).
+bool isValidUtf8(std::string_view text);
+
+/// True when `byte` starts a double-byte character of code page 932.
+inline bool isCp932Lead(unsigned char byte) {
+  return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
+}
+
 /// Appends the valid UTF-8 of `text` to `out`, with U+FFFD for each byte that does
 /// not belong to a well-formed sequence (overlong forms, surrogates and values above
 /// U+10FFFF included).

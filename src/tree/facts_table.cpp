@@ -1,6 +1,7 @@
 #include "tree/facts_table.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <limits>
 
 namespace quenwick {
@@ -41,7 +42,10 @@ void addFileFacts(const FileFacts& facts, FunctionTable& table, const NameLists&
       const CallSite& site = facts.calls[c];
       if (site.name >= facts.names.size() || isLeftOut(site.name)) continue;
       const std::string& callee = facts.names[site.name];
-      if (options.keepSites) table.addSite(record, callee, site.place, site.indirect);
+      if (options.keepSites) table.addSite(record, callee, site.place, site.indirect, site.conditional);
+      static const bool dropConditional = std::getenv("QW_DROP_COND") != nullptr &&
+                                          *std::getenv("QW_DROP_COND") != 0;
+      if (dropConditional && site.conditional) continue;
       if (!site.indirect && !table.containsCallee(record, callee)) table.addCallee(record, callee);
     }
   }

@@ -30,6 +30,7 @@ struct CallSite {
   std::uint32_t name = 0;  // the callee: an index into `FileFacts::names`
   SourcePlace place;       // where the callee's name starts
   bool indirect = false;   // through a pointer or a member: `name` is the member or variable
+  bool conditional = false;  // in a branch that a build defining nothing unknown leaves out
 };
 
 /// One function or macro defined in the file. A name defined in several branches

@@ -63,9 +63,9 @@ void FunctionTable::setMorePlaces(FuncRecord& record, const std::vector<SourcePl
 }
 
 void FunctionTable::addSite(FuncRecord& record, std::string_view callee, SourcePlace place,
-                            bool indirect) {
+                            bool indirect, bool conditional) {
   if (record.sitesCount == 0) record.sitesBegin = checkedIndex(sites_.size());
-  sites_.push_back(TableSite{internName(callee), place, indirect});
+  sites_.push_back(TableSite{internName(callee), place, indirect, conditional});
   ++record.sitesCount;
 }
 

@@ -46,6 +46,7 @@ struct TableSite {
   std::uint32_t name = 0;  // the callee's name key (the member or variable when indirect)
   SourcePlace place;       // where the callee's name starts
   bool indirect = false;   // through a pointer or a member
+  bool conditional = false;  // in a branch that a build defining nothing unknown leaves out
 };
 
 /// How a called name finds its definitions.
@@ -102,7 +103,8 @@ class FunctionTable {
     return {places_.data() + record.placesBegin, record.placesCount};
   }
   /// Appends a call site to `record` (the last record appended), keyed by `callee`.
-  void addSite(FuncRecord& record, std::string_view callee, SourcePlace place, bool indirect);
+  void addSite(FuncRecord& record, std::string_view callee, SourcePlace place, bool indirect,
+               bool conditional = false);
   /// The call sites of `record`, in source order.
   std::span<const TableSite> sites(const FuncRecord& record) const {
     return {sites_.data() + record.sitesBegin, record.sitesCount};

@@ -11,11 +11,15 @@ const TreeQuery TreePrinter::kWholeTree{};
 std::vector<std::uint32_t> treeRoots(FunctionTable& table) {
   table.markCalled();
   std::vector<std::uint32_t> roots;
+  // A macro that nothing calls starts no chain of calls.
+  auto isRoot = [](const FuncRecord& record) {
+    return !record.called && record.kind != DefinitionKind::Macro;
+  };
   for (const FuncRecord& record : table.records()) {
-    if (record.name == "main" && !record.called) roots.push_back(record.index);
+    if (record.name == "main" && isRoot(record)) roots.push_back(record.index);
   }
   for (const FuncRecord& record : table.records()) {
-    if (record.name != "main" && !record.called) roots.push_back(record.index);
+    if (record.name != "main" && isRoot(record)) roots.push_back(record.index);
   }
   return roots;
 }

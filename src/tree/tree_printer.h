@@ -19,8 +19,8 @@
 namespace quenwick {
 
 /// The roots of the whole tree in the order it prints them: every record named
-/// "main" that no callee list names, then every other record that none names.
-/// Recomputes the `called` flags.
+/// "main" that no callee list names, then every other record that none names;
+/// macros are never roots. Recomputes the `called` flags.
 std::vector<std::uint32_t> treeRoots(FunctionTable& table);
 
 /// Trees from chosen roots, in place of the whole tree.

@@ -10,10 +10,10 @@ caller's box to the border of its callee's, a click on a box opens that function
 and the back button returns, "+N more" opens, the levels control changes the
 address, and the picture saves as an SVG file. With --link every place is a link
 made from the template, escaped; file names are shown without the folder of the
-inputs, with the full path as their tooltip; call places (added to the page's data
-here, as the C scan writes them) show on the lines of the trees and as counts on
-the edges. Hostile captions, file names and templates run nothing. Screenshots at
-two window sizes go to SCREENSHOT_FOLDER for a person to look at.
+inputs, with the full path as their tooltip; the places of the calls that the C
+scan finds show on the lines of the trees and as counts on the edges. Hostile
+captions, file names and templates run nothing. Screenshots at two window sizes
+go to SCREENSHOT_FOLDER for a person to look at.
 Exit status 77 (skipped) when Chromium is not installed.
 """
 import base64
@@ -40,7 +40,7 @@ FAN = 30  # callees of fan: more than a level shows before it folds
 SOURCES = dict(page_test.SOURCES, **{
     "fan.c": ("void fan(void)\n{\n" + "".join("    f%02d();\n" % i for i in range(FAN)) + "}\n" +
               "".join("void f%02d(void) { }\n" % i for i in range(0, FAN, 2))).encode(),
-    "lib/deep.c": b"void deep(void)\n{\n    leaf();\n}\n",
+    "lib/deep.c": b"void deep(void)\n{\n    leaf();\n    leaf();\n}\n",
 })
 FILES = page_test.FILES + ["fan.c", "lib/deep.c"]
 FACTS_LOC = "document.querySelector('.facts .loc')"
@@ -72,56 +72,6 @@ PICTURE = """(() => {
   const counts = [...svg.querySelectorAll('text.count')].map((t) => t.textContent);
   return { boxes, edges, counts };
 })()"""
-
-
-def page_number(value):
-    """A number in the page's encoding (see the manual, THE PAGE)."""
-    last, more = "0123456789ABCDEFGHIJKLMNOPQRSTUV", "WXYZabcdefghijklmnopqrstuvwxyz-_"
-    digits = last[value & 31]
-    value >>= 5
-    while value:
-        digits = more[value & 31] + digits
-        value >>= 5
-    return digits
-
-
-def with_sites(html, sites):
-    """The page `html` with the call places `sites` in its data: {record: [[lines of
-    each call, in call order]]}, as the C scan gives them (column 5 for each)."""
-    start = html.index('id="graph-data">') + len('id="graph-data">')
-    end = html.index("</script>", start)
-    data = json.loads(html[start:end])
-    lines = data["lines"]
-    numbers, line = [], 0
-    for r, code in enumerate(lines_of(lines)):
-        line += code
-        places = sites.get(r, [])
-        numbers.append(sum(len(call) for call in places))
-        for call in places if numbers[-1] else []:
-            numbers.append(len(call))
-            previous = line
-            for at in call:
-                step = at - previous
-                numbers += [step * 2 if step >= 0 else -step * 2 - 1, 5]
-                previous = at
-    data["sites"] = "".join(page_number(n) for n in numbers)
-    text = json.dumps(data, ensure_ascii=True).replace("<", "\\u003c").replace(">", "\\u003e") \
-        .replace("&", "\\u0026")
-    return html[:start] + text + html[end:]
-
-
-def lines_of(text):
-    """The steps of the page's "lines" field, as signed numbers."""
-    last, more = "0123456789ABCDEFGHIJKLMNOPQRSTUV", "WXYZabcdefghijklmnopqrstuvwxyz-_"
-    value, steps = 0, []
-    for char in text:
-        if char in more:
-            value = value * 32 + more.index(char)
-        else:
-            value = value * 32 + last.index(char)
-            steps.append(value // 2 if value % 2 == 0 else -(value + 1) // 2)
-            value = 0
-    return steps
 
 
 def run_graph(folder, *options, files=FILES):
@@ -184,19 +134,15 @@ class PictureTest(unittest.TestCase):
         run_graph(cls.folder, "--format=html", "--output=whole.html")
         run_graph(cls.folder, "--format=html", "--output=link.html",
                   "--link=https://example.org/tree/{file}#n{line}")
-        run_graph(cls.folder, "--format=html", "--output=path.html",
+        run_graph(cls.folder, "--scan=c", "--format=html", "--output=path.html",
                   "--link=vscode://file/{path}:{line}:{column}")
         run_graph(cls.folder, "--format=html", "--output=file.html", "--link=file://{path}")
         run_graph(cls.folder, "--format=html", "--output=hostile.html", "--link=" + HOSTILE_LINK)
         run_graph(cls.folder, "--format=html", "--output=absolute.html",
                   files=[os.path.join(cls.folder, name) for name in FILES])
-        with open(os.path.join(cls.folder, "link.html"), encoding="utf-8") as f:
-            html = f.read()
-        # main (record 0) calls walk at 4, helper at 5 and 11, helper2 at 6,
-        # missing_fn at 7 and twice at 8; walk (record 1) calls if at 15, itself at
-        # 15 and leaf at 16.
-        with open(os.path.join(cls.folder, "sites.html"), "w", encoding="utf-8") as f:
-            f.write(with_sites(html, {0: [[4], [5, 11], [6], [7], [8]], 1: [[15], [15], [16]]}))
+        # The C scan knows where each call is made.
+        run_graph(cls.folder, "--scan=c", "--format=html", "--output=sites.html",
+                  "--link=https://example.org/tree/{file}#n{line}")
         cls.browser = HeadlessChromium()
         cls.page = cls.browser.open_page()
 
@@ -334,7 +280,7 @@ class PictureTest(unittest.TestCase):
         self.assertEqual(self.js(loc)[1:], [["a.c:32", "https://example.org/tree/a.c#n32"]])
         self.show("#fn=deep", page="path.html")
         self.assertEqual(self.page.evaluate(loc)[0], [
-            "lib/deep.c:1", "vscode://file" + urllib.parse.quote(self.folder) + "/lib/deep.c:1:1"])
+            "lib/deep.c:1", "vscode://file" + urllib.parse.quote(self.folder) + "/lib/deep.c:1:6"])
         self.show("#fn=deep", page="file.html")
         self.assertEqual(self.page.evaluate(loc)[0][1],
                          "file://" + urllib.parse.quote(self.folder) + "/lib/deep.c")
@@ -357,21 +303,22 @@ class PictureTest(unittest.TestCase):
         self.assertEqual(self.js(FACTS_LOC + ".textContent"), "c.c:4")
 
     def test_call_places_on_the_lines_and_the_edges(self):
-        self.show("#fn=main&down=2", page="sites.html")
-        sites = self.page.evaluate(
-            "Object.fromEntries([...document.querySelectorAll('#view li.node')].map((li) =>"
-            " [li.dataset.name, [li.querySelector('.site').textContent,"
-            " [...li.querySelectorAll('.site a')].map((a) => a.getAttribute('href'))]]))")
-        self.assertEqual(sites["helper"], ["called at lines 5, 11", [
-            "https://example.org/tree/a.c#n5", "https://example.org/tree/a.c#n11"]])
-        self.assertEqual(sites["missing_fn"][0], "called at line 7")
-        # The call made twice shows its count; walk calls leaf once.
+        sites = ("[...document.querySelectorAll('#view section.trees')].map((tree) =>"
+                 " [...tree.querySelectorAll('li.node')].map((li) => [li.dataset.name,"
+                 " li.querySelector('.site').textContent,"
+                 " [...li.querySelectorAll('.site a')].map((a) => a.getAttribute('href'))]))")
+        self.show("#fn=deep", page="sites.html")
+        self.assertEqual(self.js(sites), [[["leaf", "called at lines 3, 4", [
+            "https://example.org/tree/lib/deep.c#n3",
+            "https://example.org/tree/lib/deep.c#n4"]]], []])
+        # The call made twice shows its count.
         self.assertEqual(self.picture()["counts"], ["\u00d72"])
-        self.show("#fn=walk", page="sites.html")
-        callers = self.page.evaluate(
-            "[...document.querySelectorAll('#view section.trees')[1].querySelectorAll('li.node')]"
-            ".map((li) => [li.dataset.name, li.querySelector('.site').textContent])")
-        self.assertEqual(callers, [["main", "calls at a.c:4"], ["walk", "calls at a.c:15"]])
+        self.show("#fn=helper@a.c", page="sites.html")
+        calls, callers = self.js(sites)
+        self.assertEqual([line[:2] for line in calls], [["leaf", "called at line 22"],
+                                                        ["ping", "called at line 23"]])
+        self.assertEqual(callers, [["main", "calls at a.c:5", ["https://example.org/tree/a.c#n5"]]])
+        self.assertEqual(self.picture()["counts"], [])
         self.assertEqual(self.page.problems(), [])
 
     def test_hostile_captions_and_file_names_run_nothing(self):

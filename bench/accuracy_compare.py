@@ -1,0 +1,942 @@
+#!/usr/bin/env python3
+"""Accuracy of quenwick-graph's scan against Universal Ctags and gcc's call graph.
+
+Called by bench/accuracy, which installs the tools, unpacks the system tarballs and builds
+quenwick-graph; this script fetches the npm corpora, runs gcc, ctags, cflow and
+quenwick-graph, compares them, prints a table and rewrites the "accuracy" section of
+bench/RESULTS.md. Reference outputs (gcc's .ci files, ctags' and cflow's listings) are kept
+in bench/cache/accuracy/ and reused while their inputs are unchanged; quenwick-graph runs
+every time. Each corpus also leaves lists of what was missed and what was claimed beyond
+the reference in bench/cache/accuracy/CORPUS/, for tuning.
+
+    accuracy_compare.py --graph=BINARY [--jobs=N] [--peers|--no-peers] [CORPUS...]
+
+Only the standard library is used.
+"""
+
+import argparse
+import datetime
+import fnmatch
+import glob
+import hashlib
+import json
+import os
+import re
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+
+ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+BENCH = os.path.join(ROOT, "bench")
+CACHE = os.path.join(BENCH, "cache")
+WORK = os.path.join(CACHE, "accuracy")
+RESULTS = os.path.join(BENCH, "RESULTS.md")
+LINUX = os.path.join(CACHE, "linux-source-6.1")
+GLIBC = os.path.join(CACHE, "glibc-2.36")
+
+GCC_FLAGS = ["-O0", "-fcallgraph-info", "-w"]
+
+
+def log(text):
+    print(f"[accuracy] {text}", file=sys.stderr, flush=True)
+
+
+# --- corpora ------------------------------------------------------------------------------
+
+class Corpus:
+    """One input: where its files are, which of them to give the tools, and the reference."""
+
+    def __init__(self, name, kind, title, tree, subdirs=(), npm=None, root=".", sources=(),
+                 exclude=(), headers=(), flags=(), note=""):
+        self.name = name
+        self.kind = kind          # "ctags", "gcc" or "balance"
+        self.title = title
+        self.tree = tree          # folder the tools run in (set later for npm corpora)
+        self.subdirs = subdirs    # ctags / balance: folders whose *.c and *.h are given
+        self.npm = npm            # "package@version" fetched with npm pack
+        self.root = root          # gcc: folder inside the tree (or the package) to run in
+        self.sources = sources    # gcc: globs of the .c files to compile
+        self.exclude = exclude    # gcc: globs of .c files left out
+        self.headers = headers    # gcc: globs of the project's headers, given to the scanners
+        self.flags = list(flags)  # gcc: extra compile flags
+        self.note = note          # said below the table
+
+    def folder(self):
+        if self.npm:
+            return os.path.join(npm_folder(self.npm), self.root)
+        return os.path.join(self.tree, self.root)
+
+
+CORPORA = [
+    Corpus("kernel", "ctags", "Linux 6.1 kernel/", LINUX, subdirs=["kernel"]),
+    Corpus("fs", "ctags", "Linux 6.1 fs/", LINUX, subdirs=["fs"]),
+    Corpus("net", "ctags", "Linux 6.1 drivers/net/", LINUX, subdirs=["drivers/net"]),
+    Corpus("glibc", "ctags", "glibc 2.36", GLIBC, subdirs=["."]),
+    Corpus("sqlite", "gcc", "SQLite amalgamation (better-sqlite3 13.2.0)", None,
+           npm="better-sqlite3@13.2.0", root="package/deps/sqlite3", sources=["sqlite3.c"]),
+    Corpus("dtc", "gcc", "Linux 6.1 scripts/dtc with libfdt", LINUX, root="scripts/dtc",
+           sources=["*.c", "libfdt/*.c"], headers=["*.h", "libfdt/*.h"],
+           flags=["-I.", "-Ilibfdt"],
+           note="the flex and bison outputs are not generated: no hand-written file needs "
+                "them, and their #line directives point into dtc-lexer.l and dtc-parser.y"),
+    Corpus("lmdb", "gcc", "liblmdb (npm lmdb 3.5.6)", None, npm="lmdb@3.5.6",
+           root="package/dependencies/lmdb/libraries/liblmdb", sources=["*.c"],
+           headers=["*.h"], flags=["-I."]),
+    Corpus("lz4", "gcc", "lz4 lib/ and programs/ (npm lz4 0.6.5)", None, npm="lz4@0.6.5",
+           root="package/deps/lz4", sources=["lib/*.c", "programs/*.c"],
+           headers=["lib/*.h", "programs/*.h"], flags=["-Ilib"]),
+    Corpus("tree-sitter", "gcc", "tree-sitter lib/ (npm tree-sitter 0.25.1)", None,
+           npm="tree-sitter@0.25.1", root="package/vendor/tree-sitter/lib",
+           sources=["src/*.c"], exclude=["src/lib.c"],  # lib.c includes all the others
+           headers=["include/tree_sitter/*.h", "src/*.h", "src/*/*.h"],
+           flags=["-Iinclude", "-Isrc"]),
+    Corpus("balance", "balance", "all of Linux 6.1 and glibc 2.36", None),
+]
+BY_NAME = {c.name: c for c in CORPORA}
+
+
+def npm_folder(package):
+    return os.path.join(WORK, "npm", package.replace("/", "_"))
+
+
+def fetch_npm(package):
+    """Unpacks the tarball of an npm package into the cache once (npm pack, no install)."""
+    folder = npm_folder(package)
+    stamp = os.path.join(folder, ".bench-unpacked")
+    if os.path.exists(stamp):
+        return folder
+    log(f"fetching {package} with npm pack")
+    shutil.rmtree(folder, ignore_errors=True)
+    os.makedirs(folder)
+    with tempfile.TemporaryDirectory() as tmp:
+        out = subprocess.run(["npm", "pack", "--silent", "--pack-destination", tmp, package],
+                             capture_output=True, text=True, cwd=tmp)
+        tarballs = glob.glob(os.path.join(tmp, "*.tgz"))
+        if out.returncode != 0 or len(tarballs) != 1:
+            sys.exit(f"bench/accuracy: npm pack {package} failed: {out.stderr.strip()}")
+        subprocess.run(["tar", "-C", folder, "-xzf", tarballs[0]], check=True)
+    with open(stamp, "w") as f:
+        f.write(package + "\n")
+    return folder
+
+
+# --- file lists ---------------------------------------------------------------------------
+
+def check_tokens(names, where):
+    """Response-file tokens are split at white space, and "-" or "@" would start an option."""
+    bad = [n for n in names if re.search(r"\s", n) or n[:1] in "-@"]
+    if bad:
+        sys.exit(f"bench/accuracy: {where}: {bad[0]!r} cannot be passed as a response-file token")
+
+
+def c_and_h_below(tree, subdirs):
+    """The *.c and *.h files below TREE/SUBDIR, relative to TREE, in byte order.
+    Symbolic links are not followed (scripts/dtc/include-prefixes points into arch/)."""
+    out = []
+    for sub in subdirs:
+        for dirpath, dirnames, filenames in os.walk(os.path.join(tree, sub)):
+            dirnames[:] = [d for d in dirnames
+                           if not os.path.islink(os.path.join(dirpath, d))]
+            for f in filenames:
+                path = os.path.join(dirpath, f)
+                if f.endswith((".c", ".h")) and os.path.isfile(path) and not os.path.islink(path):
+                    out.append(os.path.normpath(os.path.relpath(path, tree)))
+    out = sorted(set(out), key=lambda s: s.encode("utf-8", "surrogateescape"))
+    check_tokens(out, tree)
+    return out
+
+
+def globbed(folder, patterns, exclude=()):
+    out = set()
+    for pattern in patterns:
+        for path in glob.glob(os.path.join(folder, pattern)):
+            if os.path.isfile(path):
+                rel = os.path.normpath(os.path.relpath(path, folder))
+                if not any(fnmatch.fnmatch(rel, e) for e in exclude):
+                    out.add(rel)
+    return sorted(out)
+
+
+def write_list(path, names):
+    with open(path, "w", encoding="utf-8", errors="surrogateescape") as f:
+        f.write("".join(n + "\n" for n in names))
+
+
+def norm(path):
+    """The one form in which every tool's file names are compared: relative, normalised."""
+    return os.path.normpath(path)
+
+
+def digest(*parts):
+    h = hashlib.sha256()
+    for p in parts:
+        h.update(repr(p).encode("utf-8", "surrogateescape"))
+    return h.hexdigest()
+
+
+def files_digest(folder, names):
+    return digest([(n, os.stat(os.path.join(folder, n)).st_size,
+                    int(os.stat(os.path.join(folder, n)).st_mtime)) for n in names])
+
+
+def tool_version(cmd):
+    try:
+        return subprocess.run(cmd, capture_output=True, text=True).stdout.splitlines()[0]
+    except (OSError, IndexError):
+        return "unknown"
+
+
+# --- quenwick-graph -----------------------------------------------------------------------
+
+class Graph:
+    """How quenwick-graph is run: the binary and the --scan option it understands."""
+
+    def __init__(self, binary, scan):
+        self.binary = binary
+        self.scan_args = []
+        self.note = ""
+        if scan == "none":
+            self.note = "run without --scan (SCAN=none)"
+        elif self.knows_scan(scan):
+            self.scan_args = [f"--scan={scan}"]
+        else:
+            self.note = f"this quenwick-graph does not know --scan={scan}; run without --scan"
+            log(self.note)
+        self.label = "quenwick-graph " + (self.scan_args[0] if self.scan_args else "(no --scan)")
+
+    def knows_scan(self, scan):
+        with tempfile.TemporaryDirectory() as tmp:
+            open(os.path.join(tmp, "probe.c"), "w").close()
+            out = subprocess.run([self.binary, f"--scan={scan}", "--format=json",
+                                  f"--output={tmp}/probe.json", "probe.c"],
+                                 cwd=tmp, capture_output=True)
+        return not (out.returncode == 2 and b"--scan" in out.stderr)
+
+    def run(self, folder, names, work, extra=(), keep_json=True):
+        """Runs the scan on NAMES (relative to FOLDER) through a response file; returns
+        (document or None, stderr path, seconds, exit status)."""
+        listing = os.path.join(work, "graph-files.txt")
+        write_list(listing, names)
+        out = os.path.join(work, "graph.json")
+        err = os.path.join(work, "graph.err")
+        if os.path.exists(out):
+            os.remove(out)
+        cmd = [self.binary, *self.scan_args, "--format=json", f"--output={out}", *extra,
+               f"@{listing}"]
+        t0 = time.monotonic()
+        with open(err, "wb") as e:
+            status = subprocess.run(cmd, cwd=folder, stdout=subprocess.DEVNULL, stderr=e).returncode
+        seconds = time.monotonic() - t0
+        doc = None
+        if status == 0 and os.path.exists(out):
+            with open(out, "rb") as f:
+                doc = json.loads(f.read().decode("utf-8", "surrogateescape"))
+            if not keep_json:
+                os.remove(out)
+        return doc, err, seconds, status
+
+
+class Records:
+    """quenwick-graph's functions, with fields it may not write treated as absent."""
+
+    def __init__(self, doc):
+        self.funcs = doc.get("functions", [])
+        self.by_id = {f["id"]: f for f in self.funcs}
+        self.kind = {f["id"]: f.get("kind", "function") for f in self.funcs}
+        self.file = {f["id"]: norm(f["file"]) for f in self.funcs}
+        self._reach = {}
+
+    def functions(self):
+        return [f for f in self.funcs if self.kind[f["id"]] != "macro"]
+
+    @staticmethod
+    def lines(f):
+        """The definition's line and the lines of its other places."""
+        out = {f.get("line")}
+        out.update(p.get("line") for p in f.get("places") or [])
+        return out
+
+    def direct(self, fid):
+        f = self.by_id[fid]
+        out = set(f.get("callees") or [])
+        out.update(c["callee"] for c in f.get("calls") or [] if "callee" in c)
+        return {c for c in out if c in self.by_id}
+
+    def reach(self, fid):
+        """The non-macro records that FID calls directly or through macro records."""
+        if fid in self._reach:
+            return self._reach[fid]
+        found, seen, todo = set(), {fid}, [fid]
+        while todo:
+            for c in self.direct(todo.pop()):
+                if self.kind[c] == "macro":
+                    if c not in seen:
+                        seen.add(c)
+                        todo.append(c)
+                else:
+                    found.add(c)
+        self._reach[fid] = found
+        return found
+
+
+# --- balance: the scan's own word on what did not balance ---------------------------------
+
+# Today's scan (quenwick's) writes each file's name on its own line and, after it, a line
+# ending in "(+N)" or "(-N)": with "{ }" when the braces do not balance, with "#" when the
+# conditionals do not. The C scan is to end the run with one line of counts and, under -V,
+# to list the places; its exact words are not settled, so the patterns below are guesses
+# to be fitted to it: a listing line "FILE:LINE[:COLUMN]: ... brace(s)/conditional(s) ..."
+# with "balance", "unclosed", "unterminated", "unmatched" or "not closed", and a summary
+# line counting files that "did not balance" and conditionals "undecided".
+BALANCE_VERBOSE = ["-V"]  # options that make the C scan list its places
+LEGACY_MESSAGE = re.compile(rb"\(([+-]\d+)\)\s*$")
+PLACE_MESSAGE = re.compile(rb"^([^:\s][^:]*):(\d+)(?::\d+)?:\s*(.*)$")
+TROUBLE = re.compile(rb"balanc|unclosed|unterminated|unmatched|not closed", re.I)
+SUMMARY = re.compile(rb"(\d+)\s+files?\b[^,;]*?\b(?:did not|do not|does not|not)\s+balance", re.I)
+UNDECIDED = re.compile(rb"(\d+)\s+(?:conditionals?|conditions?)\b[^,;]*?undecided", re.I)
+
+
+def parse_balance(err_path, given):
+    """Reads quenwick-graph's standard error: returns ({file: set of "braces" /
+    "conditionals" / reason text}, summary line or "", undecided count or None)."""
+    given = set(given)
+    bad, summary, undecided, current = {}, "", None, None
+    with open(err_path, "rb") as f:
+        for raw in f:
+            for line in raw.rstrip(b"\r\n").split(b"\a"):
+                text = line.strip()
+                if not text:
+                    continue
+                name = text.decode("utf-8", "surrogateescape")
+                if name in given:
+                    current = name
+                    continue
+                m = LEGACY_MESSAGE.search(text)
+                if m and current and line[:1] in (b" ", b"\t"):
+                    what = "braces" if b"{ }" in text else "conditionals" if b"#" in text else "?"
+                    bad.setdefault(current, set()).add(f"{what} {m.group(1).decode()}")
+                    continue
+                m = PLACE_MESSAGE.match(text)
+                if m and TROUBLE.search(m.group(3)):
+                    file = norm(m.group(1).decode("utf-8", "surrogateescape"))
+                    if file in given:
+                        reason = m.group(3).decode("utf-8", "replace")
+                        bad.setdefault(file, set()).add(f"line {int(m.group(2))}: {reason}")
+                        continue
+                if SUMMARY.search(text):
+                    summary = text.decode("utf-8", "replace")
+                    u = UNDECIDED.search(text)
+                    undecided = int(u.group(1)) if u else None
+    return bad, summary, undecided
+
+
+# --- gcc's call graph ---------------------------------------------------------------------
+
+NODE = re.compile(r'^node: \{ title: "((?:[^"\\]|\\.)*)" label: "((?:[^"\\]|\\.)*)"(.*)\}\s*$')
+EDGE = re.compile(r'^edge: \{ sourcename: "((?:[^"\\]|\\.)*)" targetname: "((?:[^"\\]|\\.)*)"'
+                  r'(?: label: "((?:[^"\\]|\\.)*)")?\s*\}\s*$')
+
+
+def split_place(text):
+    """"file:line:column" -> (file, line), or None for "<built-in>" and the like."""
+    parts = text.rsplit(":", 2)
+    if len(parts) != 3 or not parts[1].isdigit():
+        return None
+    return norm(parts[0]), int(parts[1])
+
+
+def inside(file):
+    return not os.path.isabs(file) and not file.startswith("..")
+
+
+class GccGraph:
+    """What gcc compiled (definitions) and the direct calls between those definitions."""
+
+    def __init__(self):
+        self.defs = {}        # (file, name) -> set of lines
+        self.static = set()   # (file, name) of static definitions
+        self.edges = {}       # (caller, callee) -> first call site "file:line:col", recall set
+        self.all_edges = set()  # every call between compiled definitions (for precision)
+        self.inlined = 0      # call sites outside the caller's own text (inlined bodies)
+        self.ambiguous = 0    # calls to a name that several units define non-static
+        self.units = 0
+
+    def read(self, ci_paths):
+        units = []
+        for path in ci_paths:
+            nodes, edges = {}, []
+            with open(path, encoding="utf-8", errors="surrogateescape") as f:
+                for line in f:
+                    m = NODE.match(line)
+                    if m:
+                        title, label, rest = m.groups()
+                        parts = label.split("\\n")
+                        place = split_place(parts[1]) if len(parts) == 2 else None
+                        # A nested function (a GNU extension) is titled "unit:name.N": it
+                        # is no file-level definition, and no call of it is counted.
+                        nested = title != parts[0] and not title.endswith(":" + parts[0])
+                        defined = "shape" not in rest and place is not None and not nested
+                        nodes[title] = (parts[0], place, defined, nested)
+                        continue
+                    m = EDGE.match(line)
+                    if m:
+                        edges.append(m.groups())
+            units.append((nodes, edges))
+        self.units = len(units)
+        public = {}  # non-static name -> set of (file, name) defined in some unit
+        for nodes, _ in units:
+            for title, (name, place, defined, _) in nodes.items():
+                if defined and inside(place[0]):
+                    key = (place[0], name)
+                    self.defs.setdefault(key, set()).add(place[1])
+                    if title != name:  # statics are titled "unit:name"
+                        self.static.add(key)
+                    else:
+                        public.setdefault(name, set()).add(key)
+        starts = {}  # file -> sorted lines where a compiled definition starts
+        for (file, _), lines in self.defs.items():
+            starts.setdefault(file, set()).update(lines)
+        starts = {f: sorted(v) for f, v in starts.items()}
+        for nodes, edges in units:
+            def resolve(title):
+                node = nodes.get(title)
+                if node and node[3]:
+                    return None
+                if node and node[2]:
+                    return (node[1][0], node[0]) if inside(node[1][0]) else None
+                keys = public.get(title, set())
+                if len(keys) > 1:
+                    return "ambiguous"
+                return next(iter(keys)) if keys else None
+            for source, target, label in edges:
+                caller, callee = resolve(source), resolve(target)
+                if callee == "ambiguous":
+                    self.ambiguous += 1
+                    continue
+                if not caller or caller == "ambiguous" or not callee:
+                    continue
+                self.all_edges.add((caller, callee))
+                site = split_place(label) if label else None
+                if site is None:
+                    continue
+                if not self.in_body(caller, site, starts):
+                    self.inlined += 1
+                    continue
+                self.edges.setdefault((caller, callee), f"{site[0]}:{label.rsplit(':', 2)[1]}"
+                                                       f":{label.rsplit(':', 2)[2]}")
+
+    def in_body(self, caller, site, starts):
+        """Whether a call site lies in the caller's own text: in its file, after its start
+        and before the next compiled definition of that file. gcc inlines always_inline
+        functions even at -O0 and lists their calls as the caller's, at their own place."""
+        file, line = site
+        if file != caller[0]:
+            return False
+        begun = [l for l in self.defs[caller] if l <= line]
+        if not begun:
+            return False
+        later = [l for l in starts[file] if l > max(begun)]
+        return not later or line < later[0]
+
+
+def compile_corpus(corpus, folder, sources, work, jobs):
+    """Compiles each source with gcc -fcallgraph-info once; returns (.ci paths, failures)."""
+    cidir = os.path.join(work, "ci")
+    stamp = os.path.join(cidir, ".stamp")
+    key = digest(tool_version(["gcc", "--version"]), GCC_FLAGS, corpus.flags,
+                 files_digest(folder, sources))
+    state = os.path.join(cidir, "state.json")
+    if os.path.exists(stamp) and open(stamp).read() == key and os.path.exists(state):
+        with open(state) as f:
+            done = json.load(f)
+        return done["ci"], done["failed"]
+    shutil.rmtree(cidir, ignore_errors=True)
+    os.makedirs(cidir)
+    log(f"({corpus.name}) compiling {len(sources)} files with gcc -fcallgraph-info")
+    running, ci, failed = [], [], {}
+    todo = list(sources)
+    while todo or running:
+        while todo and len(running) < jobs:
+            src = todo.pop(0)
+            obj = os.path.join(cidir, src[:-2] + ".o")
+            os.makedirs(os.path.dirname(obj), exist_ok=True)
+            proc = subprocess.Popen(["gcc", *GCC_FLAGS, *corpus.flags, "-c", src, "-o", obj],
+                                    cwd=folder, stdout=subprocess.DEVNULL,
+                                    stderr=subprocess.PIPE, text=True, errors="replace")
+            running.append((src, obj, proc))
+        src, obj, proc = running.pop(0)
+        err = proc.communicate()[1]
+        if proc.returncode == 0 and os.path.exists(obj[:-2] + ".ci"):
+            ci.append(obj[:-2] + ".ci")
+            os.remove(obj)
+        else:
+            first = next((l for l in err.splitlines() if "error" in l), err.strip()[:200])
+            failed[src] = first.strip()
+    with open(state, "w") as f:
+        json.dump({"ci": sorted(ci), "failed": failed}, f, indent=1)
+    with open(stamp, "w") as f:
+        f.write(key)
+    return sorted(ci), failed
+
+
+# --- peers --------------------------------------------------------------------------------
+
+CTAGS = ["ctags", "--options=NONE", "--languages=C", "--map-C=+.h", "-x", "--c-kinds=f",
+         "--_xformat=%F\t%n\t%N\t%{C.properties}"]
+
+
+def run_ctags(folder, names, work):
+    """ctags' function definitions: list of (file, name, line, static); cached."""
+    out = os.path.join(work, "ctags.txt")
+    stamp = out + ".stamp"
+    key = digest(tool_version(["ctags", "--version"]), CTAGS, files_digest(folder, names))
+    if not (os.path.exists(stamp) and open(stamp).read() == key):
+        listing = os.path.join(work, "ctags-files.txt")
+        write_list(listing, names)
+        with open(out, "wb") as f:
+            subprocess.run([*CTAGS, "-L", listing], cwd=folder, stdout=f,
+                           stderr=subprocess.DEVNULL, check=True)
+        with open(stamp, "w") as f:
+            f.write(key)
+    rows = []
+    with open(out, encoding="utf-8", errors="surrogateescape") as f:
+        for line in f:
+            parts = line.rstrip("\n").split("\t")
+            if len(parts) >= 3 and parts[1].isdigit():
+                props = parts[3] if len(parts) > 3 else ""
+                rows.append((norm(parts[0]), parts[2], int(parts[1]), "static" in props.split(",")))
+    return rows
+
+
+CFLOW = ["cflow", "--format=posix", "--omit-arguments", "-A", "-A"]
+CFLOW_LINE = re.compile(r"^\s*(\d+) ( *)(\S+): (.*)$")
+CFLOW_DEF = re.compile(r"<(.+) (\d+)>\s*$")
+
+
+def run_cflow(folder, names, work):
+    """cflow's graph without a preprocessor: (definitions {(file, name): lines},
+    calls {(caller, callee)}); cached."""
+    out = os.path.join(work, "cflow.txt")
+    stamp = out + ".stamp"
+    key = digest(tool_version(["cflow", "--version"]), CFLOW, files_digest(folder, names))
+    if not (os.path.exists(stamp) and open(stamp).read() == key):
+        log(f"running cflow on {len(names)} files")
+        with open(out, "wb") as f:
+            subprocess.run([*CFLOW, *names], cwd=folder, stdout=f, stderr=subprocess.DEVNULL)
+        with open(stamp, "w") as f:
+            f.write(key)
+    return parse_cflow(out)
+
+
+def parse_cflow(path):
+    """Reads cflow's POSIX tree: a line is "NUMBER INDENT NAME: " followed by "<>" (not
+    defined), by a number (the line that already expanded NAME) or by the declaration and
+    "<FILE LINE>"; the indent is four blanks a level, and a line calls its children."""
+    defs, calls, by_number, stack = {}, set(), {}, []
+    with open(path, encoding="utf-8", errors="surrogateescape") as f:
+        for line in f:
+            m = CFLOW_LINE.match(line.rstrip("\n"))
+            if not m:
+                continue
+            number, indent, name, rest = int(m.group(1)), len(m.group(2)), m.group(3), m.group(4)
+            depth = indent // 4
+            d = CFLOW_DEF.search(rest)
+            if d:
+                key_ = (norm(d.group(1)), name)
+                defs.setdefault(key_, set()).add(int(d.group(2)))
+            elif rest.strip().isdigit():
+                key_ = by_number.get(int(rest.strip()))
+            else:
+                key_ = None
+            by_number[number] = key_
+            del stack[depth:]
+            if depth > 0 and stack and stack[-1] and key_:
+                calls.add((stack[-1], key_))
+            stack.append(key_)
+    return defs, calls
+
+
+# --- measuring ----------------------------------------------------------------------------
+
+def share(part, whole):
+    return None if whole == 0 else part / whole
+
+
+def pct(x):
+    return "n/a" if x is None else f"{100 * x:.1f} %"
+
+
+def by_place(line):
+    """Sort key of "file:line: text" lines: by file, then by line number."""
+    file, _, rest = line.partition(":")
+    number = rest.split(":", 1)[0]
+    return (file, int(number) if number.isdigit() else 0, line)
+
+
+def write_lines(path, lines):
+    with open(path, "w", encoding="utf-8", errors="surrogateescape") as f:
+        f.write("".join(l + "\n" for l in sorted(lines, key=by_place)))
+
+
+def measure_ctags(corpus, graph, args):
+    tree = corpus.tree
+    work = os.path.join(WORK, corpus.name)
+    os.makedirs(work, exist_ok=True)
+    names = c_and_h_below(tree, corpus.subdirs)
+    log(f"({corpus.name}) {len(names)} files: ctags")
+    ref = {}
+    for f, n, line, _ in run_ctags(tree, names, work):
+        ref[(f, n)] = min(line, ref.get((f, n), line))
+    log(f"({corpus.name}) {graph.label}")
+    doc, err, seconds, status = graph.run(tree, names, work, keep_json=False)
+    result = {"kind": "ctags", "title": corpus.title, "files": len(names),
+              "reference": len(ref), "graph_status": status, "graph_seconds": round(seconds, 2)}
+    if doc is None:
+        return result
+    recs = Records(doc)
+    got = {}
+    for f in recs.functions():
+        key = (recs.file[f["id"]], f["name"])
+        got[key] = min(f.get("line") or 0, got.get(key, f.get("line") or 0))
+    hit = ref.keys() & got.keys()
+    result.update(found=len(got), recall=share(len(hit), len(ref)),
+                  precision=share(len(hit), len(got)))
+    write_lines(os.path.join(work, "missed-defs.txt"),
+                [f"{f}:{line}: {n}" for (f, n), line in ref.items() if (f, n) not in got])
+    write_lines(os.path.join(work, "extra-defs.txt"),
+                [f"{f}:{line}: {n}" for (f, n), line in got.items() if (f, n) not in ref])
+    return result
+
+
+def def_measures(gcc, defs, static_in_header):
+    """(recall at gcc's line, precision against what gcc compiled, found at any line) of
+    DEFS {(file, name): lines}; STATIC_IN_HEADER keys are left out of the precision."""
+    at_line = sum(1 for k, lines in gcc.defs.items() if lines & defs.get(k, set()))
+    anywhere = sum(1 for k in gcc.defs if k in defs)
+    claimed = [k for k in defs if k not in static_in_header]
+    compiled = sum(1 for k in claimed if k in gcc.defs)
+    total = sum(len(v) for v in gcc.defs.values())
+    return {"defs_at_line": share(at_line, len(gcc.defs)), "defs_any_line": share(anywhere, len(gcc.defs)),
+            "def_precision": share(compiled, len(claimed)), "gcc_defs": len(gcc.defs),
+            "gcc_def_places": total}
+
+
+def call_measures(gcc, calls):
+    """(recall of gcc's direct calls, precision) of CALLS {(caller, callee)} between
+    functions that gcc compiled."""
+    between = {c for c in calls if c[0] in gcc.defs and c[1] in gcc.defs}
+    found = sum(1 for e in gcc.edges if e in calls)
+    right = sum(1 for c in between if c in gcc.all_edges)
+    return {"gcc_calls": len(gcc.edges), "call_recall": share(found, len(gcc.edges)),
+            "claimed_calls": len(between), "call_precision": share(right, len(between))}
+
+
+def is_header(file):
+    return file.endswith(".h")
+
+
+def measure_gcc(corpus, graph, args):
+    if corpus.npm:
+        fetch_npm(corpus.npm)
+    folder = corpus.folder()
+    if not os.path.isdir(folder):
+        sys.exit(f"bench/accuracy: {folder} not found")
+    work = os.path.join(WORK, corpus.name)
+    os.makedirs(work, exist_ok=True)
+    sources = globbed(folder, corpus.sources, corpus.exclude)
+    ci, failed = compile_corpus(corpus, folder, sources, work, args.jobs)
+    compiled = [s for s in sources if s not in failed]
+    headers = globbed(folder, corpus.headers)
+    names = compiled + headers
+    check_tokens(names, folder)
+    gcc = GccGraph()
+    gcc.read(ci)
+    log(f"({corpus.name}) gcc: {len(compiled)} units, {len(gcc.defs)} definitions, "
+        f"{len(gcc.edges)} calls; {graph.label}")
+    doc, err, seconds, status = graph.run(folder, names, work)
+    result = {"kind": "gcc", "title": corpus.title, "units": len(compiled), "headers": len(headers),
+              "failed": failed, "flags": " ".join(corpus.flags),
+              "inlined_calls": gcc.inlined, "ambiguous_calls": gcc.ambiguous,
+              "graph_status": status, "graph_seconds": round(seconds, 2), "peers": {}}
+    result.update({k: v for k, v in def_measures(gcc, {}, set()).items() if k.startswith("gcc")})
+    result.update(gcc_calls=len(gcc.edges))
+    if doc is not None:
+        recs = Records(doc)
+        defs, records_of = {}, {}
+        for f in recs.functions():
+            key = (recs.file[f["id"]], f["name"])
+            defs.setdefault(key, set()).update(Records.lines(f))
+            records_of.setdefault(key, []).append(f)
+        static_h = {k for k, fs in records_of.items()
+                    if is_header(k[0]) and any(f.get("static") is True for f in fs)}
+        key_of = {f["id"]: (recs.file[f["id"]], f["name"]) for f in recs.functions()}
+        calls, sites = set(), {}
+        for f in recs.functions():
+            caller = key_of[f["id"]]
+            if caller in gcc.defs:
+                calls.update((caller, key_of[c]) for c in recs.reach(f["id"]))
+                for site in f.get("calls") or []:
+                    c = site.get("callee")
+                    if c not in recs.by_id:
+                        continue
+                    ends = recs.reach(c) if recs.kind[c] == "macro" else {c}
+                    for e in ends:
+                        sites.setdefault((caller, key_of[e]), site.get("line"))
+        result.update(def_measures(gcc, defs, static_h))
+        result.update(call_measures(gcc, calls))
+        write_details(work, gcc, defs, calls, sites)
+    if args.peers:
+        rows = run_ctags(folder, names, work)
+        cdefs = {}
+        for f, n, line, _ in rows:
+            cdefs.setdefault((f, n), set()).add(line)
+        static_h = {(f, n) for f, n, _, s in rows if s and is_header(f)}
+        result["peers"]["ctags"] = def_measures(gcc, cdefs, static_h)
+        fdefs, fcalls = run_cflow(folder, names, work)
+        result["peers"]["cflow"] = {**def_measures(gcc, fdefs, set()), **call_measures(gcc, fcalls)}
+    return result
+
+
+def write_details(work, gcc, defs, calls, sites):
+    """Lists for tuning: what gcc has that the scan missed, and what it claims beyond gcc."""
+    missed, wrong_line = [], []
+    for (file, name), lines in gcc.defs.items():
+        got = defs.get((file, name))
+        if not got:
+            missed.extend(f"{file}:{l}: {name}" for l in lines)
+        elif not lines & got:
+            wrong_line.append(f"{file}:{min(lines)}: {name} (scan: line "
+                              f"{', '.join(str(l) for l in sorted(x for x in got if x))})")
+    write_lines(os.path.join(work, "missed-defs.txt"), missed)
+    write_lines(os.path.join(work, "wrong-line-defs.txt"), wrong_line)
+    write_lines(os.path.join(work, "extra-defs.txt"),
+                [f"{f}:{min((l for l in ls if l), default=0)}: {n}"
+                 for (f, n), ls in defs.items() if (f, n) not in gcc.defs])
+    write_lines(os.path.join(work, "missed-calls.txt"),
+                [f"{site}: {a[1]} -> {b[1]} ({b[0]})" for (a, b), site in gcc.edges.items()
+                 if (a, b) not in calls])
+    write_lines(os.path.join(work, "extra-calls.txt"),
+                [f"{a[0]}:{sites.get((a, b)) or min(defs[a] - {None}, default=0)}: "
+                 f"{a[1]} -> {b[1]} ({b[0]})" for a, b in calls
+                 if a in gcc.defs and b in gcc.defs and (a, b) not in gcc.all_edges])
+
+
+def measure_balance(corpus, graph, args):
+    work = os.path.join(WORK, corpus.name)
+    os.makedirs(work, exist_ok=True)
+    result = {"kind": "balance", "title": corpus.title, "trees": []}
+    extra = BALANCE_VERBOSE if graph.scan_args else []
+    listing = []
+    for title, tree in (("Linux 6.1", LINUX), ("glibc 2.36", GLIBC)):
+        names = c_and_h_below(tree, ["."])
+        log(f"(balance) {title}: {len(names)} files, {graph.label}")
+        _, err, seconds, status = graph.run(tree, names, work, extra=extra, keep_json=False)
+        bad, summary, undecided = parse_balance(err, names)
+        shutil.copy(err, os.path.join(work, f"graph-{os.path.basename(tree)}.err"))
+        result["trees"].append({"title": title, "files": len(names), "status": status,
+                                "unbalanced": {f: sorted(r) for f, r in sorted(bad.items())},
+                                "summary": summary, "undecided": undecided,
+                                "seconds": round(seconds, 2)})
+        listing += [f"{os.path.basename(tree)}/{f}: {'; '.join(sorted(r))}"
+                    for f, r in sorted(bad.items())]
+    write_lines(os.path.join(work, "unbalanced.txt"), listing)
+    return result
+
+
+# --- report -------------------------------------------------------------------------------
+
+def commit():
+    def git(*a):
+        return subprocess.run(["git", "-C", ROOT, *a], capture_output=True, text=True)
+    sha = git("rev-parse", "--short", "HEAD").stdout.strip() or "unknown"
+    dirty = git("status", "--porcelain", "--", "src", "CMakeLists.txt").stdout.strip()
+    return sha + (" with uncommitted changes in src/" if dirty else "")
+
+
+def table_lines(results):
+    out = []
+    ctags = [(n, r) for n, r in results if r["kind"] == "ctags"]
+    gcc = [(n, r) for n, r in results if r["kind"] == "gcc"]
+    bal = [(n, r) for n, r in results if r["kind"] == "balance"]
+    if ctags:
+        out += ["### Definitions against Universal Ctags",
+                "",
+                "(file, name) pairs of `ctags -x --c-kinds=f` (headers read as C) and of the scan's",
+                "function records (not macros), on the same *.c and *.h files.",
+                "",
+                "| Corpus | Files | ctags | scan | Recall | Precision | Scan | Run |",
+                "|---|---:|---:|---:|---:|---:|---|---|"]
+        for name, r in ctags:
+            if r.get("recall") is None and r.get("found") is None:
+                out.append(f"| {r['title']} | {r['files']} | {r['reference']} | failed "
+                           f"(status {r['graph_status']}) | | | {r['scan']} | {r['when']} |")
+                continue
+            out.append(f"| {r['title']} | {r['files']} | {r['reference']} | {r['found']} "
+                       f"| {pct(r['recall'])} | {pct(r['precision'])} | {r['scan']} | {r['when']} |")
+        out.append("")
+    if gcc:
+        out += ["### Definitions and calls against gcc's call graph",
+                "",
+                "`gcc -O0 -fcallgraph-info -w FLAGS -c FILE` on each file; the scanners get the files",
+                "that compiled and the project's headers. *At line*: gcc's definitions (file, name)",
+                "found at gcc's line (or one of the record's other places). *Def. precision*: the",
+                "claimed definitions (file, name) that gcc compiled (static ones in headers left",
+                "out when the tool marks them). *Calls*: gcc's direct calls between compiled",
+                "functions whose site lies in the caller's own text (from its line to the next",
+                "compiled definition of its file), as (file, name) pairs; *found* when the",
+                "caller's record reaches the callee's through zero or more macro records.",
+                "*Call precision*: the claimed calls between compiled functions that gcc has.",
+                "",
+                "| Corpus | Units | Tool | gcc defs | At line | Any line | Def. precision "
+                "| gcc calls | Calls found | Claimed calls | Call precision | Run |",
+                "|---|---:|---|---:|---:|---:|---:|---:|---:|---:|---:|---|"]
+        for name, r in gcc:
+            rows = [("quenwick-graph " + r["scan"], r)] + list(r.get("peers", {}).items())
+            for tool, m in rows:
+                label = {"ctags": "Universal Ctags", "cflow": "GNU cflow (no preprocessor)"}.get(tool, tool)
+                if "defs_at_line" not in m:
+                    out.append(f"| {r['title']} | {r['units']} | {label} | {r['gcc_defs']} "
+                               f"| failed (status {r['graph_status']}) | | | | | | | {r['when']} |")
+                    continue
+                calls = ("", "", "", "") if "call_recall" not in m else (
+                    m["gcc_calls"], pct(m["call_recall"]), m["claimed_calls"], pct(m["call_precision"]))
+                out.append(f"| {r['title']} | {r['units']} | {label} | {m['gcc_defs']} "
+                           f"| {pct(m['defs_at_line'])} | {pct(m['defs_any_line'])} "
+                           f"| {pct(m['def_precision'])} | {calls[0]} | {calls[1]} | {calls[2]} "
+                           f"| {calls[3]} | {r['when']} |")
+        out.append("")
+        notes = []
+        for name, r in gcc:
+            bits = [f"flags `{r['flags']}`" if r["flags"] else "no extra flags",
+                    f"{r['headers']} headers"]
+            if r["failed"]:
+                bits.append("did not compile: " + ", ".join(
+                    f"`{f}` ({short_error(msg)})" for f, msg in sorted(r["failed"].items())))
+            bits.append(f"{r['inlined_calls']} call sites left out as inlined (outside the caller's text), "
+                        f"{r['ambiguous_calls']} as calls of a name several units define")
+            if BY_NAME[name].note:
+                bits.append(BY_NAME[name].note)
+            notes.append(f"- {r['title']}: " + "; ".join(bits) + ".")
+        out += notes + [""]
+    if bal:
+        out += ["### Balance", "",
+                "Files whose braces or conditionals do not balance, as the scan reports them.", "",
+                "| Tree | Files | Unbalanced | Scan's summary | Scan | Run |", "|---|---:|---:|---|---|---|"]
+        for name, r in bal:
+            for t in r["trees"]:
+                out.append(f"| {t['title']} | {t['files']} | {len(t['unbalanced'])} "
+                           f"| {t['summary'] or '—'} | {r['scan']} | {r['when']} |")
+        out.append("")
+        for name, r in bal:
+            for t in r["trees"]:
+                items = list(t["unbalanced"].items())
+                if items:
+                    shown = ", ".join(f"`{f}` ({'; '.join(v)})" for f, v in items[:25])
+                    more = f", and {len(items) - 25} more" if len(items) > 25 else ""
+                    out.append(f"- {t['title']}: {shown}{more}.")
+        out.append("")
+    return out
+
+
+def short_error(message):
+    text = message.split("error: ", 1)[-1].replace("`", "'")
+    return text if len(text) <= 70 else text[:67] + "..."
+
+
+# The aims for the C scan, as (measure, least share).
+AIMS = {"ctags": [("recall", 0.99), ("precision", 0.99)],
+        "gcc": [("defs_at_line", 0.99), ("call_recall", 0.95), ("call_precision", 0.97)]}
+AIM_NAMES = {"recall": "recall", "precision": "precision", "defs_at_line": "definitions at line",
+             "call_recall": "calls found", "call_precision": "call precision"}
+
+
+def verdicts(results):
+    """One line per corpus: each aim met or missed."""
+    out = []
+    for _, r in results:
+        if r["kind"] == "balance":
+            bad = sum(len(t["unbalanced"]) for t in r["trees"])
+            out.append(f"- {r['title']}: no file unbalanced: {'met' if bad == 0 else f'MISSED ({bad})'}")
+            continue
+        bits = []
+        for key, least in AIMS[r["kind"]]:
+            value = r.get(key)
+            state = "not measured" if value is None else "met" if value >= least else "MISSED"
+            bits.append(f"{AIM_NAMES[key]} >= {100 * least:.0f} %: {state}")
+        out.append(f"- {r['title']}: " + "; ".join(bits))
+    return out
+
+
+def put_section(name, text):
+    begin, end = f"<!-- begin {name} -->", f"<!-- end {name} -->"
+    doc = open(RESULTS, encoding="utf-8").read() if os.path.exists(RESULTS) else "# Benchmark results\n"
+    if begin not in doc:
+        doc = doc.rstrip("\n") + f"\n\n{begin}\n{end}\n"
+    head, rest = doc.split(begin, 1)
+    _, tail = rest.split(end, 1)
+    with open(RESULTS, "w", encoding="utf-8") as f:
+        f.write(f"{head}{begin}\n{text.rstrip()}\n{end}{tail}")
+
+
+def report(order):
+    results = []
+    for corpus in CORPORA:
+        path = os.path.join(WORK, "results", corpus.name + ".json")
+        if os.path.exists(path):
+            with open(path) as f:
+                results.append((corpus.name, json.load(f)))
+    lines = ["## Accuracy", "",
+             "Written by `bench/accuracy` (each corpus replaces its own rows; *Run* is the commit",
+             "and day of that corpus' last run). Lists of the misses and of the extra claims of",
+             "the last run are in `bench/cache/accuracy/CORPUS/`.", "",
+             f"- Tools: {tool_version(['gcc', '--version'])}; "
+             f"{tool_version(['ctags', '--version']).split(',')[0]}; "
+             f"{tool_version(['cflow', '--version'])}", ""]
+    lines += table_lines(results)
+    lines += ["Aims of the C scan:"] + verdicts(results)
+    put_section("accuracy", "\n".join(lines))
+    shown = [(n, r) for n, r in results if n in order]
+    print("\n".join(table_lines(shown) + ["Aims of the C scan:"] + verdicts(shown)))
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--graph", required=True, help="the quenwick-graph binary")
+    parser.add_argument("--scan", default=os.environ.get("SCAN", "c"),
+                        help="the --scan value to ask for (c, quenwick), or none")
+    parser.add_argument("--jobs", type=int, default=2)
+    parser.add_argument("--no-peers", dest="peers", action="store_false",
+                        help="leave out Universal Ctags and cflow against gcc")
+    parser.add_argument("--report-only", action="store_true",
+                        help="rewrite the section from the stored results only")
+    parser.add_argument("corpora", nargs="*", metavar="CORPUS")
+    args = parser.parse_args()
+    names = args.corpora or [c.name for c in CORPORA]
+    unknown = [n for n in names if n not in BY_NAME]
+    if unknown:
+        sys.exit(f"bench/accuracy: unknown corpus '{unknown[0]}' "
+                 f"({', '.join(c.name for c in CORPORA)})")
+    if args.report_only:
+        report(names)
+        return
+    graph = Graph(os.path.abspath(args.graph), args.scan)
+    os.makedirs(os.path.join(WORK, "results"), exist_ok=True)
+    when = f"{commit()}, {datetime.date.today().isoformat()}"
+    for name in names:
+        corpus = BY_NAME[name]
+        measure = {"ctags": measure_ctags, "gcc": measure_gcc, "balance": measure_balance}[corpus.kind]
+        result = measure(corpus, graph, args)
+        stored = os.path.join(WORK, "results", name + ".json")
+        if corpus.kind == "gcc" and not args.peers and os.path.exists(stored):
+            with open(stored) as f:  # the peers' figures do not depend on the scan
+                result["peers"] = json.load(f).get("peers", {})
+        result.update(scan=graph.label.replace("quenwick-graph ", ""), when=when, note=graph.note)
+        with open(os.path.join(WORK, "results", name + ".json"), "w") as f:
+            json.dump(result, f, indent=1, default=sorted)
+    report(names)
+
+
+if __name__ == "__main__":
+    main()

@@ -1,0 +1,260 @@
+// The C scan inside function bodies: which names followed by "(" are calls, and
+// which of them go through a pointer or a member.
+#include <algorithm>
+
+#include "cscan/c_scanner.h"
+#include "cscan/c_words.h"
+
+namespace quenwick {
+
+namespace {
+
+bool isName(const Token& token) {
+  return token.kind == TokenKind::Identifier;
+}
+
+// Words whose group holds no call that is made: types and assertions.
+bool holdsNoCalls(std::string_view word) {
+  return isAttributeWord(word) || word == "typeof" || word == "__typeof__" ||
+         word == "__typeof" || word == "typeof_unqual" || word == "_Static_assert" ||
+         word == "static_assert";
+}
+
+bool isAsmWord(std::string_view word) {
+  return word == "asm" || word == "__asm__" || word == "__asm";
+}
+
+bool isAsmQualifier(std::string_view word) {
+  return word == "volatile" || word == "__volatile__" || word == "__volatile" || word == "goto" ||
+         word == "inline" || word == "__inline__";
+}
+
+}  // namespace
+
+void CScanner::startBody(std::uint32_t definition, const Head& head) {
+  current_ = definition;
+  parens_.clear();
+  statement_ = Statement{};
+  tentative_ = Tentative{};
+  prev_ = prev2_ = Token{};
+  closed_ = Paren{};
+  asmNext_ = false;
+  pointers_ = head.pointerParams;
+}
+
+void CScanner::bodyToken(const Token& token) {
+  // Inside an attribute, asm or typeof group nothing counts but its parentheses.
+  if (!parens_.empty() && parens_.back().skipped) {
+    if (token.is(Punct::LParen)) {
+      Paren inner;
+      inner.skipped = true;
+      parens_.push_back(inner);
+    } else if (token.is(Punct::RParen)) {
+      parens_.pop_back();
+      closed_ = Paren{};
+    }
+    prev2_ = prev_;
+    prev_ = token;
+    return;
+  }
+  const bool cancelled = tentative_.stage > 0 && stepTentative(token);
+  if (token.kind == TokenKind::Punct) {
+    switch (token.punct) {
+      case Punct::LParen:
+        if (cancelled) {
+          parens_.push_back(Paren{});
+        } else {
+          openParen(token);
+        }
+        break;
+      case Punct::RParen:
+        closeParen();
+        break;
+      case Punct::LBrace:
+        blocks_.push_back(Block{Block::Inner, kNone, token.place});
+        statement_ = Statement{};
+        break;
+      case Punct::RBrace:
+        closeBrace(token);
+        statement_ = Statement{};
+        if (current_ == kNone) return;
+        break;
+      case Punct::Semicolon:
+        if (parens_.empty()) statement_ = Statement{};
+        break;
+      default:
+        if (parens_.empty()) statementToken(token);
+        break;
+    }
+  } else if (parens_.empty()) {
+    statementToken(token);
+  }
+  if (!parens_.empty() && !token.is(Punct::LParen)) {
+    Paren& inner = parens_.back();
+    if (inner.tokens == 0 && token.is(Punct::Star)) inner.star = true;
+    if (isName(token)) {
+      inner.lastName = token;
+      inner.lastIsMember = prev_.is(Punct::Arrow) || prev_.is(Punct::Dot);
+    }
+    ++inner.tokens;
+  }
+  if (isName(token)) {
+    if (isAsmWord(token.text)) {
+      asmNext_ = true;
+    } else if (!(asmNext_ && isAsmQualifier(token.text))) {
+      asmNext_ = false;
+    }
+  } else if (!token.is(Punct::LParen)) {
+    asmNext_ = false;
+  }
+  prev2_ = prev_;
+  prev_ = token;
+}
+
+// Follows `T ( * name ) (`: a declaration of a pointer to a function, not a call
+// of T. True when `token` turns the call recorded at "T (" into that declaration.
+bool CScanner::stepTentative(const Token& token) {
+  switch (tentative_.stage) {
+    case 1:
+      tentative_.stage = token.is(Punct::Star) ? 2 : 0;
+      return false;
+    case 2:
+      if (isName(token)) {
+        tentative_.name = token;
+        tentative_.stage = 3;
+      } else {
+        tentative_.stage = 0;
+      }
+      return false;
+    case 3:
+      tentative_.stage = token.is(Punct::RParen) ? 4 : 0;
+      return false;
+    case 4:
+      tentative_.stage = 0;
+      if (!token.is(Punct::LParen) && !token.is(Punct::LBracket)) return false;
+      if (current_ != kNone && !callsOf_[current_].empty()) callsOf_[current_].pop_back();
+      pointers_.push_back(tentative_.name.text);
+      return true;
+    default:
+      tentative_.stage = 0;
+      return false;
+  }
+}
+
+void CScanner::openParen(const Token& paren) {
+  (void)paren;
+  Paren opened;
+  if (isName(prev_)) {
+    const std::string_view name = prev_.text;
+    // assert() compiles to nothing once NDEBUG is defined.
+    const bool deadAssert =
+        name == "assert" && defaults_.find("NDEBUG").kind == MacroState::Defined;
+    if (holdsNoCalls(name) || deadAssert ||
+        (asmNext_ && (isAsmWord(name) || isAsmQualifier(name)))) {
+      opened.skipped = true;
+      asmNext_ = false;
+      parens_.push_back(opened);
+      return;
+    }
+    if (isNotCallable(name)) {
+      // A keyword: if, while, sizeof, return...
+    } else if (prev2_.is(Punct::Arrow) || prev2_.is(Punct::Dot)) {
+      recordCall(prev_, true);
+    } else if (parens_.empty() && statement_.declarator == prev_.place &&
+               statement_.declarator.line != 0) {
+      // The declarator of a declaration in the body: `int helper(int);`.
+    } else {
+      const bool indirect = isPointerName(name);
+      recordCall(prev_, indirect);
+      if (!indirect) tentative_.stage = 1;
+    }
+  } else if (prev_.is(Punct::RParen)) {
+    // A call of what a parenthesised group gives: (*fp)(x), (p->fn)(x), (fn)(x).
+    if (closed_.declarator) {
+      if (isName(closed_.lastName)) pointers_.push_back(closed_.lastName.text);
+    } else if (isName(closed_.lastName) && (closed_.star || closed_.lastIsMember)) {
+      recordCall(closed_.lastName, true);
+    } else if (isName(closed_.lastName) && closed_.tokens == 1) {
+      recordCall(closed_.lastName, isPointerName(closed_.lastName.text));
+    }
+  }
+  opened.declarator =
+      parens_.empty() && statement_.specifiersOnly && statement_.hasSpecifier;
+  if (parens_.empty() && !opened.declarator) statement_.specifiersOnly = false;
+  parens_.push_back(opened);
+}
+
+void CScanner::closeParen() {
+  if (parens_.empty()) return;
+  closed_ = parens_.back();
+  parens_.pop_back();
+}
+
+// Follows what a statement declares, at its own parenthesis level: a name after
+// declaration words alone is a declarator, and so is one after a "," of it.
+void CScanner::statementToken(const Token& token) {
+  Statement& s = statement_;
+  if (isName(token)) {
+    if (s.specifiersOnly) {
+      if (isDeclarationWord(token.text)) {
+        s.hasSpecifier = true;
+        s.tagNext = token.text == "struct" || token.text == "union" || token.text == "enum";
+        return;
+      }
+      if (s.tagNext) {
+        s.tagNext = false;
+        return;
+      }
+      s.specifiersOnly = false;
+      if (s.hasSpecifier) {
+        s.declaration = true;
+        s.declarator = token.place;
+      }
+      return;
+    }
+    if (s.declaration && s.expectDeclarator) {
+      s.declarator = token.place;
+      s.expectDeclarator = false;
+    }
+    return;
+  }
+  if (token.is(Punct::Star)) {
+    if (s.specifiersOnly && !s.hasSpecifier) s.specifiersOnly = false;
+    return;
+  }
+  if (token.is(Punct::Assign)) {
+    s.specifiersOnly = false;
+    s.expectDeclarator = false;
+    return;
+  }
+  if (token.is(Punct::Comma)) {
+    if (s.declaration) s.expectDeclarator = true;
+    return;
+  }
+  s.specifiersOnly = false;
+}
+
+void CScanner::recordCall(const Token& name, bool indirect) {
+  recordCall(name.text, name.place, indirect);
+}
+
+// `name` must outlive the scan: a view of the source text, or a kept copy.
+void CScanner::recordCall(std::string_view name, SourcePlace place, bool indirect) {
+  if (current_ == kNone) return;
+  auto found = names_.find(name);
+  std::uint32_t index;
+  if (found == names_.end()) {
+    index = static_cast<std::uint32_t>(facts_.names.size());
+    facts_.names.emplace_back(name);
+    names_.emplace(name, index);
+  } else {
+    index = found->second;
+  }
+  callsOf_[current_].push_back(CallSite{index, place, indirect, outOfDefault_});
+}
+
+bool CScanner::isPointerName(std::string_view name) const {
+  return std::find(pointers_.begin(), pointers_.end(), name) != pointers_.end();
+}
+
+}  // namespace quenwick

@@ -1,0 +1,474 @@
+// The C scan's directives: macros defined and undefined, conditionals decided
+// where the symbols decide them, and every branch of the others scanned.
+#include <algorithm>
+
+#include "cscan/c_scanner.h"
+#include "cscan/c_words.h"
+
+namespace quenwick {
+
+namespace {
+
+// Conditionals nested deeper than this scan their branches one after the other,
+// without going back to the structure at the #if.
+constexpr std::size_t kRestoringDepth = 4096;
+
+constexpr std::string_view kOne = "1";
+
+bool isName(const Token& token) {
+  return token.kind == TokenKind::Identifier;
+}
+
+PpToken toPpToken(const Token& token) {
+  PpToken::Kind kind = PpToken::Punct;
+  switch (token.kind) {
+    case TokenKind::Identifier:
+      kind = PpToken::Identifier;
+      break;
+    case TokenKind::Number:
+      kind = PpToken::Number;
+      break;
+    case TokenKind::Character:
+      kind = PpToken::Character;
+      break;
+    case TokenKind::String:
+      kind = PpToken::String;
+      break;
+    default:
+      break;
+  }
+  return PpToken{kind, std::string(token.text)};
+}
+
+// The parameters of a function-like macro, from its "(" at `at`; returns the
+// index after its ")" (the size when there is none).
+std::size_t readParams(const std::vector<Token>& tokens, std::size_t at,
+                       std::vector<std::string_view>& params, bool& variadic) {
+  for (std::size_t i = at + 1; i < tokens.size(); ++i) {
+    const Token& token = tokens[i];
+    if (token.is(Punct::RParen)) return i + 1;
+    if (isName(token)) params.push_back(token.text);
+    if (token.is(Punct::Ellipsis)) {
+      variadic = true;
+      params.push_back("__VA_ARGS__");
+    }
+  }
+  return tokens.size();
+}
+
+}  // namespace
+
+void CScanner::applySymbols(const CScanConfig& config) {
+  for (const SymbolSetting& setting : config.symbols) {
+    std::string_view name = setting.name;
+    MacroState state;
+    if (!setting.define) {
+      state.kind = MacroState::Undefined;
+    } else {
+      state.kind = MacroState::Defined;
+      const std::size_t paren = name.find('(');
+      if (paren != std::string_view::npos) {
+        state.functionLike = true;
+        std::string_view list = name.substr(paren + 1);
+        name = name.substr(0, paren);
+        while (!list.empty()) {
+          const std::size_t end = list.find_first_of(",)");
+          std::string_view param = list.substr(0, end);
+          while (!param.empty() && param.front() == ' ') param.remove_prefix(1);
+          while (!param.empty() && param.back() == ' ') param.remove_suffix(1);
+          if (param == "...") {
+            state.variadic = true;
+            param = "__VA_ARGS__";
+          }
+          if (!param.empty()) state.params.push_back(std::string(param));
+          if (end == std::string_view::npos || list[end] == ')') break;
+          list.remove_prefix(end + 1);
+        }
+      }
+      state.body = setting.value ? std::string(*setting.value) : std::string(kOne);
+    }
+    defaults_.set(name, state);
+    macros_.set(name, std::move(state));
+  }
+}
+
+// Reads the rest of the directive line into `directive_`.
+void CScanner::readDirectiveTokens() {
+  directive_.clear();
+  for (;;) {
+    const Token token = lexer_.nextInDirective();
+    if (token.kind == TokenKind::LineEnd) return;
+    directive_.push_back(token);
+  }
+}
+
+void CScanner::directive(const Token& hash) {
+  const Token name = lexer_.nextInDirective();
+  if (name.kind == TokenKind::LineEnd) return;  // "#" alone
+  const std::string_view word = isName(name) ? name.text : std::string_view();
+  if (word == "define" || word == "undef" || word == "if" || word == "ifdef" ||
+      word == "ifndef" || word == "elif" || word == "elifdef" || word == "elifndef" ||
+      word == "else" || word == "endif") {
+    readDirectiveTokens();
+  } else {
+    lexer_.skipDirectiveLine();
+    if (name.kind != TokenKind::Number) {
+      // include, pragma, error, warning, line and the unknown ones
+      facts_.problems.push_back({ScanProblem::Skipped, hash.place, std::string(name.text)});
+    }
+    return;
+  }
+  if (word == "define") {
+    defineMacro();
+  } else if (word == "undef") {
+    undefineMacro();
+  } else if (word == "if") {
+    std::string_view guard;
+    bool guardDefined = false;
+    // #if defined(X) and #if !defined(X) tell about X as #ifdef and #ifndef do.
+    std::size_t at = 0;
+    const bool negated = !directive_.empty() && directive_[0].is(Punct::Not);
+    if (negated) at = 1;
+    if (at < directive_.size() && directive_[at].text == "defined") {
+      std::size_t n = at + 1;
+      const bool paren = n < directive_.size() && directive_[n].is(Punct::LParen);
+      if (paren) ++n;
+      const std::size_t end = n + (paren ? 2 : 1);
+      // `!defined(X) && ...` sets a default for X just as `#ifndef X` does.
+      const bool alone = end == directive_.size() ||
+                         (negated && end < directive_.size() && directive_[end].is(Punct::AndAnd));
+      if (n < directive_.size() && isName(directive_[n]) && alone &&
+          (!paren || (n + 1 < directive_.size() && directive_[n + 1].is(Punct::RParen)))) {
+        guard = directive_[n].text;
+        guardDefined = !negated;
+      }
+    }
+    openConditional(word, conditionOf(0), hash, guard, guardDefined);
+  } else if (word == "ifdef" || word == "ifndef") {
+    const bool wantDefined = word == "ifdef";
+    const std::string_view guard = !directive_.empty() && isName(directive_[0]) ? directive_[0].text : "";
+    openConditional(word, definedTruth(0, wantDefined), hash, guard, wantDefined);
+  } else if (word == "elif" || word == "elifdef" || word == "elifndef") {
+    elseIf(word, hash);
+  } else if (word == "else") {
+    nextBranch(Truth::True, true, hash, true);
+  } else {
+    closeConditional(hash);
+  }
+  if (!conditionals_.empty() && !conditionals_.back().scanning) skipDeadText();
+}
+
+std::string CScanner::conditionText(std::size_t from) const {
+  std::string text;
+  for (std::size_t i = from; i < directive_.size(); ++i) {
+    if (i > from && directive_[i].spaceBefore) text += ' ';
+    text.append(directive_[i].text);
+    if (text.size() > 200) {
+      text += "...";
+      break;
+    }
+  }
+  return text;
+}
+
+Truth CScanner::conditionOf(std::size_t from) {
+  std::vector<PpToken> tokens;
+  tokens.reserve(directive_.size() - std::min(from, directive_.size()));
+  for (std::size_t i = from; i < directive_.size(); ++i) tokens.push_back(toPpToken(directive_[i]));
+  return evaluateCondition(tokens, macros_);
+}
+
+Truth CScanner::definedTruth(std::size_t at, bool wantDefined) {
+  if (at >= directive_.size() || !isName(directive_[at])) return Truth::Unknown;
+  const MacroState& state = macros_.find(directive_[at].text);
+  if (state.kind == MacroState::Unknown) return Truth::Unknown;
+  return (state.kind == MacroState::Defined) == wantDefined ? Truth::True : Truth::False;
+}
+
+void CScanner::defineMacro() {
+  if (directive_.empty() || !isName(directive_[0])) return;
+  const Token& name = directive_[0];
+  MacroState state;
+  state.kind = MacroState::Defined;
+  std::size_t body = 1;
+  std::vector<std::string_view> params;
+  if (directive_.size() > 1 && directive_[1].is(Punct::LParen) && !directive_[1].spaceBefore) {
+    state.functionLike = true;
+    body = readParams(directive_, 1, params, state.variadic);
+    for (std::string_view param : params) state.params.emplace_back(param);
+  }
+  if (body < directive_.size()) {
+    const char* first = directive_[body].text.data();
+    const Token& last = directive_.back();
+    state.body.assign(first, static_cast<std::size_t>(last.text.data() + last.text.size() - first));
+  }
+  setSymbol(name.text, state);
+
+  // A function-like macro is a definition of its own; so is an object-like one
+  // that stands for one other name (`#define open open64`).
+  const bool alias = !state.functionLike && body + 1 == directive_.size() &&
+                     isName(directive_[body]) && directive_[body].text != name.text &&
+                     !isKeyword(directive_[body].text);
+  if (!state.functionLike && !alias) return;
+  bool isNew = false;
+  const std::uint32_t definition = definitionFor(name.text, DefinitionKind::Macro, name.place,
+                                                 name.place, isNew);
+  FileDefinition& defined = facts_.definitions[definition];
+  const Token& last = directive_.back();
+  const SourcePlace end{last.place.line,
+                        last.place.column + static_cast<std::uint32_t>(last.text.size()) - 1};
+  if (isNew || end.line > defined.end.line) defined.end = end;
+  if (alias) {
+    const std::uint32_t saved = current_;
+    current_ = definition;
+    recordCall(directive_[body], false);
+    current_ = saved;
+    return;
+  }
+  recordMacroCalls(definition, body, params);
+}
+
+// The calls in a macro's replacement: names followed by "(" that are no
+// parameter, no keyword, and not made by "#" or "##".
+void CScanner::recordMacroCalls(std::uint32_t definition, std::size_t bodyBegin,
+                                const std::vector<std::string_view>& params) {
+  const std::uint32_t saved = current_;
+  current_ = definition;
+  for (std::size_t i = bodyBegin; i + 1 < directive_.size(); ++i) {
+    const Token& token = directive_[i];
+    if (!isName(token) || !directive_[i + 1].is(Punct::LParen)) continue;
+    if (isNotCallable(token.text)) continue;
+    if (std::find(params.begin(), params.end(), token.text) != params.end()) continue;
+    if (i > bodyBegin && (directive_[i - 1].is(Punct::Hash) || directive_[i - 1].is(Punct::HashHash)))
+      continue;
+    const bool member =
+        i > bodyBegin && (directive_[i - 1].is(Punct::Arrow) || directive_[i - 1].is(Punct::Dot));
+    recordCall(token, member);
+  }
+  current_ = saved;
+}
+
+void CScanner::undefineMacro() {
+  if (directive_.empty() || !isName(directive_[0])) return;
+  MacroState state;
+  state.kind = MacroState::Undefined;
+  setSymbol(directive_[0].text, state);
+}
+
+// Changes a symbol, noting its earlier state in every open conditional, so that
+// branches that follow start from the state at their #if.
+void CScanner::setSymbol(std::string_view name, const MacroState& state) {
+  for (Conditional& level : conditionals_) {
+    if (level.touchedAt.count(name) == 0) {
+      level.touchedAt.emplace(name, level.touched.size());
+      level.touched.push_back(Touched{name, macros_.find(name), {}});
+    }
+    if (level.branches == 0 && !level.guardName.empty() && !level.guardDefined &&
+        name == level.guardName && state.kind == MacroState::Defined) {
+      level.guardSet = true;
+    }
+  }
+  macros_.set(name, state);
+  if (!outOfDefault_) defaults_.set(name, state);
+}
+
+void CScanner::openConditional(std::string_view word, Truth truth, const Token& hash,
+                               std::string_view guard, bool guardDefined) {
+  bool byDefault = truth == Truth::True;
+  if (truth == Truth::Unknown) {
+    facts_.problems.push_back({ScanProblem::Undecided, hash.place, conditionText(0)});
+    byDefault = defaultTruth(0, word);
+  }
+  Conditional& level = conditionals_.emplace_back();
+  level.place = hash.place;
+  level.guardName = guard;
+  level.guardDefined = guardDefined;
+  level.restores = conditionals_.size() <= kRestoringDepth;
+  if (level.restores) level.snapshot = takeSnapshot();
+  enterBranch(level, truth, byDefault);
+}
+
+// The value of the directive's condition in a build that defines nothing unknown;
+// `word` is the directive's name.
+bool CScanner::defaultTruth(std::size_t from, const std::string_view& word) {
+  if (word == "ifdef" || word == "elifdef" || word == "ifndef" || word == "elifndef") {
+    const bool defined = from < directive_.size() &&
+                         defaults_.find(directive_[from].text).kind == MacroState::Defined;
+    return defined == (word == "ifdef" || word == "elifdef");
+  }
+  std::vector<PpToken> tokens;
+  for (std::size_t i = from; i < directive_.size(); ++i) tokens.push_back(toPpToken(directive_[i]));
+  return evaluateByDefault(tokens, defaults_);
+}
+
+void CScanner::updateDefault() {
+  outOfDefault_ = false;
+  for (const Conditional& level : conditionals_) outOfDefault_ = outOfDefault_ || !level.byDefault;
+}
+
+void CScanner::enterBranch(Conditional& level, Truth truth, bool byDefault) {
+  bool scan;
+  bool undecided = false;
+  if (level.taken || truth == Truth::False) {
+    scan = false;
+  } else if (truth == Truth::True) {
+    scan = true;
+    undecided = level.maybeTaken;
+    level.taken = true;  // no later branch is compiled
+  } else {
+    scan = true;
+    undecided = true;
+    level.maybeTaken = true;
+  }
+  if (scan && level.anyScanned) {
+    if (level.restores) restore(level.snapshot);
+    for (const Touched& touched : level.touched) macros_.set(touched.name, touched.atIf);
+  }
+  level.scanning = scan;
+  if (scan) level.anyScanned = true;
+  if (scan && undecided) level.anyUndecided = true;
+  level.byDefault = scan && (!undecided || (byDefault && !level.defaultTaken));
+  if (level.byDefault) level.defaultTaken = true;
+  updateDefault();
+}
+
+// Notes the state of every touched symbol at the end of a scanned branch.
+void CScanner::endBranch(Conditional& level) {
+  if (!level.scanning) return;
+  for (Touched& touched : level.touched) {
+    while (touched.branchEnds.size() < level.branches) touched.branchEnds.push_back(touched.atIf);
+    touched.branchEnds.push_back(macros_.find(touched.name));
+  }
+  ++level.branches;
+}
+
+// #elif, #elifdef or #elifndef, whose tokens are read.
+void CScanner::elseIf(std::string_view word, const Token& hash) {
+  Truth truth = Truth::False;
+  bool byDefault = false;
+  if (!conditionals_.empty() && !conditionals_.back().taken) {
+    truth = word == "elif" ? conditionOf(0) : definedTruth(0, word == "elifdef");
+    byDefault = truth == Truth::True;
+    if (truth == Truth::Unknown) {
+      facts_.problems.push_back({ScanProblem::Undecided, hash.place, conditionText(0)});
+      byDefault = defaultTruth(0, word);
+    }
+  }
+  nextBranch(truth, false, hash, byDefault);
+}
+
+void CScanner::nextBranch(Truth truth, bool isElse, const Token& hash, bool byDefault) {
+  if (conditionals_.empty()) {
+    facts_.problems.push_back({ScanProblem::ExcessCondition, hash.place, isElse ? "#else" : "#elif"});
+    return;
+  }
+  Conditional& level = conditionals_.back();
+  endBranch(level);
+  if (isElse) level.hasElse = true;
+  enterBranch(level, truth, byDefault);
+}
+
+void CScanner::closeConditional(const Token& hash) {
+  if (conditionals_.empty()) {
+    facts_.problems.push_back({ScanProblem::ExcessCondition, hash.place, "#endif"});
+    return;
+  }
+  Conditional& level = conditionals_.back();
+  endBranch(level);
+  if (level.anyUndecided) mergeTouched(level);
+  conditionals_.pop_back();
+  updateDefault();
+}
+
+// After an undecided conditional a symbol keeps what every way through it leaves:
+// the scanned branches, and the way past all of them when none must be taken. An
+// include guard (#ifndef X / #define X) is read as included for the first time.
+void CScanner::mergeTouched(Conditional& level) {
+  const bool passesBy = !level.taken && !level.hasElse && !level.guardSet;
+  for (Touched& touched : level.touched) {
+    std::vector<MacroState> ways = touched.branchEnds;
+    while (ways.size() < level.branches) ways.push_back(touched.atIf);
+    if (passesBy) {
+      MacroState past = touched.atIf;
+      if (past.kind == MacroState::Unknown && touched.name == level.guardName) {
+        past.kind = level.guardDefined ? MacroState::Undefined : MacroState::Defined;
+        past.valueKnown = false;
+      }
+      ways.push_back(past);
+    }
+    if (ways.empty()) continue;
+    MacroState merged = ways.front();
+    for (const MacroState& way : ways) {
+      if (merged.sameAs(way)) continue;
+      if (merged.kind == MacroState::Defined && way.kind == MacroState::Defined) {
+        merged.valueKnown = false;
+      } else {
+        merged = MacroState{};
+        break;
+      }
+    }
+    macros_.set(touched.name, merged);
+  }
+}
+
+// Passes over a branch that is not compiled, up to the directive that ends it.
+void CScanner::skipDeadText() {
+  int nested = 0;
+  while (lexer_.skipToDirective()) {
+    const Token name = lexer_.nextInDirective();
+    const std::string_view word = isName(name) ? name.text : std::string_view();
+    const Token hash{TokenKind::Directive, Punct::None, false, "#", name.place};
+    if (word == "if" || word == "ifdef" || word == "ifndef") {
+      ++nested;
+      lexer_.skipDirectiveLine();
+      continue;
+    }
+    if (nested > 0) {
+      if (word == "endif") --nested;
+      lexer_.skipDirectiveLine();
+      continue;
+    }
+    if (word == "endif") {
+      lexer_.skipDirectiveLine();
+      closeConditional(hash);
+      return;
+    }
+    if (word == "else" || word == "elif" || word == "elifdef" || word == "elifndef") {
+      readDirectiveTokens();
+      if (word == "else") {
+        nextBranch(Truth::True, true, hash, true);
+      } else {
+        elseIf(word, hash);
+      }
+      if (conditionals_.back().scanning) return;
+      continue;
+    }
+    lexer_.skipDirectiveLine();
+  }
+}
+
+CScanner::Snapshot CScanner::takeSnapshot() const {
+  Snapshot snapshot;
+  snapshot.blocks = blocks_;
+  snapshot.decl = decl_;
+  snapshot.declParens = declParens_;
+  snapshot.oldStyle = oldStyle_;
+  snapshot.parens = parens_;
+  snapshot.statement = statement_;
+  snapshot.current = current_;
+  return snapshot;
+}
+
+void CScanner::restore(const Snapshot& snapshot) {
+  blocks_ = snapshot.blocks;
+  decl_ = snapshot.decl;
+  declParens_ = snapshot.declParens;
+  oldStyle_ = snapshot.oldStyle;
+  parens_ = snapshot.parens;
+  statement_ = snapshot.statement;
+  current_ = snapshot.current;
+  tentative_ = Tentative{};
+  lexer_.captureCaptions(current_ == kNone && atFileLevel());
+}
+
+}  // namespace quenwick

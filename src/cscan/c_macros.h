@@ -1,0 +1,76 @@
+// What the C scan knows of the preprocessor symbols of one file: defined with a
+// value, undefined, or not known at all.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+namespace quenwick {
+
+/// The state of one symbol.
+struct MacroState {
+  /// Whether the symbol is defined.
+  enum Kind : std::uint8_t {
+    Unknown,    // nothing here says whether it is defined
+    Undefined,  // #undef, -U, or a decided #ifndef without a #define
+    Defined,    // #define or -D
+  };
+  Kind kind = Unknown;                // whether it is defined
+  bool functionLike = false;          // NAME(params) replacement
+  bool valueKnown = true;             // false: defined, with a value the scan cannot tell
+  std::vector<std::string> params;    // the parameters of a function-like macro
+  bool variadic = false;              // the last parameter is "..."
+  std::string body;                   // the replacement text
+
+  /// True when both states say the same.
+  bool sameAs(const MacroState& other) const {
+    return kind == other.kind && (kind != Defined || (functionLike == other.functionLike &&
+                                                      valueKnown == other.valueKnown &&
+                                                      params == other.params && body == other.body));
+  }
+};
+
+/// The macros GCC predefines (see c_predefined.h), read once.
+const class MacroTable& gccPredefinedMacros();
+
+/// The symbols of one file's scan.
+class MacroTable {
+ public:
+  /// A table of its own, reading `base` for every name it says nothing of.
+  explicit MacroTable(const MacroTable* base = nullptr) : base_(base) {}
+
+  /// The state of `name` (Unknown when nothing was said of it).
+  const MacroState& find(std::string_view name) const {
+    auto found = states_.find(name);
+    if (found != states_.end()) return found->second;
+    return base_ != nullptr ? base_->find(name) : unknown_;
+  }
+  /// Sets the state of `name`.
+  void set(std::string_view name, MacroState state) {
+    auto found = states_.find(name);
+    if (found != states_.end()) {
+      found->second = std::move(state);
+    } else {
+      states_.emplace(std::string(name), std::move(state));
+    }
+  }
+
+ private:
+  /// Hashes names given as any string type, so that a lookup makes no copy.
+  struct NameHash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view name) const {
+      return std::hash<std::string_view>{}(name);
+    }
+  };
+
+  std::unordered_map<std::string, MacroState, NameHash, std::equal_to<>> states_;  // every symbol something was said of
+  const MacroTable* base_;                              // what is said of the others, if anything
+  MacroState unknown_;                                  // the state of all others
+};
+
+}  // namespace quenwick

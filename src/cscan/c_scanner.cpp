@@ -1,0 +1,320 @@
+#include "cscan/c_scanner.h"
+
+#include <algorithm>
+
+#include "cscan/c_expander.h"
+#include "cscan/c_words.h"
+#include "platform/byte_class.h"
+
+namespace quenwick {
+
+namespace {
+
+// A declaration longer than this keeps only its last tokens: a head needs no more.
+constexpr std::size_t kDeclLimit = 1 << 13;
+// Old-style parameter declarations that may stand between a head and its body.
+constexpr int kOldStyleDeclarations = 64;
+
+// True when `decl` declares nothing that takes parameters, as the parameter
+// declarations of an old-style head do (`int a`, `char *b`, `int (*f)()`).
+bool isPlainDeclaration(const std::vector<Token>& decl) {
+  if (decl.empty() || decl[0].kind != TokenKind::Identifier) return false;
+  for (std::size_t i = 0; i + 1 < decl.size(); ++i) {
+    if (decl[i].is(Punct::Assign)) return false;
+    if (decl[i].is(Punct::LParen) && !decl[i + 1].is(Punct::Star)) {
+      // Only the parameters of a pointer to a function: `(*f)(...)`.
+      if (i == 0 || !decl[i - 1].is(Punct::RParen)) return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
+CScanner::CScanner(const SourceText& source, const CScanConfig& config, FileFacts& facts)
+    : lexer_(source, facts.problems),
+      config_(config),
+      facts_(facts),
+      defaults_(&gccPredefinedMacros()) {
+  lexer_.setCaptionKeyword(config.captionKeyword, config.captions);
+  applySymbols(config);
+}
+
+CScanner::CScanner(const SourceText& source, const CScanConfig& config, FileFacts& facts,
+                   const CScanner& outer)
+    : lexer_(source, facts.problems),
+      config_(config),
+      facts_(facts),
+      macros_(&outer.macros_),
+      defaults_(&outer.defaults_),
+      nesting_(outer.nesting_ + 1) {
+  lexer_.setCaptionKeyword(config.captionKeyword, false);
+}
+
+void CScanner::run() {
+  lexer_.captureCaptions(true);
+  for (;;) {
+    const Token token = lexer_.next();
+    if (token.kind == TokenKind::End) break;
+    if (token.kind == TokenKind::Directive) {
+      directive(token);
+    } else if (current_ != kNone) {
+      bodyToken(token);
+    } else if (atFileLevel()) {
+      fileToken(token);
+    } else if (token.is(Punct::LBrace)) {
+      blocks_.push_back(Block{Block::Inner, kNone, token.place});
+    } else if (token.is(Punct::RBrace)) {
+      closeBrace(token);
+    }
+  }
+  finish();
+}
+
+bool CScanner::atFileLevel() const {
+  return blocks_.empty() || blocks_.back().kind == Block::ExternC;
+}
+
+void CScanner::fileToken(const Token& token) {
+  if (token.kind == TokenKind::Punct) {
+    switch (token.punct) {
+      case Punct::Semicolon:
+        if (declParens_ == 0) return endDeclaration();
+        break;
+      case Punct::LBrace:
+        if (declParens_ == 0) return openFileBrace(token);
+        break;
+      case Punct::RBrace:
+        if (declParens_ == 0) return closeBrace(token);
+        break;
+      case Punct::LParen:
+        ++declParens_;
+        break;
+      case Punct::RParen:
+        if (declParens_ > 0 && --declParens_ == 0) {
+          pushDecl(token);
+          expandInvocation();
+          return;
+        }
+        break;
+      default:
+        break;
+    }
+  }
+  pushDecl(token);
+}
+
+// A file-level call of a macro of this file that makes definitions, such as
+// `#define SETTER(f) void set_##f(int v) { ... }` / `SETTER(size);`: the
+// definitions of its expansion stand at the call.
+void CScanner::expandInvocation() {
+  constexpr int kMaxNesting = 8;
+  if (decl_.size() < 3 || decl_[0].kind != TokenKind::Identifier || !decl_[1].is(Punct::LParen) ||
+      nesting_ >= kMaxNesting) {
+    return;
+  }
+  const MacroState& macro = macros_.find(decl_[0].text);
+  if (macro.kind != MacroState::Defined || !macro.functionLike || !macro.valueKnown ||
+      macro.body.find('{') == std::string::npos) {
+    return;
+  }
+  std::vector<PpToken> tokens;
+  tokens.reserve(decl_.size());
+  for (const Token& token : decl_) tokens.push_back(PpToken{PpToken::Punct, std::string(token.text), token.spaceBefore});
+  for (PpToken& token : tokens) {
+    if (!token.text.empty() && (hasClass(token.text[0], kWordStart))) token.kind = PpToken::Identifier;
+  }
+  std::vector<PpToken> expanded;
+  expandMacros(tokens, macros_, expanded);
+  std::string text;
+  for (const PpToken& token : expanded) {
+    text += token.text;
+    text += ' ';
+  }
+  const SourceText source(text, SourceEncoding::Utf8);
+  FileFacts inner;
+  CScanner(source, config_, inner, *this).run();
+  const SourcePlace at = decl_.front().place;
+  const SourcePlace end = decl_.back().place;
+  for (const FileDefinition& made : inner.definitions) {
+    bool isNew = false;
+    const std::uint32_t definition = definitionFor(keep(made.name), made.kind, at, at, isNew);
+    FileDefinition& defined = facts_.definitions[definition];
+    if (isNew) {
+      defined.isStatic = made.isStatic;
+      defined.end = end;
+      if (config_.captions) defined.caption = std::string();
+    }
+    const std::uint32_t saved = current_;
+    current_ = definition;
+    for (std::uint32_t c = made.callsBegin; c < made.callsBegin + made.callsCount; ++c) {
+      const CallSite& site = inner.calls[c];
+      recordCall(keep(inner.names[site.name]), at, site.indirect);
+    }
+    current_ = saved;
+  }
+  decl_.clear();
+}
+
+// A lasting copy of `text`, for the maps keyed by views.
+std::string_view CScanner::keep(std::string_view text) {
+  return kept_.emplace_back(text);
+}
+
+void CScanner::pushDecl(const Token& token) {
+  if (decl_.size() >= kDeclLimit) {
+    decl_.erase(decl_.begin(), decl_.begin() + kDeclLimit / 2);
+  }
+  decl_.push_back(token);
+}
+
+// The end of a file-level declaration: it may be an old-style head, or one of the
+// parameter declarations after one.
+void CScanner::endDeclaration() {
+  Head head;
+  if (readOldStyleHead(decl_, head)) {
+    oldStyle_.name = decl_[head.name];
+    oldStyle_.isStatic = head.isStatic;
+    oldStyle_.start = decl_.front().place;
+    oldStyle_.declarations = 0;
+  } else if (oldStyle_.declarations >= 0) {
+    if (isPlainDeclaration(decl_) && oldStyle_.declarations < kOldStyleDeclarations) {
+      ++oldStyle_.declarations;
+    } else {
+      oldStyle_.declarations = -1;
+    }
+  }
+  decl_.clear();
+  declParens_ = 0;
+}
+
+void CScanner::openFileBrace(const Token& brace) {
+  const Head head = readHead(decl_);
+  if (head.kind == Head::Function) {
+    const std::uint32_t definition =
+        defineFunction(decl_[head.name], head.isStatic, decl_.front().place);
+    blocks_.push_back(Block{Block::Function, definition, brace.place});
+    startBody(definition, head);
+  } else if (head.kind == Head::ExternC) {
+    blocks_.push_back(Block{Block::ExternC, kNone, brace.place});
+  } else if (decl_.empty() && oldStyle_.declarations > 0) {
+    const std::uint32_t definition =
+        defineFunction(oldStyle_.name, oldStyle_.isStatic, oldStyle_.start);
+    blocks_.push_back(Block{Block::Function, definition, brace.place});
+    startBody(definition, Head{});
+  } else {
+    // A struct, union or enum body or an initializer: the declaration goes on
+    // after it (`struct s { ... } x;`).
+    blocks_.push_back(Block{Block::Aggregate, kNone, brace.place});
+    lexer_.captureCaptions(false);
+    return;
+  }
+  oldStyle_.declarations = -1;
+  decl_.clear();
+  declParens_ = 0;
+  lexer_.captureCaptions(false);
+}
+
+void CScanner::closeBrace(const Token& brace) {
+  if (blocks_.empty()) {
+    facts_.problems.push_back({ScanProblem::ExcessBrace, brace.place, "}"});
+    return;
+  }
+  const Block block = blocks_.back();
+  blocks_.pop_back();
+  if (block.kind == Block::Function) {
+    facts_.definitions[block.definition].end = brace.place;
+    current_ = kNone;
+    parens_.clear();
+    decl_.clear();
+    declParens_ = 0;
+  } else if (block.kind == Block::Aggregate && atFileLevel()) {
+    Token braces = brace;
+    braces.kind = TokenKind::Other;
+    pushDecl(braces);
+  }
+  lexer_.captureCaptions(atFileLevel());
+}
+
+std::uint32_t CScanner::defineFunction(const Token& name, bool isStatic, SourcePlace start) {
+  bool isNew = false;
+  const std::uint32_t definition =
+      definitionFor(name.text, DefinitionKind::Function, name.place, start, isNew);
+  FileDefinition& defined = facts_.definitions[definition];
+  if (isNew) {
+    defined.isStatic = isStatic;
+    if (config_.captions) defined.caption = lexer_.caption();
+  }
+  lexer_.clearCaption();
+  return definition;
+}
+
+// The definition of `name` of `kind` in this file, made when it is new; a name
+// met again (another branch of a conditional) gets one more place.
+std::uint32_t CScanner::definitionFor(std::string_view name, DefinitionKind kind,
+                                      SourcePlace place, SourcePlace start, bool& isNew) {
+  auto& byName = kind == DefinitionKind::Function ? functions_ : macroDefs_;
+  auto found = byName.find(name);
+  if (found != byName.end()) {
+    FileDefinition& defined = facts_.definitions[found->second];
+    isNew = false;
+    if (!outOfDefault_) ++defaultPlaces_[found->second];
+    if (defined.place != place &&
+        std::find(defined.morePlaces.begin(), defined.morePlaces.end(), place) ==
+            defined.morePlaces.end()) {
+      defined.morePlaces.push_back(place);
+    }
+    return found->second;
+  }
+  isNew = true;
+  const auto index = static_cast<std::uint32_t>(facts_.definitions.size());
+  FileDefinition& defined = facts_.definitions.emplace_back();
+  defined.name = std::string(name);
+  defined.place = place;
+  defined.start = start;
+  defined.end = place;
+  defined.kind = kind;
+  if (kind == DefinitionKind::Macro && config_.captions) defined.caption = std::string();
+  callsOf_.emplace_back();
+  defaultPlaces_.push_back(outOfDefault_ ? 0 : 1);
+  byName.emplace(name, index);
+  return index;
+}
+
+void CScanner::finish() {
+  const SourcePlace end = lexer_.here();
+  if (current_ != kNone) facts_.definitions[current_].end = end;
+  for (const Block& block : blocks_) {
+    facts_.problems.push_back({ScanProblem::UnclosedBrace, block.place, "{"});
+  }
+  for (const Conditional& level : conditionals_) {
+    facts_.problems.push_back({ScanProblem::UnclosedCondition, level.place, "#if"});
+  }
+  std::stable_sort(facts_.problems.begin(), facts_.problems.end(),
+                   [](const ScanProblem& a, const ScanProblem& b) {
+                     return a.place.line != b.place.line ? a.place.line < b.place.line
+                                                         : a.place.column < b.place.column;
+                   });
+  // A definition made in several branches keeps, when a plain build compiles one
+  // of them, the calls of what that build compiles: `#ifdef DEBUG` / `#define
+  // CHECK(x) check(x)` / `#else` / `#define CHECK(x)` calls nothing by default.
+  for (std::size_t d = 0; d < callsOf_.size(); ++d) {
+    if (facts_.definitions[d].morePlaces.empty() || defaultPlaces_[d] == 0) continue;
+    auto& calls = callsOf_[d];
+    calls.erase(std::remove_if(calls.begin(), calls.end(),
+                               [](const CallSite& site) { return site.conditional; }),
+                calls.end());
+  }
+  std::size_t total = 0;
+  for (const auto& calls : callsOf_) total += calls.size();
+  facts_.calls.reserve(total);
+  for (std::size_t d = 0; d < callsOf_.size(); ++d) {
+    FileDefinition& defined = facts_.definitions[d];
+    defined.callsBegin = static_cast<std::uint32_t>(facts_.calls.size());
+    defined.callsCount = static_cast<std::uint32_t>(callsOf_[d].size());
+    facts_.calls.insert(facts_.calls.end(), callsOf_[d].begin(), callsOf_[d].end());
+  }
+  facts_.lines = lexer_.line();
+}
+
+}  // namespace quenwick

@@ -1,0 +1,200 @@
+// The C scan of one file: tokens in, facts out. At file level it collects each
+// declaration up to its ";" or "{" and reads the heads of function bodies; in a
+// body it records the call sites; directives are carried out as they come, with
+// the conditions the symbols decide, and every branch of an undecided one scanned
+// from the structure the scan had at its #if.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "cscan/c_expression.h"
+#include "cscan/c_heads.h"
+#include "cscan/c_lexer.h"
+#include "cscan/c_macros.h"
+#include "cscan/c_scan.h"
+#include "cscan/c_source.h"
+#include "tree/file_facts.h"
+
+namespace quenwick {
+
+/// The scan of one source text into its facts.
+class CScanner {
+ public:
+  /// A scan of `source` with the symbols and captions of `config`, into `facts`.
+  CScanner(const SourceText& source, const CScanConfig& config, FileFacts& facts);
+
+  /// Scans the whole text.
+  void run();
+
+ private:
+  /// A scan of the expansion of a macro invoked at file level in `outer`: it reads
+  /// the outer scan's symbols and makes none of its own.
+  CScanner(const SourceText& source, const CScanConfig& config, FileFacts& facts,
+           const CScanner& outer);
+
+ public:
+
+ private:
+  static constexpr std::uint32_t kNone = UINT32_MAX;
+
+  /// An open brace.
+  struct Block {
+    /// What the brace opened.
+    enum Kind : std::uint8_t { Function, Aggregate, ExternC, Inner };
+    Kind kind;                 // what it opened
+    std::uint32_t definition;  // the function (Function), else kNone
+    SourcePlace place;         // where the brace is
+  };
+  /// An open parenthesis inside a body.
+  struct Paren {
+    bool star = false;           // "*" came first: (*fp)
+    bool declarator = false;     // opened in a declaration's specifiers: int (*fp)(...)
+    bool skipped = false;        // an attribute or asm group: nothing inside counts
+    std::uint32_t tokens = 0;    // tokens inside so far
+    Token lastName;              // the last name inside, at its own level
+    bool lastIsMember = false;   // that name followed "->" or "."
+  };
+  /// What a body's statement has shown so far, at its own parenthesis level.
+  struct Statement {
+    SourcePlace declarator;      // the name the statement declares last (line 0: none)
+    bool specifiersOnly = true;  // nothing but declaration words so far
+    bool hasSpecifier = false;   // some declaration word came
+    bool tagNext = false;        // the next name is a struct, union or enum tag
+    bool declaration = false;    // the statement declares something
+    bool expectDeclarator = false;  // the next name is a declarator
+  };
+  /// A call of `T (` that `(*name)(` after it would make a declaration instead.
+  struct Tentative {
+    int stage = 0;               // 0: none; 1 after "T (", 2 after "*", 3 after the name, 4 after ")"
+    Token name;                  // the declared name
+  };
+  /// An old-style head, `f(a, b)`, whose parameter declarations may follow.
+  struct OldStyleHead {
+    Token name;               // the defined name
+    bool isStatic = false;    // "static" stood before it
+    SourcePlace start;        // the first token of its declaration
+    int declarations = -1;    // declarations read since; -1 when there is no such head
+  };
+  /// The structure the scan has at an #if, to start each further branch from.
+  struct Snapshot {
+    std::vector<Block> blocks;     // open braces
+    std::vector<Token> decl;       // the declaration being read
+    int declParens = 0;            // its open parentheses
+    OldStyleHead oldStyle;         // a pending old-style head
+    std::vector<Paren> parens;     // open parentheses of a body
+    Statement statement;           // the body's statement
+    std::uint32_t current = kNone; // the function being read
+  };
+  /// One symbol changed inside an undecided conditional.
+  struct Touched {
+    std::string_view name;                 // the symbol
+    MacroState atIf;                       // its state at the #if
+    std::vector<MacroState> branchEnds;    // its state at the end of each scanned branch
+  };
+  /// One open conditional.
+  struct Conditional {
+    SourcePlace place;            // of its #if
+    bool scanning = false;        // the current branch is scanned
+    bool taken = false;           // some branch was decided to be compiled
+    bool maybeTaken = false;      // some branch may be compiled
+    bool anyScanned = false;      // an earlier branch was scanned
+    bool anyUndecided = false;    // some branch was scanned without being decided
+    bool hasElse = false;         // #else was met
+    bool byDefault = true;        // the current branch is compiled when nothing unknown is defined
+    bool defaultTaken = false;    // a branch was, so no later one is
+    bool restores = true;         // further branches start from `snapshot`
+    std::string_view guardName;   // #ifdef NAME, #ifndef NAME, #if !defined(NAME): the symbol
+    bool guardDefined = false;    // #ifdef rather than #ifndef
+    bool guardSet = false;        // the first branch defines the symbol: an include guard
+    std::uint32_t branches = 0;   // branches scanned so far
+    Snapshot snapshot;            // the structure at the #if
+    std::vector<Touched> touched; // symbols changed in its branches
+    std::unordered_map<std::string_view, std::size_t> touchedAt;  // position of each in `touched`
+  };
+
+  // c_scanner.cpp: the main loop and the file level.
+  void fileToken(const Token& token);
+  void openFileBrace(const Token& brace);
+  void closeBrace(const Token& brace);
+  void endDeclaration();
+  void pushDecl(const Token& token);
+  void expandInvocation();
+  std::string_view keep(std::string_view text);
+  std::uint32_t defineFunction(const Token& name, bool isStatic, SourcePlace start);
+  std::uint32_t definitionFor(std::string_view name, DefinitionKind kind, SourcePlace place,
+                              SourcePlace start, bool& isNew);
+  bool atFileLevel() const;
+  void finish();
+
+  // c_bodies.cpp: call sites in bodies.
+  void bodyToken(const Token& token);
+  void openParen(const Token& paren);
+  void closeParen();
+  bool stepTentative(const Token& token);
+  void statementToken(const Token& token);
+  void recordCall(const Token& name, bool indirect);
+  void recordCall(std::string_view name, SourcePlace place, bool indirect);
+  bool isPointerName(std::string_view name) const;
+  void startBody(std::uint32_t definition, const Head& head);
+
+  // c_directives.cpp: directives and conditionals.
+  void directive(const Token& hash);
+  void readDirectiveTokens();
+  void defineMacro();
+  void undefineMacro();
+  void setSymbol(std::string_view name, const MacroState& state);
+  void recordMacroCalls(std::uint32_t definition, std::size_t bodyBegin,
+                        const std::vector<std::string_view>& params);
+  void openConditional(std::string_view word, Truth truth, const Token& hash,
+                       std::string_view guard, bool guardDefined);
+  void nextBranch(Truth truth, bool isElse, const Token& hash, bool byDefault);
+  void elseIf(std::string_view word, const Token& hash);
+  void closeConditional(const Token& hash);
+  void enterBranch(Conditional& level, Truth truth, bool byDefault);
+  bool defaultTruth(std::size_t from, const std::string_view& word);
+  void updateDefault();
+  void endBranch(Conditional& level);
+  void mergeTouched(Conditional& level);
+  std::string conditionText(std::size_t from) const;
+  Truth conditionOf(std::size_t from);
+  Truth definedTruth(std::size_t at, bool wantDefined);
+  void skipDeadText();
+  Snapshot takeSnapshot() const;
+  void restore(const Snapshot& snapshot);
+  void applySymbols(const CScanConfig& config);
+
+  CLexer lexer_;                          // the tokens
+  const CScanConfig& config_;             // the symbols and captions
+  FileFacts& facts_;                      // where the facts go
+  MacroTable macros_;                     // the symbols as far as the scan knows them
+  MacroTable defaults_;                   // the symbols of a plain build: GCC's, then the default path
+  std::vector<Block> blocks_;             // open braces
+  std::vector<Token> decl_;               // the file-level declaration being read
+  int declParens_ = 0;                    // open parentheses in `decl_`
+  OldStyleHead oldStyle_;                 // an old-style head whose declarations may follow
+  std::uint32_t current_ = kNone;         // the function whose body is being read
+  std::vector<Paren> parens_;             // open parentheses of the body
+  Statement statement_;                   // the body's statement so far
+  Tentative tentative_;                   // a call that may turn out a declaration
+  Token prev_, prev2_;                    // the two tokens before the current one in a body
+  Paren closed_;                          // the group that the last ")" closed
+  bool asmNext_ = false;                  // "asm" came: its group holds no calls
+  std::vector<std::string_view> pointers_;   // names declared as pointers to functions here
+  std::vector<Conditional> conditionals_;    // open conditionals, outermost first
+  bool outOfDefault_ = false;                // some open branch is left out by default
+  std::vector<Token> directive_;             // the tokens of the directive being read
+  std::vector<std::vector<CallSite>> callsOf_;  // the call sites of each definition
+  std::vector<std::uint32_t> defaultPlaces_;    // by definition: its places a plain build compiles
+  std::unordered_map<std::string_view, std::uint32_t> functions_;  // definition of each function name
+  std::unordered_map<std::string_view, std::uint32_t> macroDefs_;  // definition of each macro name
+  std::unordered_map<std::string_view, std::uint32_t> names_;      // index of each callee name
+  std::deque<std::string> kept_;          // names made by expansions, which the maps above point into
+  int nesting_ = 0;                       // expansions around this scan
+};
+
+}  // namespace quenwick
