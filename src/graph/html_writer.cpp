@@ -19,6 +19,7 @@ namespace {
 constexpr char kLastDigits[] = "0123456789ABCDEFGHIJKLMNOPQRSTUV";
 constexpr char kMoreDigits[] = "WXYZabcdefghijklmnopqrstuvwxyz-_";
 constexpr std::uint32_t kAbsent = UINT32_MAX;
+constexpr std::size_t kSiteBlock = 256;  // records between two starts in "siteBlocks"
 
 /// A signed difference as a number: 0, -1, 1, -2, 2... become 0, 1, 2, 3, 4...
 std::uint64_t zigzag(std::int64_t value) {
@@ -314,6 +315,9 @@ class PageData {
   // each record the number of places that follow, and when there are any, for each
   // of its calls in order the number of its places, then each place as its line's
   // difference from the line before (the record's line first) and its column.
+  // "siteBlocks" holds where the entry of every kSiteBlock-th record starts in the
+  // text, each as the difference from the one before, so that the page reads the
+  // places of a record without reading those of all the records before it.
   void writeSites() {
     data_.raw(",\n\"sites\":\"");
     const bool any = std::any_of(shown_.begin(), shown_.end(), [&](std::uint32_t r) {
@@ -321,13 +325,16 @@ class PageData {
     });
     std::vector<std::pair<std::uint32_t, std::uint32_t>> byName;  // (callee key, place in sites)
     std::vector<std::uint64_t> numbers;
+    std::vector<std::uint64_t> blocks;  // where every kSiteBlock-th record starts
+    std::uint64_t written = 0;          // characters of the text so far
     for (std::size_t i = 0; any && i < shown_.size(); ++i) {
+      if (i % kSiteBlock == 0) blocks.push_back(written);
       const std::uint32_t r = shown_[i];
       const FuncRecord& caller = record(r);
       const std::span<const TableSite> sites = table_.sites(caller);
       byName.clear();
-      for (std::uint32_t i = 0; i < sites.size(); ++i) {
-        if (!sites[i].indirect) byName.emplace_back(sites[i].name, i);
+      for (std::uint32_t at = 0; at < sites.size(); ++at) {
+        if (!sites[at].indirect) byName.emplace_back(sites[at].name, at);
       }
       std::sort(byName.begin(), byName.end());
       numbers.clear();
@@ -347,11 +354,18 @@ class PageData {
         }
       });
       data_.append([&](std::string& text) {
+        const std::size_t before = text.size();
         appendPageNumber(total, text);
-        if (total == 0) return;
-        for (std::uint64_t number : numbers) appendPageNumber(number, text);
+        for (std::size_t n = 0; total > 0 && n < numbers.size(); ++n) appendPageNumber(numbers[n], text);
+        written += text.size() - before;
       });
       data_.pieceDone();
+    }
+    data_.raw("\",\n\"siteBlock\":").number(kSiteBlock).raw(",\"siteBlocks\":\"");
+    std::uint64_t previous = 0;
+    for (std::uint64_t offset : blocks) {
+      data_.append([&](std::string& text) { appendPageNumber(offset - previous, text); });
+      previous = offset;
     }
     data_.raw("\"");
   }

@@ -155,12 +155,26 @@ TEST_F(HtmlWriterTest, CallSitesFollowTheCallsTheyBelongTo) {
             (std::vector<std::uint64_t>{4, 2, 4, 5, 10, 9, 1, 6, 3, 1, 8, 2, 0, 0}));
 }
 
+TEST_F(HtmlWriterTest, EveryBlockOfRecordsSaysWhereItsPlacesStart) {
+  for (int i = 0; i < 300; ++i) {
+    FuncRecord& f = define("f" + std::to_string(i), "m.c", i + 1);
+    table_.addCallee(f, "g");
+    table_.addSite(f, "g", {static_cast<std::uint32_t>(i + 2), 1}, false);
+  }
+  const std::string inside = data(page());
+  // Each record: 1 place; 1 for its call of g, one line down (2), column 1.
+  EXPECT_EQ(field(inside, "sites").substr(0, 8), "11211121");
+  EXPECT_EQ(field(inside, "sites").size(), 1200u);
+  EXPECT_EQ(readNumbers(field(inside, "siteBlocks")), (std::vector<std::uint64_t>{0, 1024}));
+}
+
 TEST_F(HtmlWriterTest, WithoutAnyPlaceTheSitesAreEmpty) {
   FuncRecord& main = define("main", "m.c", 5);
   table_.addCallee(main, "a");
   define("a", "m.c", 20);
   const std::string inside = data(page());
   EXPECT_EQ(field(inside, "sites"), "");
+  EXPECT_EQ(field(inside, "siteBlocks"), "");
   EXPECT_EQ(field(inside, "columns"), "");
   EXPECT_EQ(field(inside, "morePlaces"), "");
 }

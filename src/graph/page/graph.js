@@ -77,9 +77,13 @@ const Graph = (() => {
       this.decodeCaptions(data.captioned, data.captions);
       this.decodeCalls(data.calls);
       this.decodeOtherSets(data.otherSets);
-      this.siteText = data.sites; // decoded on first use
+      this.siteText = data.sites; // read record by record, see readSites
       this.hasSites = data.sites !== '';
-      this.siteStart = null;
+      this.siteBlock = data.siteBlock;
+      this.siteBlocks = [];
+      let offset = 0;
+      for (const step of decodeNumbers(data.siteBlocks)) this.siteBlocks.push(offset += step);
+      this.siteCache = new Map();
       this.roots = Array.from(decodeNumbers(data.roots));
       this.callerRoots = Array.from(decodeNumbers(data.callerRoots));
       this.leaf = this.marked(data.leaves);
@@ -130,52 +134,70 @@ const Graph = (() => {
       }
     }
 
-    // Where each call is made, as the manual's THE PAGE says: for each record the
-    // number of its places, then for each call the count and the places.
-    decodeSites() {
-      const calls = this.callTarget.length;
-      this.siteStart = new Int32Array(calls + 1);
-      const numbers = this.hasSites ? decodeNumbers(this.siteText) : new Float64Array(0);
-      this.siteText = null;
-      let total = 0;
-      for (let i = 0, r = 0; i < numbers.length; r++) {
-        const places = numbers[i++];
-        total += places;
-        if (places > 0) i += this.callCount(r) + 2 * places;
-      }
-      this.siteLine = new Int32Array(total);
-      this.siteColumn = new Int32Array(total);
-      let k = 0;
-      for (let i = 0, r = 0; i < numbers.length; r++) {
-        const places = numbers[i++];
-        const stop = this.callStart[r + 1];
-        for (let c = this.callStart[r]; c < stop; c++) {
-          this.siteStart[c] = k;
-          if (places === 0) continue;
-          const count = numbers[i++];
-          let line = this.line[r];
-          for (let j = 0; j < count; j++, k++, i += 2) {
-            line += unzigzag(numbers[i]);
-            this.siteLine[k] = line;
-            this.siteColumn[k] = numbers[i + 1];
-          }
+    // Where each call of `r` is made, as the manual's THE PAGE says: the count and
+    // the places of each call, or null when none is known. The text is long (about
+    // as long as all the calls), so a record is read when it is first asked for:
+    // from the start of its block of records, past the records before it.
+    readSites(r) {
+      if (!this.hasSites) return null;
+      const known = this.siteCache.get(r);
+      if (known !== undefined) return known;
+      const text = this.siteText;
+      let at = this.siteBlocks[Math.floor(r / this.siteBlock)];
+      const next = () => {
+        let value = 0;
+        for (;;) {
+          const code = text.charCodeAt(at++);
+          const digit = code < 128 ? DIGIT[code] : -1;
+          if (digit < 0) throw new Error('bad number digit at ' + (at - 1));
+          if (digit < 32) return value * 32 + digit;
+          value = value * 32 + (digit - 32);
+        }
+      };
+      for (let q = r - (r % this.siteBlock); q < r; q++) {
+        const places = next();
+        // Past the counts of its calls and two numbers for each place.
+        for (let left = places > 0 ? this.callCount(q) + 2 * places : 0; left > 0 && at < text.length; at++) {
+          const code = text.charCodeAt(at);
+          if (code < 128 && DIGIT[code] >= 0 && DIGIT[code] < 32) left--;
         }
       }
-      this.siteStart[calls] = k;
+      const places = next();
+      let found = null;
+      if (places > 0) {
+        const calls = this.callCount(r);
+        found = { start: new Int32Array(calls + 1), line: new Int32Array(places), column: new Int32Array(places) };
+        let k = 0;
+        for (let c = 0; c < calls; c++) {
+          found.start[c] = k;
+          const count = next();
+          let line = this.line[r];
+          for (let j = 0; j < count; j++, k++) {
+            line += unzigzag(next());
+            found.line[k] = line;
+            found.column[k] = next();
+          }
+        }
+        found.start[calls] = k;
+      }
+      this.siteCache.set(r, found);
+      return found;
     }
 
-    /** The number of places known of the call `k` (0 when none is known). */
-    siteCount(k) {
-      if (!this.siteStart) this.decodeSites();
-      return this.siteStart[k + 1] - this.siteStart[k];
+    /** The number of places known of the call `k` of `r` (0 when none is known). */
+    siteCount(r, k) {
+      const sites = this.readSites(r);
+      const c = k - this.callStart[r];
+      return sites ? sites.start[c + 1] - sites.start[c] : 0;
     }
 
-    /** The places of the call `k`: [{line, column}] in source order. */
-    sites(k) {
-      if (!this.siteStart) this.decodeSites();
+    /** The places of the call `k` of `r`: [{line, column}] in source order. */
+    sites(r, k) {
+      const sites = this.readSites(r);
       const places = [];
-      for (let i = this.siteStart[k]; i < this.siteStart[k + 1]; i++) {
-        places.push({ line: this.siteLine[i], column: this.siteColumn[i] });
+      const c = k - this.callStart[r];
+      for (let i = sites ? sites.start[c] : 0; sites && i < sites.start[c + 1]; i++) {
+        places.push({ line: sites.line[i], column: sites.column[i] });
       }
       return places;
     }

@@ -149,12 +149,12 @@ const Picture = (() => {
     connect() {
       const graph = this.graph;
       const known = new Set();
-      const link = (from, to, call) => {
+      const link = (from, to, caller, call) => {
         if (from === undefined || to === undefined || known.has(from * this.nodes.length + to)) return;
         known.add(from * this.nodes.length + to);
         const a = this.nodes[from];
         const b = this.nodes[to];
-        const count = call >= 0 && a.kind !== 'more' && b.kind !== 'more' ? graph.siteCount(call) : 0;
+        const count = call >= 0 && a.kind !== 'more' && b.kind !== 'more' ? graph.siteCount(caller, call) : 0;
         this.edges.push({ from, to, count, kind: b.kind === 'undefined' || b.kind === 'several' ? b.kind : '' });
       };
       for (const node of this.nodes.slice()) {
@@ -162,14 +162,14 @@ const Picture = (() => {
         if (this.followsCalls(node) && !graph.leaf[r]) {
           for (let k = graph.callStart[r]; k < graph.callStart[r + 1]; k++) {
             const key = (graph.callKind[k] === Graph.DEFINED ? 'r' : 'o') + graph.callTarget[k];
-            link(node.id, this.claimed.get(key), k);
+            link(node.id, this.claimed.get(key), r, k);
           }
         }
         if (this.followsCallers(node)) {
           for (const c of graph.callers(r)) {
             const from = this.claimed.get('r' + c);
             if (from === undefined) continue;
-            link(from, node.id, graph.hasSites && this.nodes[from].kind !== 'more' ? graph.callTo(c, r) : -1);
+            link(from, node.id, c, graph.hasSites && this.nodes[from].kind !== 'more' ? graph.callTo(c, r) : -1);
           }
         }
       }

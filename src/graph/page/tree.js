@@ -36,7 +36,7 @@ const Tree = (() => {
    * 15, 17" below the caller, or "calls at a.c:15" for a caller (`named`).
    */
   function fillSites(node, graph, r, k, named) {
-    const places = k < 0 ? [] : graph.sites(k);
+    const places = k < 0 ? [] : graph.sites(r, k);
     if (places.length === 0) return;
     const file = Places.shortName(r);
     Dom.add(node, named ? 'calls at ' : places.length === 1 ? 'called at line ' : 'called at lines ');
