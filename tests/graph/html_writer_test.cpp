@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <optional>
 #include <random>
@@ -107,6 +108,9 @@ TEST_F(HtmlWriterTest, SourceTextsCannotEndTheDataOrStartMarkup) {
     EXPECT_EQ(inside.find(forbidden), std::string::npos) << forbidden;
   }
   EXPECT_NE(inside.find("\\u003c/script\\u003e\\u003c!--a.c"), std::string::npos);
+  // The data is ASCII: every other character is an escape.
+  EXPECT_EQ(std::count_if(inside.begin(), inside.end(), [](char c) { return c < 0 || c > 126; }), 0);
+  EXPECT_NE(inside.find("\\u2028"), std::string::npos);
   // Every style sheet and script is inlined: the page names no other file.
   EXPECT_EQ(html.find("<script src="), std::string::npos);
   EXPECT_EQ(html.find("<link rel=\"stylesheet\""), std::string::npos);

@@ -14,13 +14,13 @@ const Graph = (() => {
     DIGIT[MORE.charCodeAt(i)] = 32 + i;
   }
 
-  /** The numbers of an encoded list, as a typed array. */
+  /** The numbers of an encoded list, as a typed array (every number of the data is below 2^31). */
   function decodeNumbers(text) {
     let total = 0;
     for (let i = 0; i < text.length; i++) {
       if (DIGIT[text.charCodeAt(i) & 127] < 32) total++;
     }
-    const values = new Float64Array(total);
+    const values = new Int32Array(total);
     let count = 0;
     let value = 0;
     for (let i = 0; i < text.length; i++) {
