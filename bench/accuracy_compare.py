@@ -283,17 +283,16 @@ class Records:
 
 # --- balance: the scan's own word on what did not balance ---------------------------------
 
-# Today's scan (quenwick's) writes each file's name on its own line and, after it, a line
-# ending in "(+N)" or "(-N)": with "{ }" when the braces do not balance, with "#" when the
-# conditionals do not. The C scan is to end the run with one line of counts and, under -V,
-# to list the places; its exact words are not settled, so the patterns below are guesses
-# to be fitted to it: a listing line "FILE:LINE[:COLUMN]: ... brace(s)/conditional(s) ..."
-# with "balance", "unclosed", "unterminated", "unmatched" or "not closed", and a summary
-# line counting files that "did not balance" and conditionals "undecided".
+# quenwick's scan writes each file's name on its own line and, after it, a line ending in
+# "(+N)" or "(-N)": with "{ }" when the braces do not balance, with "#" when the
+# conditionals do not. The C scan ends the run with one line of counts ("N files did not
+# balance, M conditionals were left undecided") and, under -V, lists each place as
+# "FILE:LINE:COLUMN: unbalanced: ..." (undecided conditionals are listed too, but they
+# are no imbalance).
 BALANCE_VERBOSE = ["-V"]  # options that make the C scan list its places
 LEGACY_MESSAGE = re.compile(rb"\(([+-]\d+)\)\s*$")
 PLACE_MESSAGE = re.compile(rb"^([^:\s][^:]*):(\d+)(?::\d+)?:\s*(.*)$")
-TROUBLE = re.compile(rb"balanc|unclosed|unterminated|unmatched|not closed", re.I)
+TROUBLE = re.compile(rb"^unbalanced: ")
 SUMMARY = re.compile(rb"(\d+)\s+files?\b[^,;]*?\b(?:did not|do not|does not|not)\s+balance", re.I)
 UNDECIDED = re.compile(rb"(\d+)\s+(?:conditionals?|conditions?)\b[^,;]*?undecided", re.I)
 

@@ -188,13 +188,15 @@ class BalanceTest(unittest.TestCase):
         self.assertEqual((summary, undecided), ("", None))
 
     def test_places_and_the_summary_line(self):
-        err = (b"quenwick-graph: 2 files did not balance, 7 conditionals left undecided\n"
-               b"x/a.c:12:3: unclosed brace\n./b.h:4: #if without #endif (not closed)\n"
-               b"c.c:9: undecided #if CONFIG_X\n")
+        err = (b"x/a.c:12:3: unbalanced: '{' never closed\n"
+               b"./b.h:4:1: unbalanced: #if never closed\n"
+               b"c.c:9:1: undecided, every branch scanned: CONFIG_NUMA_BALANCING\n"
+               b"quenwick-graph: 2 files did not balance, 7 conditionals were left undecided"
+               b" (-V lists them)\n")
         path = write(tempfile.mkdtemp(), "err", err, "wb")
         bad, summary, undecided = ac.parse_balance(path, ["x/a.c", "b.h", "c.c"])
-        self.assertEqual(bad, {"x/a.c": {"line 12: unclosed brace"},
-                               "b.h": {"line 4: #if without #endif (not closed)"}})
+        self.assertEqual(bad, {"x/a.c": {"line 12: unbalanced: '{' never closed"},
+                               "b.h": {"line 4: unbalanced: #if never closed"}})
         self.assertEqual(undecided, 7)
         self.assertTrue(summary.startswith("quenwick-graph: 2 files"))
 

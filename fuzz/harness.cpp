@@ -100,18 +100,38 @@ void writeScratchFile(const std::string& name, std::string_view bytes) {
   ::close(fd);
 }
 
-int runProgram(const std::vector<std::string>& args) {
+int runInScratch(const std::function<int(quenwick::Console&)>& body) {
   Scratch& s = scratch();
   int home = ::open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (home < 0 || ::fchdir(s.dirFd) != 0) fail("cannot enter the scratch folder");
   int status;
   {
     quenwick::Console console(s.nullFd, s.nullFd);
-    quenwick::Program program(console);
-    status = program.main(args);
+    status = body(console);
   }
   if (::fchdir(home) != 0) fail("cannot leave the scratch folder");
   ::close(home);
+  return status;
+}
+
+bool readScratchFile(const std::string& name, std::string& bytes) {
+  bytes.clear();
+  int fd = ::openat(scratch().dirFd, name.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  char buffer[1 << 16];
+  ssize_t n;
+  while ((n = ::read(fd, buffer, sizeof buffer)) > 0)
+    bytes.append(buffer, static_cast<std::size_t>(n));
+  ::close(fd);
+  if (n < 0) fail("cannot read a scratch file");
+  return true;
+}
+
+int runProgram(const std::vector<std::string>& args) {
+  int status = runInScratch([&](quenwick::Console& console) {
+    quenwick::Program program(console);
+    return program.main(args);
+  });
   if (status != 0 && status != 1) fail("exit status other than 0 and 1");
   return status;
 }

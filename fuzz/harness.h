@@ -5,9 +5,14 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
+
+namespace quenwick {
+struct Console;
+}  // namespace quenwick
 
 namespace fuzzing {
 
@@ -27,6 +32,14 @@ void writeScratchFile(const std::string& name, std::string_view bytes);
 /// when the status is neither 0 nor 1 or when the working folder cannot be
 /// entered or left.
 int runProgram(const std::vector<std::string>& args);
+
+/// Runs `body` inside the scratch folder with a console whose streams are both on
+/// /dev/null and returns what it returns. Aborts when the folder cannot be entered
+/// or left.
+int runInScratch(const std::function<int(quenwick::Console&)>& body);
+
+/// The contents of the scratch file `name`; false when there is none.
+bool readScratchFile(const std::string& name, std::string& bytes);
 
 /// The bytes of the input as text.
 inline std::string_view asText(const std::uint8_t* data, std::size_t size) {

@@ -42,11 +42,14 @@ constexpr std::string_view kGraphUsage =
     "                         {file}, {line}, {column} and {path} (the absolute\n"
     "                         path) filled in\n"
     "  --output=FILE          write to FILE, only once the run has succeeded\n"
+    "  --keep-going           go on past a source that cannot be read or a\n"
+    "                         directory without a source file (still reported)\n"
     "  --help                 show this help and exit\n"
     "  --version              show the version and exit\n"
     "\n"
-    "Exit status: 0 on success, 1 when the run stopped early or its output could\n"
-    "not be written, 2 for a wrong option or a NAME that is defined nowhere.\n";
+    "Exit status: 0 on success, 1 when a source could not be read (without\n"
+    "--keep-going), the run stopped early or its output could not be written, 2 for\n"
+    "a wrong option or a NAME that is defined nowhere.\n";
 
 // One row per `Text`, in the same order. The code page 932 bytes are checked
 // against an independent conversion of the UTF-8 form by the unit tests.
@@ -107,6 +110,9 @@ constexpr TextForms kTexts[] = {
     /* SourceMissing */
     {" ファイルが見つかりません。",
      " \203t\203@\203C\203\213\202\252\214\251\202\302\202\251\202\350\202\334\202\271\202\361\201B"},
+    /* NoSourceBelow */
+    {" ソースファイルが見つかりません。",
+     " \203\\\201[\203X\203t\203@\203C\203\213\202\252\214\251\202\302\202\251\202\350\202\334\202\271\202\361\201B"},
     /* VerboseFileName */
     {"\nファイル名 %s\n",
      "\n\203t\203@\203C\203\213\226\274 %s\n"},
@@ -181,8 +187,6 @@ constexpr TextForms kTexts[] = {
     /* GraphLinkScript */
     {"quenwick-graph: --link: a '%s' address would run in the page; give a web or editor address\n",
      "quenwick-graph: --link: a '%s' address would run in the page; give a web or editor address\n"},
-    /* CScanUnreadable */
-    {"quenwick-graph: cannot read '%s'\n", "quenwick-graph: cannot read '%s'\n"},
     /* CScanNotText */
     {"quenwick-graph: '%s' holds NUL bytes, so it is no C source: left out\n",
      "quenwick-graph: '%s' holds NUL bytes, so it is no C source: left out\n"},

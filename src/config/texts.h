@@ -33,6 +33,7 @@ enum class Text {
   DefaultExpanded,  ///< Default already-expanded marker.
   DefaultCaption,  ///< Default caption keyword.
   SourceMissing,  ///< A source file cannot be opened.
+  NoSourceBelow,  ///< A directory named as a source holds no source file.
   VerboseFileName,  ///< -V: a source file was opened.
   ElseUnmatched,  ///< #else with no open conditional.
   EndifExcess,  ///< #endif with no open conditional.
@@ -63,7 +64,6 @@ enum class Text {
   GraphLinkBadField,  ///< A --link template with an unknown field.
   GraphLinkControl,  ///< A --link template with a control character.
   GraphLinkScript,  ///< A --link template whose address would run a script.
-  CScanUnreadable,  ///< The C scan cannot read a source file.
   CScanNotText,  ///< A file the C scan leaves out: it holds NUL bytes.
   CScanSummary,  ///< The C scan's counts of what it did not understand.
   CScanProblem,  ///< -V: one place the C scan did not understand.

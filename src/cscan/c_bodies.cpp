@@ -33,6 +33,7 @@ bool isAsmQualifier(std::string_view word) {
 
 void CScanner::startBody(std::uint32_t definition, const Head& head) {
   current_ = definition;
+  sharing_.clear();
   parens_.clear();
   statement_ = Statement{};
   tentative_ = Tentative{};
@@ -56,6 +57,11 @@ void CScanner::bodyToken(const Token& token) {
     prev2_ = prev_;
     prev_ = token;
     return;
+  }
+  // The use of an object-like macro that makes calls.
+  if (!objectMacros_.empty() && isName(prev_) && !token.is(Punct::LParen) &&
+      !prev2_.is(Punct::Arrow) && !prev2_.is(Punct::Dot) && objectMacros_.count(prev_.text) != 0) {
+    recordCall(prev_, false);
   }
   const bool cancelled = tentative_.stage > 0 && stepTentative(token);
   if (token.kind == TokenKind::Punct) {
@@ -89,6 +95,7 @@ void CScanner::bodyToken(const Token& token) {
   } else if (parens_.empty()) {
     statementToken(token);
   }
+  if (!parens_.empty() && token.is(Punct::Comma)) ++parens_.back().argument;
   if (!parens_.empty() && !token.is(Punct::LParen)) {
     Paren& inner = parens_.back();
     if (inner.tokens == 0 && token.is(Punct::Star)) inner.star = true;
@@ -133,6 +140,9 @@ bool CScanner::stepTentative(const Token& token) {
       tentative_.stage = 0;
       if (!token.is(Punct::LParen) && !token.is(Punct::LBracket)) return false;
       if (current_ != kNone && !callsOf_[current_].empty()) callsOf_[current_].pop_back();
+      for (std::uint32_t also : sharing_) {
+        if (!callsOf_[also].empty()) callsOf_[also].pop_back();
+      }
       pointers_.push_back(tentative_.name.text);
       return true;
     default:
@@ -167,6 +177,8 @@ void CScanner::openParen(const Token& paren) {
       const bool indirect = isPointerName(name);
       recordCall(prev_, indirect);
       if (!indirect) tentative_.stage = 1;
+      // A plain build compiles no call in an argument that the macro drops.
+      if (!indirect) opened.dropped = unusedArguments(name);
     }
   } else if (prev_.is(Punct::RParen)) {
     // A call of what a parenthesised group gives: (*fp)(x), (p->fn)(x), (fn)(x).
@@ -238,9 +250,40 @@ void CScanner::recordCall(const Token& name, bool indirect) {
   recordCall(name.text, name.place, indirect);
 }
 
+// The parameters that the plain build's replacement of the function-like macro
+// `macro` never uses, as bits (none for a function or an unknown name).
+std::uint64_t CScanner::unusedArguments(std::string_view macro) {
+  const MacroState& state = defaults_.find(macro);
+  if (state.kind != MacroState::Defined || !state.functionLike || state.params.empty()) return 0;
+  auto found = unusedArguments_.find(std::string(macro));
+  if (found != unusedArguments_.end()) return found->second;
+  std::uint64_t unused = 0;
+  for (std::size_t p = 0; p < state.params.size() && p < 64; ++p) unused |= std::uint64_t{1} << p;
+  for (const PpToken& token : tokenizeExpression(state.body)) {
+    if (token.kind != PpToken::Identifier) continue;
+    for (std::size_t p = 0; p < state.params.size() && p < 64; ++p) {
+      if (state.params[p] == token.text) unused &= ~(std::uint64_t{1} << p);
+    }
+  }
+  // Arguments past the last parameter go to a variadic one.
+  if (state.variadic && (unused >> (state.params.size() - 1) & 1) == 0) unused &= ~(~std::uint64_t{0} << (state.params.size() - 1));
+  unusedArguments_.emplace(std::string(macro), unused);
+  return unused;
+}
+
+bool CScanner::insideDroppedArgument() const {
+  for (const Paren& paren : parens_) {
+    if (paren.dropped != 0 && paren.argument < 64 && (paren.dropped >> paren.argument & 1) != 0) {
+      return true;
+    }
+  }
+  return false;
+}
+
 // `name` must outlive the scan: a view of the source text, or a kept copy.
 void CScanner::recordCall(std::string_view name, SourcePlace place, bool indirect) {
   if (current_ == kNone) return;
+  if (!parens_.empty() && insideDroppedArgument()) return;
   auto found = names_.find(name);
   std::uint32_t index;
   if (found == names_.end()) {
@@ -251,6 +294,9 @@ void CScanner::recordCall(std::string_view name, SourcePlace place, bool indirec
     index = found->second;
   }
   callsOf_[current_].push_back(CallSite{index, place, indirect, outOfDefault_});
+  for (std::uint32_t also : sharing_) {
+    callsOf_[also].push_back(CallSite{index, place, indirect, outOfDefault_});
+  }
 }
 
 bool CScanner::isPointerName(std::string_view name) const {

@@ -111,6 +111,14 @@ void CScanner::directive(const Token& hash) {
       word == "else" || word == "endif") {
     readDirectiveTokens();
   } else {
+    if (word == "include") {
+      // A source that includes another source sees its static functions.
+      const Token file = lexer_.nextInDirective();
+      if (file.kind == TokenKind::String && file.text.size() > 2 && file.text.front() == '"' &&
+          !sharesStatics(std::string(file.text.substr(1, file.text.size() - 2)))) {
+        facts_.includedSources.emplace_back(file.text.substr(1, file.text.size() - 2));
+      }
+    }
     lexer_.skipDirectiveLine();
     if (name.kind != TokenKind::Number) {
       // include, pragma, error, warning, line and the unknown ones
@@ -209,7 +217,15 @@ void CScanner::defineMacro() {
   const bool alias = !state.functionLike && body + 1 == directive_.size() &&
                      isName(directive_[body]) && directive_[body].text != name.text &&
                      !isKeyword(directive_[body].text);
-  if (!state.functionLike && !alias) return;
+  // An object-like macro that makes calls is a definition too, and each use of its
+  // name a call of it: `#define LITTLE_ENDIAN is_little_endian()`.
+  bool calls = false;
+  for (std::size_t i = body; !state.functionLike && i + 1 < directive_.size(); ++i) {
+    calls = calls || (isName(directive_[i]) && directive_[i + 1].is(Punct::LParen) &&
+                      !isNotCallable(directive_[i].text));
+  }
+  if (!state.functionLike && !alias && !calls) return;
+  if (calls) objectMacros_.insert(name.text);
   bool isNew = false;
   const std::uint32_t definition = definitionFor(name.text, DefinitionKind::Macro, name.place,
                                                  name.place, isNew);
@@ -259,13 +275,11 @@ void CScanner::undefineMacro() {
 // branches that follow start from the state at their #if.
 void CScanner::setSymbol(std::string_view name, const MacroState& state) {
   for (Conditional& level : conditionals_) {
-    if (level.touchedAt.count(name) == 0) {
+    // Only a conditional with an undecided branch scans a further branch after
+    // this one, from the symbols at its #if.
+    if (level.maybeTaken && level.touchedAt.count(name) == 0) {
       level.touchedAt.emplace(name, level.touched.size());
       level.touched.push_back(Touched{name, macros_.find(name), {}});
-    }
-    if (level.branches == 0 && !level.guardName.empty() && !level.guardDefined &&
-        name == level.guardName && state.kind == MacroState::Defined) {
-      level.guardSet = true;
     }
   }
   macros_.set(name, state);
@@ -302,8 +316,7 @@ bool CScanner::defaultTruth(std::size_t from, const std::string_view& word) {
 }
 
 void CScanner::updateDefault() {
-  outOfDefault_ = false;
-  for (const Conditional& level : conditionals_) outOfDefault_ = outOfDefault_ || !level.byDefault;
+  outOfDefault_ = outOfDefaultLevels_ > 0;
 }
 
 void CScanner::enterBranch(Conditional& level, Truth truth, bool byDefault) {
@@ -327,14 +340,22 @@ void CScanner::enterBranch(Conditional& level, Truth truth, bool byDefault) {
   level.scanning = scan;
   if (scan) level.anyScanned = true;
   if (scan && undecided) level.anyUndecided = true;
+  const bool wasByDefault = level.byDefault;
   level.byDefault = scan && (!undecided || (byDefault && !level.defaultTaken));
   if (level.byDefault) level.defaultTaken = true;
+  if (wasByDefault != level.byDefault) outOfDefaultLevels_ += level.byDefault ? -1 : 1;
   updateDefault();
 }
 
-// Notes the state of every touched symbol at the end of a scanned branch.
+// Notes the state of every touched symbol at the end of a scanned branch, and the
+// structure at the end of the branch a plain build compiles.
 void CScanner::endBranch(Conditional& level) {
   if (!level.scanning) return;
+  level.lastWasDefault = level.byDefault;
+  if (level.byDefault && level.anyUndecided && level.restores) {
+    level.defaultEnd = takeSnapshot();
+    level.hasDefaultEnd = true;
+  }
   for (Touched& touched : level.touched) {
     while (touched.branchEnds.size() < level.branches) touched.branchEnds.push_back(touched.atIf);
     touched.branchEnds.push_back(macros_.find(touched.name));
@@ -363,6 +384,12 @@ void CScanner::nextBranch(Truth truth, bool isElse, const Token& hash, bool byDe
     return;
   }
   Conditional& level = conditionals_.back();
+  if (level.scanning && current_ == kNone && atFileLevel()) {
+    const Head head = readHead(decl_);
+    if (head.kind == Head::Function) {
+      level.alternatives.push_back(Alternative{decl_[head.name], head.isStatic, decl_.front().place});
+    }
+  }
   endBranch(level);
   if (isElse) level.hasElse = true;
   enterBranch(level, truth, byDefault);
@@ -376,15 +403,41 @@ void CScanner::closeConditional(const Token& hash) {
   Conditional& level = conditionals_.back();
   endBranch(level);
   if (level.anyUndecided) mergeTouched(level);
+  // After an undecided conditional the structure goes on as a plain build's does:
+  // from the end of its branch, or from the #if when it compiles none. Branches
+  // that open or close a brace the others do not then agree with the
+  // conditionals after them on the same symbol. A head another branch left
+  // becomes an alternative.
+  const bool passedBy = level.anyUndecided && level.restores && !level.hasDefaultEnd &&
+                        !level.hasElse && !level.defaultTaken;
+  if (passedBy) {
+    level.defaultEnd = level.snapshot;
+    level.hasDefaultEnd = true;
+    level.lastWasDefault = false;
+  }
+  if (level.hasDefaultEnd && !level.lastWasDefault) {
+    if (current_ == kNone && atFileLevel()) {
+      const Head head = readHead(decl_);
+      if (head.kind == Head::Function) {
+        level.alternatives.push_back(Alternative{decl_[head.name], head.isStatic, decl_.front().place});
+      }
+    }
+    restore(level.defaultEnd);
+  }
+  if (current_ == kNone && atFileLevel()) {
+    alternatives_.insert(alternatives_.end(), level.alternatives.begin(), level.alternatives.end());
+  }
+  if (!level.byDefault) --outOfDefaultLevels_;
   conditionals_.pop_back();
   updateDefault();
 }
 
 // After an undecided conditional a symbol keeps what every way through it leaves:
-// the scanned branches, and the way past all of them when none must be taken. An
-// include guard (#ifndef X / #define X) is read as included for the first time.
+// the scanned branches, and the way past all of them when none must be taken. So
+// `#ifndef X` / `#define X 1` / `#endif` leaves X undecided, as a -DX=2 would
+// make it; a plain build's view (`defaults_`) has X as 1.
 void CScanner::mergeTouched(Conditional& level) {
-  const bool passesBy = !level.taken && !level.hasElse && !level.guardSet;
+  const bool passesBy = !level.taken && !level.hasElse;
   for (Touched& touched : level.touched) {
     std::vector<MacroState> ways = touched.branchEnds;
     while (ways.size() < level.branches) ways.push_back(touched.atIf);

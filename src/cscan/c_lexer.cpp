@@ -56,7 +56,10 @@ void CLexer::newLine(const char* next) {
 // The byte after the character at `p`: two bytes for a double-byte character of
 // code page 932, else one.
 const char* CLexer::skipCharacter(const char* p) const {
-  if (cp932_ && isCp932Lead(static_cast<unsigned char>(*p)) && p[1] != '\0') return p + 2;
+  if (cp932_ && isCp932Lead(static_cast<unsigned char>(*p)) &&
+      isCp932Trail(static_cast<unsigned char>(p[1]))) {
+    return p + 2;
+  }
   return p + 1;
 }
 

@@ -186,6 +186,7 @@ void CScanner::endDeclaration() {
   }
   decl_.clear();
   declParens_ = 0;
+  alternatives_.clear();
 }
 
 void CScanner::openFileBrace(const Token& brace) {
@@ -195,6 +196,15 @@ void CScanner::openFileBrace(const Token& brace) {
         defineFunction(decl_[head.name], head.isStatic, decl_.front().place);
     blocks_.push_back(Block{Block::Function, definition, brace.place});
     startBody(definition, head);
+    // Heads that other branches of a conditional left for this body.
+    for (const Alternative& other : alternatives_) {
+      const std::uint32_t also = defineFunction(other.name, other.isStatic, other.start);
+      if (also != definition &&
+          std::find(sharing_.begin(), sharing_.end(), also) == sharing_.end()) {
+        sharing_.push_back(also);
+      }
+    }
+    alternatives_.clear();
   } else if (head.kind == Head::ExternC) {
     blocks_.push_back(Block{Block::ExternC, kNone, brace.place});
   } else if (decl_.empty() && oldStyle_.declarations > 0) {
@@ -207,6 +217,7 @@ void CScanner::openFileBrace(const Token& brace) {
     // after it (`struct s { ... } x;`).
     blocks_.push_back(Block{Block::Aggregate, kNone, brace.place});
     lexer_.captureCaptions(false);
+    alternatives_.clear();
     return;
   }
   oldStyle_.declarations = -1;
@@ -217,13 +228,16 @@ void CScanner::openFileBrace(const Token& brace) {
 
 void CScanner::closeBrace(const Token& brace) {
   if (blocks_.empty()) {
-    facts_.problems.push_back({ScanProblem::ExcessBrace, brace.place, "}"});
+    // In a branch a plain build leaves out, the conditional's end undoes it.
+    if (!outOfDefault_) facts_.problems.push_back({ScanProblem::ExcessBrace, brace.place, "}"});
     return;
   }
   const Block block = blocks_.back();
   blocks_.pop_back();
   if (block.kind == Block::Function) {
     facts_.definitions[block.definition].end = brace.place;
+    for (std::uint32_t also : sharing_) facts_.definitions[also].end = brace.place;
+    sharing_.clear();
     current_ = kNone;
     parens_.clear();
     decl_.clear();

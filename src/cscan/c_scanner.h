@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "cscan/c_expression.h"
@@ -55,6 +56,8 @@ class CScanner {
     bool star = false;           // "*" came first: (*fp)
     bool declarator = false;     // opened in a declaration's specifiers: int (*fp)(...)
     bool skipped = false;        // an attribute or asm group: nothing inside counts
+    std::uint64_t dropped = 0;   // arguments of a macro that its replacement never uses
+    std::uint32_t argument = 0;  // the argument being read
     std::uint32_t tokens = 0;    // tokens inside so far
     Token lastName;              // the last name inside, at its own level
     bool lastIsMember = false;   // that name followed "->" or "."
@@ -79,6 +82,13 @@ class CScanner {
     bool isStatic = false;    // "static" stood before it
     SourcePlace start;        // the first token of its declaration
     int declarations = -1;    // declarations read since; -1 when there is no such head
+  };
+  /// A function head that an earlier branch of a conditional left before the "{"
+  /// that follows the conditional: `#if A` / `f32(x)` / `#else` / `f64(x)` / `#endif` / `{`.
+  struct Alternative {
+    Token name;             // the defined name
+    bool isStatic = false;  // "static" stood before it
+    SourcePlace start;      // the first token of its declaration
   };
   /// The structure the scan has at an #if, to start each further branch from.
   struct Snapshot {
@@ -110,10 +120,13 @@ class CScanner {
     bool restores = true;         // further branches start from `snapshot`
     std::string_view guardName;   // #ifdef NAME, #ifndef NAME, #if !defined(NAME): the symbol
     bool guardDefined = false;    // #ifdef rather than #ifndef
-    bool guardSet = false;        // the first branch defines the symbol: an include guard
     std::uint32_t branches = 0;   // branches scanned so far
     Snapshot snapshot;            // the structure at the #if
+    bool hasDefaultEnd = false;   // `defaultEnd` holds the end of the branch a plain build compiles
+    bool lastWasDefault = false;  // the branch scanned last is that branch
+    Snapshot defaultEnd;          // the structure at the end of that branch
     std::vector<Touched> touched; // symbols changed in its branches
+    std::vector<Alternative> alternatives;  // heads that earlier branches left open
     std::unordered_map<std::string_view, std::size_t> touchedAt;  // position of each in `touched`
   };
 
@@ -140,6 +153,8 @@ class CScanner {
   void recordCall(const Token& name, bool indirect);
   void recordCall(std::string_view name, SourcePlace place, bool indirect);
   bool isPointerName(std::string_view name) const;
+  std::uint64_t unusedArguments(std::string_view macro);
+  bool insideDroppedArgument() const;
   void startBody(std::uint32_t definition, const Head& head);
 
   // c_directives.cpp: directives and conditionals.
@@ -178,6 +193,8 @@ class CScanner {
   int declParens_ = 0;                    // open parentheses in `decl_`
   OldStyleHead oldStyle_;                 // an old-style head whose declarations may follow
   std::uint32_t current_ = kNone;         // the function whose body is being read
+  std::vector<Alternative> alternatives_; // heads of other branches for the next "{"
+  std::vector<std::uint32_t> sharing_;    // more definitions the current body belongs to
   std::vector<Paren> parens_;             // open parentheses of the body
   Statement statement_;                   // the body's statement so far
   Tentative tentative_;                   // a call that may turn out a declaration
@@ -187,12 +204,15 @@ class CScanner {
   std::vector<std::string_view> pointers_;   // names declared as pointers to functions here
   std::vector<Conditional> conditionals_;    // open conditionals, outermost first
   bool outOfDefault_ = false;                // some open branch is left out by default
+  std::size_t outOfDefaultLevels_ = 0;       // open conditionals whose branch is left out by default
   std::vector<Token> directive_;             // the tokens of the directive being read
   std::vector<std::vector<CallSite>> callsOf_;  // the call sites of each definition
   std::vector<std::uint32_t> defaultPlaces_;    // by definition: its places a plain build compiles
   std::unordered_map<std::string_view, std::uint32_t> functions_;  // definition of each function name
   std::unordered_map<std::string_view, std::uint32_t> macroDefs_;  // definition of each macro name
   std::unordered_map<std::string_view, std::uint32_t> names_;      // index of each callee name
+  std::unordered_set<std::string_view> objectMacros_;  // object-like macros whose uses are calls
+  std::unordered_map<std::string, std::uint64_t> unusedArguments_;  // by macro: its unused parameters
   std::deque<std::string> kept_;          // names made by expansions, which the maps above point into
   int nesting_ = 0;                       // expansions around this scan
 };

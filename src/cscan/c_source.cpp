@@ -45,7 +45,8 @@ SourceText::SourceText(std::string_view bytes, SourceEncoding encoding) : encodi
   } else {
     for (std::size_t at = 0; at < bytes.size(); ++at) {
       const unsigned char byte = static_cast<unsigned char>(bytes[at]);
-      if (isCp932Lead(byte)) {
+      if (isCp932Lead(byte) && at + 1 < bytes.size() &&
+          isCp932Trail(static_cast<unsigned char>(bytes[at + 1]))) {
         ++at;  // the second byte belongs to the character
         continue;
       }

@@ -25,7 +25,12 @@ void Program::processArgument(const std::string& argument) {
 // A source argument: one file, or, where directories expand, every C file below one.
 void Program::processSource(const std::string& name) {
   if (frontEnd_.directoriesExpand && isDirectory(name)) {
-    for (const std::string& file : sourceFilesBelow(name, frontEnd_.cScan)) processSourceFile(file);
+    std::size_t found = 0;  // however the directory is expanded, what it gave to scan
+    for (const std::string& file : sourceFilesBelow(name, frontEnd_.cScan)) {
+      ++found;
+      processSourceFile(file);
+    }
+    if (found == 0) reportEmptyDirectory(name);
     return;
   }
   processSourceFile(name);
@@ -96,6 +101,7 @@ void Program::processResponseFile(const std::string& argument) {
   if (!responseFiles_.open(argument.substr(1), file)) {
     console.err.printf(textFormat(Text::ResponseMissing), argument.c_str());
     console.ringBell();
+    if (responseFiles_.lastUnreadable()) inputUnread();
     return;
   }
   console.err.printf(textFormat(Text::ResponseEcho), argument.c_str());

@@ -84,7 +84,12 @@ void Program::scanCSources() {
         FileFacts facts = std::move(results[i]);
         results[i] = FileFacts();
         if (!facts.read) {
-          console.err.printf(textFormat(Text::CScanUnreadable), facts.path.c_str());
+          // As quenwick's scan reports a source it cannot open.
+          console.err.write(facts.path);
+          console.ringBell();
+          console.err.write(text(Text::SourceMissing));
+          console.err.put('\n');
+          inputUnread();
           return;
         }
         if (!facts.isText) {

@@ -108,7 +108,7 @@ void Program::processSourceFile(const std::string& name) {
     return;
   }
   console.err.write(name);
-  scanner.scanFile(name);
+  const bool opened = scanner.scanFile(name);
   if (scanner.braceDepth() != 0) {
     console.ringBell();
     console.err.printf(textFormat(Text::BraceImbalance), scanner.braceDepth());
@@ -118,6 +118,23 @@ void Program::processSourceFile(const std::string& name) {
     console.err.printf(textFormat(Text::CondImbalance), scanner.condDepth());
   }
   console.err.put('\n');
+  if (!opened) inputUnread();
+}
+
+// A directory named as a source that holds none, reported as a missing file is.
+void Program::reportEmptyDirectory(const std::string& name) {
+  console.err.write(name);
+  console.ringBell();
+  console.err.write(text(Text::NoSourceBelow));
+  console.err.put('\n');
+  inputUnread();
+}
+
+// An input (a source, a directory of sources, a response file) that gave nothing
+// to read, already reported. Where inputs are required the run ends here, before
+// any output is written.
+void Program::inputUnread() {
+  if (frontEnd_.inputsRequired) throw ExitProgram{1};
 }
 
 // Writes the tree information file when asked for. False when it was opened but a

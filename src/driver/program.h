@@ -28,6 +28,7 @@ struct FrontEnd {
   bool directoriesExpand = false;  // a directory stands for the *.c files below it
   bool cScan = false;              // sources are read by the C scan (a directory: *.c and *.h)
   bool keepSites = false;          // the C scan keeps every call site with its place
+  bool inputsRequired = false;     // an input that cannot be read ends the run with status 1
 };
 
 /// What a run hands to its output once every argument is handled, the tree
@@ -79,6 +80,8 @@ class Program {
   void scanCSources();
   void reportCScanProblems(const FileFacts& facts);
   void reportCScanTotals();
+  void reportEmptyDirectory(const std::string& name);
+  void inputUnread();
   bool writeTreeInfoFile();
   int reportWriteErrors(bool treeInfoWritten);
   void releaseAll();

@@ -27,6 +27,9 @@ class ResponseFiles {
   /// be opened, when `kMaxOpen` files are open already, or when it was stopped at
   /// the limit and is still open.
   bool open(const std::string& path, TextInput& file);
+  /// True when the last `open` failed because the file could not be opened at all,
+  /// not because of the nesting.
+  bool lastUnreadable() const { return lastUnreadable_; }
   /// Ends the innermost response file, once it has been read.
   void close() { open_.pop_back(); }
 
@@ -34,6 +37,7 @@ class ResponseFiles {
   using FileIdentity = std::pair<std::uint64_t, std::uint64_t>;
   std::vector<FileIdentity> open_;  // response files open now, outermost first
   std::set<FileIdentity> stopped_;  // files that were open when the limit was met
+  bool lastUnreadable_ = false;     // the last open failed in the file system
 };
 
 }  // namespace quenwick

@@ -18,7 +18,7 @@ struct LongOption {
   bool takesValue;        // a value is required; otherwise none is allowed
 };
 
-constexpr std::array<LongOption, 13> kLongOptions = {{
+constexpr std::array<LongOption, 14> kLongOptions = {{
     {"root", true},
     {"callers", true},
     {"target", true},
@@ -28,6 +28,7 @@ constexpr std::array<LongOption, 13> kLongOptions = {{
     {"output", true},
     {"cluster", false},
     {"link", true},
+    {"keep-going", false},
     {"help", false},
     {"version", false},
     {"scan", true},
@@ -176,6 +177,8 @@ bool applyOption(std::string_view name, const std::string& value, GraphOptions& 
   } else if (name == "link") {
     if (!checkLinkTemplate(value, console)) return false;
     options.link = value;
+  } else if (name == "keep-going") {
+    options.keepGoing = true;
   } else if (name == "help") {
     options.help = true;
   } else {

@@ -33,6 +33,7 @@ struct GraphOptions {
   bool cluster = false;                    // --cluster: DOT nodes grouped by file
   std::optional<std::string> link;         // --link: the address template of every place in a page
   ScanKind scan = ScanKind::C;             // --scan: the C scan, or quenwick's own
+  bool keepGoing = false;                  // --keep-going: past inputs that cannot be read
   bool help = false;                       // --help
   bool version = false;                    // --version
   std::vector<std::string> arguments;      // everything for the driver, in order

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <limits>
 #include <optional>
 
 #include "config/texts.h"
@@ -21,7 +22,7 @@ int GraphOutput::write(RunResult& run) {
   std::optional<Query> query;
   if (!isPlainTree(options_)) {
     graph.emplace(run.functionTable);
-    query.emplace(options_, *graph);
+    query.emplace(options_, *graph, &run.lists.leafList);
     if (!query->check(console)) return 2;
     if (!options_.sites.empty()) {
       Utf8Converter utf8(textEncoding() == TextEncoding::Cp932);
@@ -69,15 +70,22 @@ void GraphOutput::writeFormat(RunResult& run, const Query* query, OutStream& out
     return;
   }
   const CallGraph& graph = query->graph();
+  Selection selection = query->selection();
   if (options_.format == GraphFormat::Text && options_.list == ListKind::None &&
       options_.sites.empty()) {
-    TreeQuery trees = query->treeQuery();
-    if (!trees.roots.empty()) printer.printQuery(out, trees, graph);
-    if (!options_.callers.empty()) printer.printQuery(out, query->callersQuery(), graph);
+    // Drawn from the same selection as every other format.
+    const std::size_t depth = options_.depth.value_or(std::numeric_limits<std::size_t>::max());
+    SelectionFilter calls(selection, false);
+    SelectionFilter callers(selection, true);
+    if (!selection.treeRoots.empty()) {
+      printer.printQuery(out, TreeQuery{selection.treeRoots, false, depth, &calls}, graph);
+    }
+    if (!selection.callerRoots.empty()) {
+      printer.printQuery(out, TreeQuery{selection.callerRoots, true, depth, &callers}, graph);
+    }
     return;
   }
   Utf8Converter utf8(textEncoding() == TextEncoding::Cp932);
-  Selection selection = query->selection();
   GraphView view{graph, selection, options_, utf8};
   if (!options_.sites.empty()) {
     writeSiteList(view, out);
@@ -86,8 +94,8 @@ void GraphOutput::writeFormat(RunResult& run, const Query* query, OutStream& out
   } else if (options_.format == GraphFormat::Dot) {
     writeDot(view, options_.cluster, out);
   } else if (options_.format == GraphFormat::Html) {
-    const std::vector<std::uint32_t> callerRoots = query->callersQuery().roots;
-    writeHtml(view, PageInput{run.settings, run.options, run.lists.leafList, callerRoots}, out);
+    writeHtml(view, PageInput{run.settings, run.options, run.lists.leafList, selection.callerRoots},
+              out);
   } else {
     writeJson(view, out);
   }

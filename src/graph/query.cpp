@@ -1,5 +1,6 @@
 #include "graph/query.h"
 
+#include <deque>
 #include <limits>
 
 #include "config/texts.h"
@@ -10,18 +11,25 @@ namespace {
 
 constexpr std::uint32_t kUnreached = std::numeric_limits<std::uint32_t>::max();
 
+/// True when `distance` is a distance of at most `limit` calls.
+bool within(std::uint32_t distance, std::size_t limit) {
+  return distance != kUnreached && distance <= limit;
+}
+
 }  // namespace
 
-Query::Query(const GraphOptions& options, const CallGraph& graph)
-    : options_(options), graph_(graph) {
+bool SelectionFilter::showsChild(std::uint32_t parent, const Call& child) const {
+  if (callers_) return true;  // every caller of a record whose callers are followed
+  if (child.count == 1) return selection_.followsCall(parent, child.definition);
+  if (child.count == 0) return !selection_.targeted;
+  return selection_.followsSeveral(parent, child.name);
+}
+
+Query::Query(const GraphOptions& options, const CallGraph& graph, const NameList* leafList)
+    : options_(options), graph_(graph), leafList_(leafList) {
   roots_ = find("root", options.roots);
   callers_ = find("callers", options.callers);
   targets_ = find("target", options.targets);
-  if (!targets_.empty()) {
-    std::vector<bool> targets(graph.size(), false);
-    for (std::uint32_t record : recordsOf(targets_)) targets[record] = true;
-    keep_ = graph.reaching(targets);
-  }
 }
 
 // NAME@FILE names the definitions of NAME in the file FILE, exactly as the file was
@@ -73,34 +81,15 @@ bool Query::check(Console& console) const {
   return true;
 }
 
-TreeQuery Query::treeQuery() const {
-  TreeQuery query;
-  if (!roots_.empty()) {
-    query.roots = recordsOf(roots_);
-  } else if (callers_.empty()) {
-    query.roots = treeRoots(graph_.table());
-  }
-  if (options_.depth) query.maxDepth = *options_.depth;
-  if (!targets_.empty()) {
-    query.keep = &keep_;
-    for (const Found& item : targets_) {
-      query.keepNames.insert(graph_.table().records()[item.records.front()].nameId);
-    }
-  }
-  return query;
-}
-
-TreeQuery Query::callersQuery() const {
-  TreeQuery query;
-  query.roots = recordsOf(callers_);
-  query.callers = true;
-  if (options_.depth) query.maxDepth = *options_.depth;
-  return query;
+// A record listed as a leaf (a name of a table with a trailing "/") has its calls
+// left out of a tree, as quenwick's tree leaves them out.
+bool Query::listsCalls(std::uint32_t record) const {
+  return leafList_ == nullptr || leafList_->empty() ||
+         !leafList_->containsName(graph_.table().records()[record].name);
 }
 
 Selection Query::selection() const {
   const std::uint32_t n = graph_.size();
-  const std::size_t limit = options_.depth.value_or(std::numeric_limits<std::size_t>::max());
   Selection selection;
   selection.shown.assign(n, false);
   selection.callsShown.assign(n, false);
@@ -108,34 +97,116 @@ Selection Query::selection() const {
   if (!options_.hasQuery()) {
     selection.shown.assign(n, true);
     selection.callsShown.assign(n, true);
-    selection.roots = treeRoots(graph_.table());
+    selection.treeRoots = treeRoots(graph_.table());
+    selection.roots = selection.treeRoots;
     return selection;
   }
-  // Each tree's nodes are the records within `limit` calls of its roots; those
-  // nearer than `limit` have their calls (or callers) shown.
-  auto mark = [&](const std::vector<std::uint32_t>& roots, bool upwards,
-                  std::vector<bool>& follows) {
-    std::vector<std::uint32_t> distance = graph_.distances(roots, upwards);
-    for (std::uint32_t r = 0; r < n; ++r) {
-      if (distance[r] == kUnreached || distance[r] > limit) continue;
-      if (!keep_.empty() && !keep_[r]) continue;
-      selection.shown[r] = true;
-      follows[r] = distance[r] < limit;
-    }
-  };
-  TreeQuery trees = treeQuery();
-  if (!trees.roots.empty()) mark(trees.roots, false, selection.callsShown);
-  std::vector<std::uint32_t> callerRoots = recordsOf(callers_);
-  if (!callerRoots.empty()) mark(callerRoots, true, selection.callersShown);
-  if (!keep_.empty()) {
-    selection.keep = &keep_;
-    selection.keepNames = trees.keepNames;
-  }
-  for (std::uint32_t root : trees.roots) {
-    if (selection.shown[root]) selection.roots.push_back(root);
-  }
-  selection.roots.insert(selection.roots.end(), callerRoots.begin(), callerRoots.end());
+  const std::size_t limit = options_.depth.value_or(std::numeric_limits<std::size_t>::max());
+  markTargets(selection);
+  markTrees(selection, limit);
+  markCallers(selection, limit);
+  selection.roots = selection.treeRoots;
+  selection.roots.insert(selection.roots.end(), selection.callerRoots.begin(),
+                         selection.callerRoots.end());
   return selection;
+}
+
+// The records that lead to a target and, for each target name, those that lead to
+// a target of another name without passing a record of that name: a target's
+// calls go on only along those.
+void Query::markTargets(Selection& selection) const {
+  if (targets_.empty()) return;
+  const std::uint32_t n = graph_.size();
+  const FunctionTable& table = graph_.table();
+  selection.targeted = true;
+  selection.targetName.assign(n, Selection::kNone);
+  selection.targetGroup.assign(n, Selection::kNone);
+  std::vector<bool> targets(n, false);
+  std::vector<std::uint32_t> groupNames;
+  for (std::uint32_t record : recordsOf(targets_)) {
+    const std::uint32_t name = table.records()[record].nameId;
+    targets[record] = true;
+    selection.targetName[record] = name;
+    if (selection.targetNames.insert(name).second) groupNames.push_back(name);
+  }
+  selection.leadsToTarget = graph_.reaching(targets);
+  for (std::uint32_t r = 0; r < n; ++r) {
+    if (!targets[r]) continue;
+    for (std::uint32_t g = 0; g < groupNames.size(); ++g) {
+      if (groupNames[g] == selection.targetName[r]) selection.targetGroup[r] = g;
+    }
+  }
+  selection.leadsOn.resize(groupNames.size());
+  if (groupNames.size() < 2) {
+    if (!groupNames.empty()) selection.leadsOn[0].assign(n, false);
+    return;
+  }
+  for (std::uint32_t g = 0; g < groupNames.size(); ++g) {
+    std::vector<bool>& marked = selection.leadsOn[g];
+    marked.assign(n, false);
+    std::vector<std::uint32_t> pending;
+    auto mark = [&](std::uint32_t r) {
+      if (marked[r] || table.records()[r].nameId == groupNames[g]) return;
+      marked[r] = true;
+      pending.push_back(r);
+    };
+    for (std::uint32_t r = 0; r < n; ++r) {
+      if (targets[r]) mark(r);
+    }
+    while (!pending.empty()) {
+      const std::uint32_t r = pending.back();
+      pending.pop_back();
+      for (std::uint32_t caller : graph_.callers(r)) mark(caller);
+    }
+  }
+}
+
+// The trees of calls: a breadth-first walk from their roots along the calls that
+// the selection follows, to `limit` calls.
+void Query::markTrees(Selection& selection, std::size_t limit) const {
+  std::vector<std::uint32_t> roots;
+  if (!roots_.empty()) {
+    roots = recordsOf(roots_);
+  } else if (callers_.empty()) {
+    roots = treeRoots(graph_.table());
+  }
+  std::vector<std::uint32_t>& distance = selection.callsDistance;
+  distance.assign(graph_.size(), kUnreached);
+  std::deque<std::uint32_t> pending;
+  for (std::uint32_t root : roots) {
+    if (!selection.leads(root)) continue;
+    selection.treeRoots.push_back(root);
+    if (distance[root] == kUnreached) {
+      distance[root] = 0;
+      pending.push_back(root);
+    }
+  }
+  while (!pending.empty()) {
+    const std::uint32_t r = pending.front();
+    pending.pop_front();
+    selection.shown[r] = true;
+    if (distance[r] >= limit || !listsCalls(r)) continue;
+    selection.callsShown[r] = true;
+    for (const Call& call : graph_.calls(r)) {
+      if (call.count != 1 || distance[call.definition] != kUnreached) continue;
+      if (!selection.followsCall(r, call.definition)) continue;
+      distance[call.definition] = distance[r] + 1;
+      pending.push_back(call.definition);
+    }
+  }
+}
+
+// The trees of callers: every record within `limit` calls of a --callers name.
+void Query::markCallers(Selection& selection, std::size_t limit) const {
+  selection.callerRoots = recordsOf(callers_);
+  if (selection.callerRoots.empty()) return;
+  selection.callersDistance = graph_.distances(selection.callerRoots, true);
+  for (std::uint32_t r = 0; r < graph_.size(); ++r) {
+    const std::uint32_t distance = selection.callersDistance[r];
+    if (!within(distance, limit)) continue;
+    selection.shown[r] = true;
+    selection.callersShown[r] = distance < limit;
+  }
 }
 
 }  // namespace quenwick

@@ -41,6 +41,11 @@ inline bool isCp932Lead(unsigned char byte) {
   return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
 }
 
+/// True when `byte` can be the second byte of a double-byte character of code page 932.
+inline bool isCp932Trail(unsigned char byte) {
+  return (byte >= 0x40 && byte <= 0x7E) || (byte >= 0x80 && byte <= 0xFC);
+}
+
 /// Appends the valid UTF-8 of `text` to `out`, with U+FFFD for each byte that does
 /// not belong to a well-formed sequence (overlong forms, surrogates and values above
 /// U+10FFFF included).

@@ -21,14 +21,16 @@ struct Scanner {
         extractor(reader, lexer, table, lists, options, console) {}
 
   /// Scans the source file `name` from its first line to its end. A file that
-  /// cannot be opened is reported on standard error and scanned no further.
-  void scanFile(const std::string& name) {
+  /// cannot be opened is reported on standard error and scanned no further: the
+  /// result is false then.
+  bool scanFile(const std::string& name) {
     resetForFile();
     try {
       extractor.scanSourceFile(name);
     } catch (const EndOfFile&) {
-      // The scan of an opened file always ends here.
+      return true;  // the scan of an opened file always ends here
     }
+    return false;
   }
 
   /// Resets what belongs to one file: braces, lines, open conditionals, caption.

@@ -17,6 +17,7 @@ int lineOf(const SourcePlace& place) {
 void addFileFacts(const FileFacts& facts, FunctionTable& table, const NameLists& lists,
                   const FactsOptions& options) {
   table.setResolution(Resolution::Linkage);
+  table.addIncludedSources(facts.path, facts.includedSources);
   // Whether each name of the file is left out, decided once per name.
   std::vector<std::int8_t> leftOut(facts.names.size(), -1);
   auto isLeftOut = [&](std::uint32_t name) {

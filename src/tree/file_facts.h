@@ -83,6 +83,7 @@ struct FileFacts {
   std::vector<FileDefinition> definitions;   // in source order of their first place
   std::vector<CallSite> calls;               // the call sites of all definitions, definition by definition
   std::vector<ScanProblem> problems;         // in source order
+  std::vector<std::string> includedSources;  // "x.c" files it includes, as written (its own statics then reach them)
   std::uint32_t lines = 0;                   // the number of lines
 
   /// True when the braces and the conditionals balanced.

@@ -53,7 +53,70 @@ FuncRecord& FunctionTable::appendFuncRecord(FuncRecord&& record) {
   info.lastDefinition = at;
   addToGroup(added.nameId, at);
   seenEverywhereValid_ = false;
+  unitFilesValid_ = false;
   return added;
+}
+
+void FunctionTable::addIncludedSources(std::string_view file,
+                                       const std::vector<std::string>& included) {
+  if (included.empty()) return;
+  const std::uint32_t fileId = internFile(file);
+  for (const std::string& name : included) includedNames_.emplace_back(fileId, name);
+  unitFilesValid_ = false;
+}
+
+namespace {
+
+// `path` with "." and "x/.." steps taken out.
+std::string normalPath(std::string_view path) {
+  std::vector<std::string_view> steps;
+  const bool absolute = !path.empty() && path.front() == '/';
+  while (!path.empty()) {
+    const std::size_t slash = path.find('/');
+    std::string_view step = path.substr(0, slash);
+    path = slash == std::string_view::npos ? std::string_view() : path.substr(slash + 1);
+    if (step.empty() || step == ".") continue;
+    if (step == ".." && !steps.empty() && steps.back() != "..") {
+      steps.pop_back();
+      continue;
+    }
+    steps.push_back(step);
+  }
+  std::string out = absolute ? "/" : "";
+  for (std::size_t i = 0; i < steps.size(); ++i) {
+    if (i > 0) out += '/';
+    out.append(steps[i]);
+  }
+  return out;
+}
+
+}  // namespace
+
+// For each file, the files of its translation unit that the table holds: itself
+// and the sources it includes, found beside it.
+void FunctionTable::computeIncludedFiles() {
+  unitFiles_.assign(files_.size(), {});
+  for (std::uint32_t f = 0; f < files_.size(); ++f) unitFiles_[f].push_back(f);
+  if (!includedNames_.empty()) {
+    std::unordered_map<std::string, std::uint32_t> byPath;
+    for (std::uint32_t f = 0; f < files_.size(); ++f) byPath.emplace(normalPath(files_.name(f)), f);
+    for (const auto& [fileId, name] : includedNames_) {
+      std::string_view from = files_.name(fileId);
+      const std::size_t slash = from.rfind('/');
+      std::string path = slash == std::string_view::npos ? std::string() : std::string(from.substr(0, slash + 1));
+      path += name;
+      auto found = byPath.find(normalPath(path));
+      if (found == byPath.end() || found->second == fileId) continue;
+      auto& unit = unitFiles_[fileId];
+      if (std::find(unit.begin(), unit.end(), found->second) == unit.end()) unit.push_back(found->second);
+    }
+  }
+  unitFilesValid_ = true;
+}
+
+const std::vector<std::uint32_t>& FunctionTable::filesOfUnit(std::uint32_t fileId) {
+  if (!unitFilesValid_ || unitFiles_.size() < files_.size()) computeIncludedFiles();
+  return unitFiles_[fileId];
 }
 
 void FunctionTable::setMorePlaces(FuncRecord& record, const std::vector<SourcePlace>& places) {
@@ -214,22 +277,26 @@ int FunctionTable::resolveLinked(std::uint32_t nameId, const FuncRecord& caller,
   definition = nullptr;
   const NameInfo& info = nameInfo_[nameId];
   if (info.definitions == 0) return 0;
-  // The caller's own file: its functions, else its macros.
-  std::uint32_t ownFirst = UINT32_MAX;
-  if (info.definitions == 1) {
-    if (records_[info.firstDefinition].fileId == caller.fileId) ownFirst = info.firstDefinition;
-  } else {
-    auto same = byNameAndFile_.find(nameFileKey(nameId, caller.fileId));
-    if (same != byNameAndFile_.end()) ownFirst = same->second.first;
-  }
+  // The caller's own translation unit (its file and the sources it includes):
+  // its functions, else its macros.
+  const std::vector<std::uint32_t>& unit = filesOfUnit(caller.fileId);
   for (DefinitionKind kind : {DefinitionKind::Function, DefinitionKind::Macro}) {
     int count = 0;
-    for (std::uint32_t r = ownFirst; r != UINT32_MAX; r = nextSameName_[r]) {
-      const FuncRecord& record = records_[r];
-      if (record.fileId != caller.fileId) continue;
-      if (record.kind != kind || !seenFrom(record, caller)) continue;
-      if (count++ == 0) definition = &records_[r];
-      if (all != nullptr && all->size() < limit) all->push_back(r);
+    for (std::uint32_t fileId : unit) {
+      std::uint32_t first = UINT32_MAX;
+      if (info.definitions == 1) {
+        if (records_[info.firstDefinition].fileId == fileId) first = info.firstDefinition;
+      } else {
+        auto same = byNameAndFile_.find(nameFileKey(nameId, fileId));
+        if (same != byNameAndFile_.end()) first = same->second.first;
+      }
+      for (std::uint32_t r = first; r != UINT32_MAX; r = nextSameName_[r]) {
+        const FuncRecord& record = records_[r];
+        if (record.fileId != fileId) break;  // a file's records stand together
+        if (record.kind != kind || !seenFrom(record, caller)) continue;
+        if (count++ == 0) definition = &records_[r];
+        if (all != nullptr && all->size() < limit) all->push_back(r);
+      }
     }
     if (count > 0) return count;
   }
@@ -327,6 +394,9 @@ void FunctionTable::freeFunctionTable() {
   seenEverywhere_.clear();
   seenEverywhereValid_ = false;
   fileShares_.clear();
+  includedNames_.clear();
+  unitFiles_.clear();
+  unitFilesValid_ = false;
 }
 
 }  // namespace quenwick

@@ -96,6 +96,10 @@ class FunctionTable {
   void setResolution(Resolution resolution) { resolution_ = resolution; }
   /// How calls resolve.
   Resolution resolution() const { return resolution_; }
+  /// Records that the file `file` includes the sources `included` (as written in
+  /// its #include lines, relative to its folder): their static definitions are
+  /// its own.
+  void addIncludedSources(std::string_view file, const std::vector<std::string>& included);
   /// Records `places` as the other places of `record` (the last record appended).
   void setMorePlaces(FuncRecord& record, const std::vector<SourcePlace>& places);
   /// The other places of `record`.
@@ -184,10 +188,15 @@ class FunctionTable {
     std::uint32_t macros = 0;         // such macros
   };
   void computeSeenEverywhere();
+  void computeIncludedFiles();
+  const std::vector<std::uint32_t>& filesOfUnit(std::uint32_t fileId);
 
   std::vector<std::uint32_t> nextSameName_;           // by record: the next record of its name
   std::vector<SeenEverywhere> seenEverywhere_;        // by name key, once computed
   bool seenEverywhereValid_ = false;                  // `seenEverywhere_` matches the records
+  std::vector<std::pair<std::uint32_t, std::string>> includedNames_;  // file key, source it includes
+  std::vector<std::vector<std::uint32_t>> unitFiles_;  // by file key: it and the sources it includes
+  bool unitFilesValid_ = false;                        // `unitFiles_` matches the records
   std::vector<std::int8_t> fileShares_;               // by file key: statics seen by all (-1: not known yet)
 };
 

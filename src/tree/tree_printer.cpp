@@ -87,8 +87,7 @@ void TreePrinter::printQuery(OutStream& out, const TreeQuery& query, const CallG
   start(out, &graph);
   query_ = &query;
   for (std::uint32_t root : query.roots) {
-    FuncRecord& record = table_.records()[root];
-    if (query.keep == nullptr || (*query.keep)[root]) printNode(record);
+    printNode(table_.records()[root]);
   }
   query_ = &kWholeTree;
 }
@@ -158,38 +157,32 @@ Call TreePrinter::childOf(const FuncRecord& parent, std::size_t position) const 
 // The first position from `from` on whose child is shown (`count` when none is).
 std::size_t TreePrinter::nextShown(const FuncRecord& parent, std::size_t from,
                                    std::size_t count) const {
-  if (query_->keep == nullptr) return from;
-  for (; from < count; ++from) {
-    Call child = childOf(parent, from);
-    if (child.count == 1 ? (*query_->keep)[child.definition]
-                         : child.count > 1 && query_->keepNames.count(child.name) != 0) {
-      break;
-    }
-  }
+  const TreeFilter* filter = query_->filter;
+  if (filter == nullptr) return from;
+  while (from < count && !filter->showsChild(parent.index, childOf(parent, from))) ++from;
   return from;
 }
 
 // Writes the line of `record` at `depth`; true when its children are to be listed.
-// Below the depth cut nothing is written, but the walk goes on while a repeated
-// branch is marked, so that the lines above the cut are those of the whole tree.
+// A record lists them at its first line only, all that the filter keeps, wherever
+// that line stands; its later lines are marked as already shown. With -P every
+// line lists them, down to the depth of the query.
 bool TreePrinter::printNodeLine(FuncRecord& record, std::size_t depth) {
   const bool recursive = onPath_[record.index];
   const bool repeat = !recursive && record.expanded && options_.markExpanded;
   record.expanded = true;
-  if (depth <= query_->maxDepth) {
-    printLinePrefix(record, depth);
-    printNameField(record.name, depth);
-    if (recursive) out_->write(recursion_);
-    if (repeat) out_->write(expanded_);
-    if (options_.showComments && record.comment && !record.comment->empty()) {
-      out_->put('\t');
-      out_->write(*record.comment);
-    }
-    out_->put('\n');
-  } else if (!options_.markExpanded) {
-    return false;
+  printLinePrefix(record, depth);
+  printNameField(record.name, depth);
+  if (recursive) out_->write(recursion_);
+  if (repeat) out_->write(expanded_);
+  if (options_.showComments && record.comment && !record.comment->empty()) {
+    out_->put('\t');
+    out_->write(*record.comment);
   }
+  out_->put('\n');
   if (recursive || repeat) return false;
+  if (!options_.markExpanded && depth >= query_->maxDepth) return false;
+  if (query_->filter != nullptr && !query_->filter->listsChildren(record.index)) return false;
   return query_->callers || !leafList_.containsName(record.name);
 }
 
@@ -204,7 +197,6 @@ void TreePrinter::printChild(const Call& child, std::size_t depth) {
     }
     return;
   }
-  if (depth + 1 > query_->maxDepth) return;
   if (count == 0) {
     printLinePrefix(nobelongColumn_, settings_.nobelong, depth + 1);
   } else if (options_.multiDetail) {

@@ -5,7 +5,6 @@
 #include <limits>
 #include <string>
 #include <string_view>
-#include <unordered_set>
 #include <vector>
 
 #include "config/settings.h"
@@ -23,13 +22,25 @@ namespace quenwick {
 /// macros are never roots. Recomputes the `called` flags.
 std::vector<std::uint32_t> treeRoots(FunctionTable& table);
 
+/// What a query keeps of its trees, asked line by line: which lines list their
+/// children, and which children they list.
+class TreeFilter {
+ public:
+  virtual ~TreeFilter() = default;
+  /// True when a line of the record at `record` lists its children (unless it is
+  /// marked as recursion or as already shown).
+  virtual bool listsChildren(std::uint32_t record) const = 0;
+  /// True when `child` (a call of `parent`, or in a callers tree one of its
+  /// callers) has its line below the line of `parent`.
+  virtual bool showsChild(std::uint32_t parent, const Call& child) const = 0;
+};
+
 /// Trees from chosen roots, in place of the whole tree.
 struct TreeQuery {
   std::vector<std::uint32_t> roots;  // the records printed as roots, in order
   bool callers = false;              // the children of a node are its callers, not its callees
-  std::size_t maxDepth = std::numeric_limits<std::size_t>::max();  // deeper lines are left out
-  const std::vector<bool>* keep = nullptr;      // when set, only the records marked here are shown,
-  std::unordered_set<std::uint32_t> keepNames;  // and several-definitions lines of these names
+  std::size_t maxDepth = std::numeric_limits<std::size_t>::max();  // -P: no children below
+  const TreeFilter* filter = nullptr;  // when set, the lines and children that are printed
 };
 
 /// Prints the call tree. Depth is limited by memory only: the walk keeps its own
@@ -44,8 +55,10 @@ class TreePrinter {
   /// uncalled record, each with its callees below it.
   void printTree(OutStream& out);
   /// Prints the trees of `query` on `out`, drawn as the whole tree is, with the
-  /// calls and callers of `graph`. The lines above a depth cut are those of the
-  /// uncut trees.
+  /// calls and callers of `graph`: a record's first line lists the children that
+  /// the filter keeps (when it lets the record list any), and its later lines are
+  /// marked as already shown. With -P every line lists them, down to
+  /// `query.maxDepth`.
   void printQuery(OutStream& out, const TreeQuery& query, const CallGraph& graph);
 
  private:

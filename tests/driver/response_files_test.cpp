@@ -36,9 +36,11 @@ TEST_F(ResponseFilesTest, FileNamingItselfStopsAtTheLimitAndStaysStopped) {
   std::string other = writeFile("other", "x.c");
   for (std::size_t i = 0; i < ResponseFiles::kMaxOpen; ++i) ASSERT_TRUE(openNested(self)) << i;
   EXPECT_FALSE(openNested(self));
-  EXPECT_FALSE(openNested(other));  // the limit holds for every file
+  EXPECT_FALSE(files.lastUnreadable());  // a stop, not a file that cannot be read
+  EXPECT_FALSE(openNested(other));       // the limit holds for every file
   closeInnermost();
   EXPECT_FALSE(openNested(self));  // stopped, and still open further out
+  EXPECT_FALSE(files.lastUnreadable());
   EXPECT_TRUE(openNested(other));  // a file that was not open is not stopped
   closeInnermost();
   while (!open.empty()) closeInnermost();
@@ -47,8 +49,12 @@ TEST_F(ResponseFilesTest, FileNamingItselfStopsAtTheLimitAndStaysStopped) {
 
 TEST_F(ResponseFilesTest, MissingFileAndDirectoryDoNotOpen) {
   EXPECT_FALSE(openNested(path("absent")));
+  EXPECT_TRUE(files.lastUnreadable());
   EXPECT_FALSE(openNested(dir_.string()));
+  EXPECT_TRUE(files.lastUnreadable());
   EXPECT_TRUE(open.empty());
+  EXPECT_TRUE(openNested(writeFile("present", "a.c")));
+  EXPECT_FALSE(files.lastUnreadable());
 }
 
 }  // namespace

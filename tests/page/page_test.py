@@ -63,9 +63,10 @@ SHOWN_LINES = """
 
 
 def run_graph(folder, *options):
-    """Runs quenwick-graph in `folder` on the program; returns standard output."""
+    """Runs quenwick-graph in `folder` on the program with quenwick's own scan, whose
+    trees the page's are compared with; returns standard output."""
     env = dict(os.environ, QUENWICK_ENCODING="UTF-8")
-    result = subprocess.run([BINARY, *options, *FILES], cwd=folder, env=env,
+    result = subprocess.run([BINARY, "--scan=quenwick", *options, *FILES], cwd=folder, env=env,
                             stdout=subprocess.PIPE, stderr=subprocess.PIPE, check=True)
     return result.stdout.decode("utf-8", errors="replace")
 

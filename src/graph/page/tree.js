@@ -81,22 +81,32 @@ const Tree = (() => {
     return array.fill(value);
   }
 
-  /** The depth-first walk of the text tree over the whole tree below `roots`. */
+  /**
+   * The depth-first walk of the text tree over the whole tree below `roots`; with a
+   * finite `limit` (a --depth), only the records within fewer than `limit` calls of
+   * a root list their children, as in the text tree of that depth.
+   */
   class Walk {
-    constructor(graph, roots, upward) {
+    constructor(graph, roots, upward, limit) {
       const n = graph.size;
       this.first = recordArray(n, -1); // when the walk met each record first
       this.last = recordArray(n, 0); // when it left it
       this.parent = recordArray(n, -1); // the record it was met from first
       this.rootRepeated = new Set(); // places in `roots` of roots met before
+      this.limit = limit === undefined ? Infinity : limit;
+      this.distance = null; // with a limit: calls from the nearest root, -1 when none
       if (stack.length < n) {
         stack = new Int32Array(n);
         next = new Int32Array(n);
       }
-      const begin = (r) => upward ? graph.callerStart[r]
-        : graph.leaf[r] ? graph.callStart[r + 1] : graph.callStart[r];
       const end = (r) => upward ? graph.callerStart[r + 1] : graph.callStart[r + 1];
       if (upward) graph.callers(0);
+      // The children walked: callers, or calls that resolve to one definition.
+      const childAt = (k) => upward ? graph.callerList[k]
+        : graph.callKind[k] === Graph.DEFINED ? graph.callTarget[k] : -1;
+      if (this.limit !== Infinity) this.distance = this.distances(graph, roots, upward, childAt);
+      const begin = (r) => !this.lists(r) ? end(r) : upward ? graph.callerStart[r]
+        : graph.leaf[r] ? graph.callStart[r + 1] : graph.callStart[r];
       let clock = 0;
       roots.forEach((root, i) => {
         if (this.first[root] >= 0) {
@@ -112,15 +122,8 @@ const Tree = (() => {
           const stop = end(r);
           let child = -1;
           while (next[depth] < stop) {
-            const k = next[depth]++;
-            let c;
-            if (upward) {
-              c = graph.callerList[k];
-            } else {
-              if (graph.callKind[k] !== Graph.DEFINED) continue;
-              c = graph.callTarget[k];
-            }
-            if (this.first[c] < 0) {
+            const c = childAt(next[depth]++);
+            if (c >= 0 && this.first[c] < 0) {
               child = c;
               break;
             }
@@ -139,10 +142,42 @@ const Tree = (() => {
       });
     }
 
+    /** Breadth-first distances from `roots` along the children that `childAt` gives. */
+    distances(graph, roots, upward, childAt) {
+      const distance = recordArray(graph.size, -1);
+      const queue = [];
+      for (const root of roots) {
+        if (distance[root] < 0) {
+          distance[root] = 0;
+          queue.push(root);
+        }
+      }
+      for (let i = 0; i < queue.length; i++) {
+        const r = queue[i];
+        if (distance[r] >= this.limit || (!upward && graph.leaf[r])) continue;
+        const from = upward ? graph.callerStart[r] : graph.callStart[r];
+        const to = upward ? graph.callerStart[r + 1] : graph.callStart[r + 1];
+        for (let k = from; k < to; k++) {
+          const c = childAt(k);
+          if (c >= 0 && distance[c] < 0) {
+            distance[c] = distance[r] + 1;
+            queue.push(c);
+          }
+        }
+      }
+      return distance;
+    }
+
+    /** True when the walk lists the children of `r`: it is nearer than the limit. */
+    lists(r) {
+      return this.distance === null || this.distance[r] < this.limit;
+    }
+
     /** Gives the arrays back for the next walk. */
     release() {
       spare.push(this.first, this.last, this.parent);
-      this.first = this.last = this.parent = null;
+      if (this.distance) spare.push(this.distance);
+      this.first = this.last = this.parent = this.distance = null;
     }
 
     /** The marker of `child` met from `r`, where `r` lists its children. */
@@ -174,7 +209,9 @@ const Tree = (() => {
     constructor(graph, roots, options) {
       this.graph = graph;
       this.upward = Boolean(options.upward);
-      this.walk = graph.repeatMarked ? new Walk(graph, roots, this.upward) : null;
+      // With a limit the lines below the records at the limit stay closed, as the
+      // text tree of that --depth leaves them; under -P the limit is that of the lines.
+      this.walk = graph.repeatMarked ? new Walk(graph, roots, this.upward, options.limit) : null;
       this.rows = 0;
       this.element = Dom.el('ul', 'tree');
       this.element.setAttribute('role', 'tree');
@@ -230,6 +267,7 @@ const Tree = (() => {
     openable(node) {
       if (node.kind !== Graph.DEFINED || node.mark === 'recursion') return false;
       const r = node.target;
+      if (this.walk && !this.walk.lists(r)) return false;
       if (this.upward) return this.graph.callers(r).length > 0;
       return !this.graph.leaf[r] && this.graph.callCount(r) > 0;
     }

@@ -49,11 +49,15 @@ const Views = (() => {
   }
 
   /** A tree with a note when it was opened only partly. */
-  function treeSection(title, roots, upward, depth, hideRoot) {
+  /**
+   * A tree opened to `depth`; with `limited`, the tree of that --depth instead: every
+   * function within fewer than `depth` calls of a root lists its children.
+   */
+  function treeSection(title, roots, upward, depth, hideRoot, limited) {
     const section = Dom.el('section', 'trees');
     Dom.add(section, heading(2, title));
     const tree = new Tree.TreeView(graph, roots, {
-      upward, hideRoot, label: title,
+      upward, hideRoot, label: title, limit: limited ? depth : Infinity,
     });
     trees.push(tree);
     if (tree.top.length === 0) {
@@ -61,7 +65,7 @@ const Views = (() => {
         : 'It calls nothing in this page.'));
       return section;
     }
-    const complete = tree.openToDepth(depth, LINE_BUDGET);
+    const complete = tree.openToDepth(limited && tree.walk ? Infinity : depth, LINE_BUDGET);
     section.appendChild(tree.element);
     if (tree.more) section.appendChild(tree.more);
     if (!complete) {
@@ -126,7 +130,7 @@ const Views = (() => {
       : Address.ofName(name), 'the function'));
     Dom.add(main, back);
     Dom.add(main, treeSection(upward ? 'Callers' : 'Callees', records, upward,
-      depth === null ? Infinity : depth, false));
+      depth === null ? Infinity : depth, false, true));
   }
 
   function describeQuery() {
@@ -149,7 +153,8 @@ const Views = (() => {
     Dom.add(main, Dom.el('p', 'facts', summary + (query === ''
       ? ' Every function that nothing calls, main first; search above for any other.'
       : ' This page holds only what the query selects.')));
-    const depth = graph.query.depth === null ? (query === '' ? 0 : Infinity) : graph.query.depth;
+    // A page of a query holds its answer alone, --depth applied: its trees open fully.
+    const depth = query === '' ? 0 : Infinity;
     if (graph.roots.length > 0) {
       Dom.add(main, treeSection(query === '' ? 'Functions that nothing calls' : 'Callees',
         graph.roots, false, depth, false));
