@@ -66,7 +66,7 @@ const Address = (() => {
    * `levels` {up, down} are the levels of its picture (1 each when not given).
    */
   function ofRecord(graph, r, view, depth, levels) {
-    const name = graph.names[r];
+    const name = graph.name(r);
     let text = '#' + (view || 'fn') + '=' + encode(name);
     if (graph.repeated[r]) {
       const all = graph.definitions(name);

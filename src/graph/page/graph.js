@@ -58,15 +58,23 @@ const Graph = (() => {
       this.query = data.query;
       this.markers = data.markers;
       this.repeatMarked = data.repeatMarked;
-      this.names = splitNames(data.names);
+      // The names stay one text; name(r) cuts one out when it is asked for.
+      this.nameText = data.names;
       this.otherNames = splitNames(data.otherNames);
       this.files = data.files;
       this.link = data.link;
       this.folder = data.folder;
       this.folderPath = data.folderPath;
       this.backslashes = data.separators.indexOf('\\') >= 0;
-      const n = this.names.length;
+      const n = this.nameText === '' ? 0 : this.countLines(this.nameText);
       this.size = n;
+      this.nameStart = new Int32Array(n + 1);
+      for (let r = 0, at = 0; r < n; r++) {
+        this.nameStart[r] = at;
+        const end = this.nameText.indexOf('\n', at);
+        at = end < 0 ? this.nameText.length + 1 : end + 1;
+      }
+      this.nameStart[n] = this.nameText.length + 1;
       this.decodeFiles(data.fileRuns);
       this.decodeLines(data.lines);
       this.column = data.columns === '' ? null : Int32Array.from(decodeNumbers(data.columns));
@@ -84,20 +92,47 @@ const Graph = (() => {
       let offset = 0;
       for (const step of decodeNumbers(data.siteBlocks)) this.siteBlocks.push(offset += step);
       this.siteCache = new Map();
-      this.roots = Array.from(decodeNumbers(data.roots));
+      this.rootText = data.roots; // made an array on first use: there may be many
       this.callerRoots = Array.from(decodeNumbers(data.callerRoots));
       this.leaf = this.marked(data.leaves);
       this.callerStart = null; // made on first use
       this.byName = null; // likewise
     }
 
+    /** The roots of the trees of the query (of the whole tree without one). */
+    get roots() {
+      if (this.rootList === undefined) this.rootList = Array.from(decodeNumbers(this.rootText));
+      return this.rootList;
+    }
+
+    /** The number of lines of a text of names joined by line feeds. */
+    countLines(text) {
+      let count = 1;
+      for (let at = text.indexOf('\n'); at >= 0; at = text.indexOf('\n', at + 1)) count++;
+      return count;
+    }
+
+    /** The name of the record `r`. */
+    name(r) {
+      return this.nameText.slice(this.nameStart[r], this.nameStart[r + 1] - 1);
+    }
+
     /** One flag per record, set for the records of a list of differences. */
     marked(text) {
       const flags = new Uint8Array(this.size);
       let at = 0;
-      for (const step of decodeNumbers(text)) {
-        at += step;
-        flags[at] = 1;
+      let value = 0;
+      for (let i = 0; i < text.length; i++) {
+        const code = text.charCodeAt(i);
+        const digit = code < 128 ? DIGIT[code] : -1;
+        if (digit < 0) throw new Error('bad number digit at ' + i);
+        if (digit >= 32) {
+          value = value * 32 + (digit - 32);
+        } else {
+          at += value * 32 + digit;
+          flags[at] = 1;
+          value = 0;
+        }
       }
       return flags;
     }
@@ -241,29 +276,51 @@ const Graph = (() => {
 
     // Each record: its number of calls, then the calls, coded as the manual's THE PAGE says.
     decodeCalls(text) {
-      const codes = decodeNumbers(text);
       const n = this.size;
-      const total = codes.length - n;
-      this.callStart = new Int32Array(n + 1);
-      this.callTarget = new Int32Array(total);
-      this.callKind = new Uint8Array(total);
-      let at = 0;
-      let k = 0;
-      for (let r = 0; r < n; r++) {
-        this.callStart[r] = k;
-        const count = codes[at++];
-        for (let j = 0; j < count; j++, k++) {
-          const code = codes[at++];
-          if (code % 2 === 0) {
-            this.callTarget[k] = r + unzigzag(code / 2);
-            this.callKind[k] = DEFINED;
-          } else {
-            this.callTarget[k] = (code - (code % 4)) / 4;
-            this.callKind[k] = code % 4 === 1 ? UNDEFINED : SEVERAL;
-          }
-        }
+      let numbers = 0;
+      for (let i = 0; i < text.length; i++) {
+        const code = text.charCodeAt(i);
+        if (code < 128 && DIGIT[code] >= 0 && DIGIT[code] < 32) numbers++;
       }
-      this.callStart[n] = k;
+      const total = numbers - n;
+      const start = new Int32Array(n + 1);
+      const targets = new Int32Array(Math.max(0, total));
+      const kinds = new Uint8Array(Math.max(0, total));
+      let value = 0;
+      let r = -1;
+      let left = 0; // calls of record r still to read
+      let k = 0;
+      for (let i = 0; i < text.length; i++) {
+        const c = text.charCodeAt(i);
+        const digit = c < 128 ? DIGIT[c] : -1;
+        if (digit < 0) throw new Error('bad number digit at ' + i);
+        if (digit >= 32) {
+          value = value * 32 + (digit - 32);
+          continue;
+        }
+        const code = value * 32 + digit;
+        value = 0;
+        if (left === 0) {
+          // The next record's number of calls (records without calls included).
+          start[++r] = k;
+          left = code;
+          continue;
+        }
+        left--;
+        if ((code & 1) === 0) {
+          const step = code >> 1;
+          targets[k] = r + ((step >>> 1) ^ -(step & 1)); // the signed difference
+          kinds[k] = DEFINED;
+        } else {
+          targets[k] = code >> 2;
+          kinds[k] = (code & 3) === 1 ? UNDEFINED : SEVERAL;
+        }
+        k++;
+      }
+      for (r++; r <= n; r++) start[r] = k;
+      this.callStart = start;
+      this.callTarget = targets;
+      this.callKind = kinds;
     }
 
     /** The callers of every record, in table order: the transpose of the resolved calls. */
@@ -305,15 +362,29 @@ const Graph = (() => {
         this.byName = new Map();
         for (let r = 0; r < this.size; r++) {
           if (!this.repeated[r]) continue;
-          const list = this.byName.get(this.names[r]);
+          const list = this.byName.get(this.name(r));
           if (list) list.push(r);
-          else this.byName.set(this.names[r], [r]);
+          else this.byName.set(this.name(r), [r]);
         }
       }
       const several = this.byName.get(name);
       if (several) return several;
-      const r = this.names.indexOf(name);
-      return r < 0 ? [] : [r];
+      if (name.indexOf('\n') >= 0) return [];
+      if (this.wrappedNames === undefined) this.wrappedNames = '\n' + this.nameText + '\n';
+      const at = this.wrappedNames.indexOf('\n' + name + '\n');
+      return at < 0 ? [] : [this.recordAt(at)];
+    }
+
+    /** The record whose name starts at `at` of the text of all names. */
+    recordAt(at) {
+      let low = 0;
+      let high = this.size - 1;
+      while (low < high) {
+        const middle = (low + high + 1) >> 1;
+        if (this.nameStart[middle] <= at) low = middle;
+        else high = middle - 1;
+      }
+      return low;
     }
 
     /** The file of `r` as it was given to quenwick-graph (as in #fn=NAME@FILE). */

@@ -218,7 +218,7 @@ const Picture = (() => {
       return;
     }
     const r = node.record;
-    const name = graph.names[r];
+    const name = graph.name(r);
     node.label = cut(name, LABEL_CHARS);
     // A static function, or a name defined more than once, shows its file.
     if (graph.isStatic[r] || graph.repeated[r]) node.sub = cut(Places.shortName(r), LABEL_CHARS, true);
@@ -463,7 +463,7 @@ const Picture = (() => {
       xmlns: SVG, width: hood.width, height: hood.height, viewBox: '0 0 ' + hood.width + ' ' + hood.height,
       'font-family': FONT_FAMILY, 'font-size': FONT_SIZE, class: 'graph',
     });
-    const name = hood.graph.names[hood.nodes[0].record];
+    const name = hood.graph.name(hood.nodes[0].record);
     root.setAttribute('role', 'group');
     root.setAttribute('aria-label', 'Callers and callees of ' + name);
     const defs = svg('defs', {});
@@ -603,7 +603,7 @@ const Picture = (() => {
     };
     const saveButton = Dom.el('button', 'save', 'Save as SVG');
     saveButton.type = 'button';
-    saveButton.addEventListener('click', () => save(current, graph.names[r]));
+    saveButton.addEventListener('click', () => save(current, graph.name(r)));
     Dom.add(bar, choose('Callers', 'up'), ' ', choose('Callees', 'down'), ' ', saveButton, ' ',
       Dom.el('span', 'legend muted', 'italic rounded: macro · dashed: not defined in these files · ' +
         'dotted: several definitions · ×N: calls made N times'));

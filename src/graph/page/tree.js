@@ -63,7 +63,7 @@ const Tree = (() => {
       Dom.add(node, link);
     });
     if (set.length > CANDIDATES_SHOWN) {
-      Dom.add(node, ', ', Dom.link(Address.ofName(graph.names[set[0]]),
+      Dom.add(node, ', ', Dom.link(Address.ofName(graph.name(set[0])),
         Dom.count(set.length - CANDIDATES_SHOWN) + ' more'));
     }
   }
@@ -320,7 +320,7 @@ const Tree = (() => {
       }
       if (node.kind === Graph.DEFINED) {
         const r = node.target;
-        text = graph.names[r];
+        text = graph.name(r);
         name.href = Address.ofRecord(graph, r);
         Places.fill(place, r);
         if (graph.macro[r]) li.dataset.macro = '';

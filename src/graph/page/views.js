@@ -76,7 +76,7 @@ const Views = (() => {
   }
 
   function functionView(r, at) {
-    const name = graph.names[r];
+    const name = graph.name(r);
     const depth = at.depth;
     document.title = name + ' - quenwick-graph';
     const calls = graph.callCount(r);
