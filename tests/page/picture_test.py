@@ -81,15 +81,15 @@ def run_graph(folder, *options, files=FILES):
                           check=True).stdout.decode("utf-8", errors="replace")
 
 
-def json_neighbourhood(folder, spec, up, down):
+def json_neighbourhood(graph, spec, up, down):
     """The boxes and calls that the JSON documents of --root=SPEC --depth=DOWN and
-    --callers=SPEC --depth=UP hold: ("f", id), ("u", name) or ("m", name)."""
+    --callers=SPEC --depth=UP hold: ("f", id), ("u", name) or ("m", name).
+    `graph(*options)` runs quenwick-graph and returns its standard output."""
     boxes, calls = set(), set()
     for option, depth in (("--root", down), ("--callers", up)):
         if depth == 0:
             continue
-        doc = json.loads(run_graph(folder, "--format=json", "%s=%s" % (option, spec),
-                                   "--depth=%d" % depth))
+        doc = json.loads(graph("--format=json", "%s=%s" % (option, spec), "--depth=%d" % depth))
         for f in doc["functions"]:
             me = ("f", f["id"])
             boxes.add(me)
@@ -105,7 +105,8 @@ def picture_sets(picture):
     def key(box):
         if box["record"] is not None:
             return ("f", box["record"])
-        return ("u" if box["kind"] == "undefined" else "m", box["label"])
+        # The label may be cut; the tooltip starts with the whole name.
+        return ("u" if box["kind"] == "undefined" else "m", box["title"].split("\n")[0])
     keys = [key(box) for box in picture["boxes"]]
     return set(keys), {(keys[e["from"]], keys[e["to"]]) for e in picture["edges"]}
 
@@ -121,6 +122,30 @@ def on_border(point, box, slack=1.0):
     inside = left - slack <= x <= left + width + slack and top - slack <= y <= top + height + slack
     near = min(abs(x - left), abs(x - left - width), abs(y - top), abs(y - top - height))
     return inside and near <= slack
+
+
+def geometry_faults(picture):
+    """What is wrong with the boxes and edges of a picture: boxes that overlap, and
+    edges that do not run from the border of one box to the border of another."""
+    faults = []
+    boxes = picture["boxes"]
+    for i, a in enumerate(boxes):
+        faults += ["%s and %s overlap" % (a["label"], b["label"])
+                   for b in boxes[i + 1:] if overlaps(a["box"], b["box"])]
+    for edge in picture["edges"]:
+        source, target = boxes[edge["from"]], boxes[edge["to"]]
+        if not on_border(edge["start"], source["box"]) or not on_border(edge["end"], target["box"]):
+            faults.append("the edge from %s to %s does not join their boxes" % (
+                source["label"], target["label"]))
+    return faults
+
+
+# Opens every "+N more" of the picture shown.
+OPEN_ALL = """(() => {
+  for (let more = document.querySelector('.graph .more'); more;
+       more = document.querySelector('.graph .more')) more.dispatchEvent(new MouseEvent('click'));
+  return document.querySelectorAll('.graph .node').length;
+})()"""
 
 
 class PictureTest(unittest.TestCase):
@@ -163,15 +188,7 @@ class PictureTest(unittest.TestCase):
         return self.page.evaluate(PICTURE)
 
     def check_geometry(self, picture):
-        boxes = picture["boxes"]
-        for i, a in enumerate(boxes):
-            for b in boxes[i + 1:]:
-                self.assertFalse(overlaps(a["box"], b["box"]), "%s and %s overlap" % (
-                    a["label"], b["label"]))
-        for edge in picture["edges"]:
-            source, target = boxes[edge["from"]], boxes[edge["to"]]
-            self.assertTrue(on_border(edge["start"], source["box"]), (edge, source))
-            self.assertTrue(on_border(edge["end"], target["box"]), (edge, target))
+        self.assertEqual(geometry_faults(picture), [])
 
     def test_boxes_and_calls_of_a_known_function(self):
         self.show("#fn=helper@a.c")
@@ -194,7 +211,7 @@ class PictureTest(unittest.TestCase):
             with self.subTest(spec=spec, up=up, down=down):
                 self.show("#fn=%s&up=%d&down=%d" % (spec, up, down))
                 picture = self.picture()
-                expected = json_neighbourhood(self.folder, spec, up, down)
+                expected = json_neighbourhood(lambda *o: run_graph(self.folder, *o), spec, up, down)
                 self.assertEqual(picture_sets(picture), expected)
                 self.check_geometry(picture)
         self.show("#fn=main&up=0&down=1")
