@@ -202,6 +202,10 @@ class PictureTest(unittest.TestCase):
         # helper has a second definition: its box shows its file.
         self.assertEqual(self.page.evaluate(
             "document.querySelector('.graph .center .sub').textContent"), "a.c")
+        # and the view lists the other as a link.
+        others = self.js("[...document.querySelectorAll('.facts a.loc')].map((a) =>"
+                         " [a.textContent, a.getAttribute('href')])")
+        self.assertEqual(others, [["c.c:4", "#fn=helper@c.c"]])
 
     def test_pictures_hold_what_the_json_holds(self):
         # Names without a definition and with several are boxes of their own; a

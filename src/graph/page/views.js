@@ -7,6 +7,7 @@ const Views = (() => {
   'use strict';
 
   const LINE_BUDGET = 20000; // lines a view opens by itself at most
+  const OTHERS_SHOWN = 10; // other definitions of a name listed in a function's view
 
   let graph = null;
   let main = null;
@@ -39,6 +40,26 @@ const Views = (() => {
       Dom.add(line, Places.element(r, place.line, place.column, String(place.line), 'loc'));
     });
     Dom.add(line, ', in other branches of a conditional.');
+    return line;
+  }
+
+  /** The other definitions of the name of `r`, as links to their views, or null. */
+  function otherDefinitions(r) {
+    if (!graph.repeated[r]) return null;
+    const others = graph.definitions(graph.name(r)).filter((other) => other !== r);
+    const line = Dom.el('p', 'facts');
+    Dom.add(line, 'Also defined at ');
+    others.slice(0, OTHERS_SHOWN).forEach((other, i) => {
+      if (i > 0) Dom.add(line, ', ');
+      const link = Dom.link(Address.ofRecord(graph, other), Places.shortName(other) + ':' + graph.line[other], 'loc');
+      link.title = Places.fullPath(other);
+      Dom.add(line, link);
+    });
+    if (others.length > OTHERS_SHOWN) {
+      Dom.add(line, ' and ', Dom.link(Address.ofName(graph.name(r)),
+        Dom.count(others.length - OTHERS_SHOWN) + ' more'));
+    }
+    Dom.add(line, '.');
     return line;
   }
 
@@ -86,7 +107,7 @@ const Views = (() => {
     Dom.add(facts, Dom.el('span', 'kind', kindOf(r)), ' ', where(r));
     const caption = graph.caption(r);
     if (caption) Dom.add(facts, ' ', Dom.el('span', 'cap', caption));
-    Dom.add(main, facts, otherPlaces(r));
+    Dom.add(main, facts, otherPlaces(r), otherDefinitions(r));
     const counts = Dom.el('p', 'counts');
     Dom.add(counts, Dom.link(Address.ofRecord(graph, r, 'callees'), Dom.plural(calls, 'callee', 'callees')),
       ' · ', Dom.link(Address.ofRecord(graph, r, 'callers'), Dom.plural(callers, 'caller', 'callers')));
