@@ -74,6 +74,7 @@ class PageData {
     otherIndex_.assign(table_.nameCount(), kAbsent);
   }
 
+  /// Writes the data of the element "graph-data".
   void write() {
     writeHead();
     writeFiles();
@@ -83,9 +84,18 @@ class PageData {
     writeKinds();
     writeCaptions();
     writeCalls();
-    writeSites();
     writeRoots();
     data_.raw("}");
+    data_.flush();
+  }
+
+  /// Writes the data of the element "graph-sites", after `write`: the places of
+  /// the calls, which the page reads once it has shown its first view.
+  void writeSitesData() {
+    data_.raw("{");
+    writeSites();
+    data_.raw("}");
+    data_.flush();
   }
 
  private:
@@ -319,7 +329,7 @@ class PageData {
   // text, each as the difference from the one before, so that the page reads the
   // places of a record without reading those of all the records before it.
   void writeSites() {
-    data_.raw(",\n\"sites\":\"");
+    data_.raw("\"sites\":\"");
     const bool any = std::any_of(shown_.begin(), shown_.end(), [&](std::uint32_t r) {
       return !table_.sites(record(r)).empty();
     });
@@ -453,18 +463,23 @@ constexpr Inlined kInlined[] = {
 
 constexpr std::string_view kDataLine =
     "<script type=\"application/json\" id=\"graph-data\"></script>";
+constexpr std::string_view kSitesLine =
+    "<script type=\"application/json\" id=\"graph-sites\"></script>";
 
-/// Writes one line of page.html: a style sheet or a script taken in, the data, or
-/// the line as it is.
-void writeTemplateLine(std::string_view line, const GraphView& view, const PageInput& page,
-                       OutStream& out) {
+/// Writes one line of page.html: a style sheet or a script taken in, the data, the
+/// places of the calls, or the line as it is.
+void writeTemplateLine(std::string_view line, PageData& data, OutStream& out) {
   std::string_view trimmed = line;
   while (!trimmed.empty() && hasClass(trimmed.front(), kSpace)) {
     trimmed.remove_prefix(1);
   }
-  if (trimmed == kDataLine) {
-    out.write(kDataLine.substr(0, kDataLine.find('>') + 1));
-    PageData(view, page, out).write();
+  if (trimmed == kDataLine || trimmed == kSitesLine) {
+    out.write(trimmed.substr(0, trimmed.find('>') + 1));
+    if (trimmed == kDataLine) {
+      data.write();
+    } else {
+      data.writeSitesData();
+    }
     out.write("</script>\n");
     return;
   }
@@ -493,9 +508,10 @@ void appendPageNumber(std::uint64_t value, std::string& out) {
 
 void writeHtml(const GraphView& view, const PageInput& page, OutStream& out) {
   std::string_view html = pageFile("page.html");
+  PageData data(view, page, out);
   while (!html.empty()) {
     const std::size_t end = html.find('\n');
-    writeTemplateLine(html.substr(0, end), view, page, out);
+    writeTemplateLine(html.substr(0, end), data, out);
     if (end == std::string_view::npos) break;
     html.remove_prefix(end + 1);
   }

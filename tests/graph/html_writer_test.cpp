@@ -87,9 +87,9 @@ class HtmlWriterTest : public ::testing::Test {
     return captured.contents();
   }
 
-  // The inside of the data element.
-  static std::string data(const std::string& html) {
-    const std::string open = "<script type=\"application/json\" id=\"graph-data\">";
+  // The inside of the data element (or of another element of JSON, by its id).
+  static std::string data(const std::string& html, const std::string& id = "graph-data") {
+    const std::string open = "<script type=\"application/json\" id=\"" + id + "\">";
     const std::size_t start = html.find(open);
     if (start == std::string::npos) return "";
     return html.substr(start + open.size(), html.find("</script>", start) - start - open.size());
@@ -152,11 +152,15 @@ TEST_F(HtmlWriterTest, CallSitesFollowTheCallsTheyBelongTo) {
   table_.addSite(main, "d", {9, 2}, false);
   table_.addSite(main, "ops", {10, 4}, true);
   table_.addSite(main, "a", {12, 9}, false);
-  const std::string inside = data(page());
+  const std::string html = page();
+  const std::string inside = data(html, "graph-sites");
   // main: 4 places; a twice (lines 5+2, 7+5), x once (5+3), d once (5+4); columns
   // after each line. The other records: none.
   EXPECT_EQ(readNumbers(field(inside, "sites")),
             (std::vector<std::uint64_t>{4, 2, 4, 5, 10, 9, 1, 6, 3, 1, 8, 2, 0, 0}));
+  // They stand after every script, so that the first view need not wait for them.
+  EXPECT_GT(html.find("id=\"graph-sites\""), html.rfind("<script>\n"));
+  EXPECT_EQ(field(data(html), "sites"), "(missing)");
 }
 
 TEST_F(HtmlWriterTest, EveryBlockOfRecordsSaysWhereItsPlacesStart) {
@@ -165,7 +169,7 @@ TEST_F(HtmlWriterTest, EveryBlockOfRecordsSaysWhereItsPlacesStart) {
     table_.addCallee(f, "g");
     table_.addSite(f, "g", {static_cast<std::uint32_t>(i + 2), 1}, false);
   }
-  const std::string inside = data(page());
+  const std::string inside = data(page(), "graph-sites");
   // Each record: 1 place; 1 for its call of g, one line down (2), column 1.
   EXPECT_EQ(field(inside, "sites").substr(0, 8), "11211121");
   EXPECT_EQ(field(inside, "sites").size(), 1200u);
@@ -176,9 +180,10 @@ TEST_F(HtmlWriterTest, WithoutAnyPlaceTheSitesAreEmpty) {
   FuncRecord& main = define("main", "m.c", 5);
   table_.addCallee(main, "a");
   define("a", "m.c", 20);
-  const std::string inside = data(page());
-  EXPECT_EQ(field(inside, "sites"), "");
-  EXPECT_EQ(field(inside, "siteBlocks"), "");
+  const std::string html = page();
+  const std::string inside = data(html);
+  EXPECT_EQ(field(data(html, "graph-sites"), "sites"), "");
+  EXPECT_EQ(field(data(html, "graph-sites"), "siteBlocks"), "");
   EXPECT_EQ(field(inside, "columns"), "");
   EXPECT_EQ(field(inside, "morePlaces"), "");
 }

@@ -115,7 +115,8 @@ class PageTest(unittest.TestCase):
         """Opens `fragment` of a page, from a fresh load, and waits for its view."""
         self.page.navigate("about:blank")
         self.page.navigate(self.url(page, fragment))
-        self.page.wait_for("document.documentElement.dataset.views === '1'", 30)
+        self.page.wait_for("document.documentElement.dataset.views === '1'"
+                           " && document.documentElement.dataset.sites === 'ready'", 30)
 
     def shown(self):
         return self.page.evaluate(SHOWN_LINES)
@@ -166,7 +167,7 @@ class PageTest(unittest.TestCase):
         block = raw[raw.index(">", start) + 1:raw.index("</script>", start)]
         for forbidden in ("<", ">", "&", "\u2028"):
             self.assertNotIn(forbidden, block)
-        self.assertEqual(raw.count("<script"), 10)  # the data and the nine scripts
+        self.assertEqual(raw.count("<script"), 11)  # the data, the nine scripts, the places
         self.show("#callees=main")
         captions = self.page.evaluate(
             "Object.fromEntries([...document.querySelectorAll('li.node')].map("
@@ -177,7 +178,7 @@ class PageTest(unittest.TestCase):
         self.show("#fn=odd")
         self.assertEqual(self.page.evaluate(
             "[document.querySelectorAll('img, iframe, object, embed').length,"
-            " document.querySelectorAll('script').length]"), [0, 10])
+            " document.querySelectorAll('script').length]"), [0, 11])
         self.assertEqual(self.page.problems(), [])
 
     def test_search_keyboard_and_history(self):

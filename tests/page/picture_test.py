@@ -179,7 +179,8 @@ class PictureTest(unittest.TestCase):
     def show(self, fragment, page="whole.html"):
         self.page.navigate("about:blank")
         self.page.navigate("file://" + os.path.join(self.folder, page) + fragment)
-        self.page.wait_for("document.documentElement.dataset.views === '1'", 30)
+        self.page.wait_for("document.documentElement.dataset.views === '1'"
+                           " && document.documentElement.dataset.sites === 'ready'", 30)
 
     def js(self, expression):
         return self.page.evaluate(expression)
@@ -312,7 +313,7 @@ class PictureTest(unittest.TestCase):
         self.show("#fn=odd", page="hostile.html")
         self.assertEqual(self.js(FACTS_LOC + ".getAttribute('href')"),
                          'https://x.org/?f=odd%3Cb%3E%26.c&l=2"><script>alert(1)</script>')
-        self.assertEqual(self.page.evaluate("document.querySelectorAll('script').length"), 10)
+        self.assertEqual(self.page.evaluate("document.querySelectorAll('script').length"), 11)
         self.assertEqual(self.page.problems(), [])
 
     def test_names_without_the_folder_of_the_inputs(self):

@@ -85,12 +85,9 @@ const Graph = (() => {
       this.decodeCaptions(data.captioned, data.captions);
       this.decodeCalls(data.calls);
       this.decodeOtherSets(data.otherSets);
-      this.siteText = data.sites; // read record by record, see readSites
-      this.hasSites = data.sites !== '';
-      this.siteBlock = data.siteBlock;
-      this.siteBlocks = [];
-      let offset = 0;
-      for (const step of decodeNumbers(data.siteBlocks)) this.siteBlocks.push(offset += step);
+      // The places of the calls come later, from the end of the page (see useSites).
+      this.hasSites = false;
+      this.siteText = '';
       this.siteCache = new Map();
       this.rootText = data.roots; // made an array on first use: there may be many
       this.callerRoots = Array.from(decodeNumbers(data.callerRoots));
@@ -167,6 +164,17 @@ const Graph = (() => {
         }
         this.otherSets.push(set);
       }
+    }
+
+    /** Takes the places of the calls: the data of the element "graph-sites". */
+    useSites(data) {
+      this.siteText = data.sites; // read record by record, see readSites
+      this.siteBlock = data.siteBlock;
+      this.siteBlocks = [];
+      let offset = 0;
+      for (const step of decodeNumbers(data.siteBlocks)) this.siteBlocks.push(offset += step);
+      this.siteCache = new Map();
+      this.hasSites = data.sites !== '';
     }
 
     // Where each call of `r` is made, as the manual's THE PAGE says: the count and

@@ -628,6 +628,7 @@ const Picture = (() => {
       html.dataset.pictureNodes = String(hood.nodes.length);
     };
     redraw();
+    part.qwRedraw = redraw;
     part.appendChild(bar);
     part.appendChild(box);
     // Once on the screen: the function in the middle of the box, when it does not fit.

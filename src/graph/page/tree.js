@@ -278,9 +278,8 @@ const Tree = (() => {
       const r = node.target;
       const list = [];
       if (this.upward) {
-        for (const c of graph.callers(r)) {
-          list.push(new Node(node, Graph.DEFINED, c, this.mark(node, c), graph.hasSites ? graph.callTo(c, r) : -1));
-        }
+        // The call that each caller makes is found when its places are shown.
+        for (const c of graph.callers(r)) list.push(new Node(node, Graph.DEFINED, c, this.mark(node, c), -1));
         return list;
       }
       for (let k = graph.callStart[r]; k < graph.callStart[r + 1]; k++) {
@@ -313,11 +312,7 @@ const Tree = (() => {
       li.qwNode = node;
       node.li = li;
       let text;
-      if (node.call >= 0) {
-        // Below a caller: its places of the call; a caller: its places of the call above.
-        const caller = this.upward ? node.target : node.parent.target;
-        fillSites(sites, graph, caller, node.call, this.upward);
-      }
+      this.fillSites(node, sites);
       if (node.kind === Graph.DEFINED) {
         const r = node.target;
         text = graph.name(r);
@@ -347,6 +342,27 @@ const Tree = (() => {
       if (this.openable(node)) li.setAttribute('aria-expanded', 'false');
       this.rows++;
       return li;
+    }
+
+    /**
+     * Shows in `element` where the call of the line `node` is made: below a caller,
+     * its places of the call; in a tree of callers, the caller's places of the call
+     * of the line above.
+     */
+    fillSites(node, element) {
+      Dom.clear(element);
+      element.removeAttribute('title');
+      const graph = this.graph;
+      if (!graph.hasSites || !node.parent) return;
+      const k = this.upward ? graph.callTo(node.target, node.parent.target) : node.call;
+      if (k >= 0) fillSites(element, graph, this.upward ? node.target : node.parent.target, k, this.upward);
+    }
+
+    /** Shows the places of the calls on every line drawn, once they are known. */
+    fillAllSites() {
+      for (const li of this.element.querySelectorAll('li.node')) {
+        this.fillSites(li.qwNode, li.firstChild.childNodes[7]);
+      }
     }
 
     /** Opens `node`, drawing its children the first time. */

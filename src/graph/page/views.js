@@ -191,6 +191,12 @@ const Views = (() => {
     Dom.add(main, Dom.el('p', 'facts', text));
   }
 
+  /** Adds the places of the calls, which came after the view was drawn. */
+  function placesArrived() {
+    for (const tree of trees) tree.fillAllSites();
+    for (const picture of main.querySelectorAll('.picture')) picture.qwRedraw();
+  }
+
   /** Draws the view that the fragment names. */
   function show() {
     const at = Address.parse(location.hash);
@@ -231,5 +237,5 @@ const Views = (() => {
     show();
   }
 
-  return { start, show };
+  return { start, show, placesArrived };
 })();
