@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdio>
 #include <optional>
 #include <random>
 #include <string>
@@ -87,12 +88,27 @@ class HtmlWriterTest : public ::testing::Test {
     return captured.contents();
   }
 
-  // The inside of the data element (or of another element of JSON, by its id).
+  // The texts of the data element (or of another element of JSON, by its id) and
+  // of the elements that continue it, in order.
+  static std::vector<std::string> pieces(const std::string& html,
+                                         const std::string& id = "graph-data") {
+    std::vector<std::string> found;
+    std::string open = "<script type=\"application/json\" id=\"" + id + "\">";
+    for (std::size_t start = html.find(open); start != std::string::npos;
+         start = html.find(open, start)) {
+      const std::size_t end = html.find("</script>", start);
+      found.push_back(html.substr(start + open.size(), end - start - open.size()));
+      start = end;
+      open = "<script type=\"application/json\" class=\"" + id + "\">";
+    }
+    return found;
+  }
+
+  // The inside of the data element (or of another, by its id), its pieces joined.
   static std::string data(const std::string& html, const std::string& id = "graph-data") {
-    const std::string open = "<script type=\"application/json\" id=\"" + id + "\">";
-    const std::size_t start = html.find(open);
-    if (start == std::string::npos) return "";
-    return html.substr(start + open.size(), html.find("</script>", start) - start - open.size());
+    std::string whole;
+    for (const std::string& piece : pieces(html, id)) whole += piece;
+    return whole;
   }
 
   FunctionTable table_;
@@ -119,6 +135,24 @@ TEST_F(HtmlWriterTest, SourceTextsCannotEndTheDataOrStartMarkup) {
   for (std::size_t at = 0; (at = html.find("</script>", at)) != std::string::npos; ++at) ++closed;
   EXPECT_EQ(opened, closed);
   EXPECT_EQ(html.rfind("</html>\n"), html.size() - 8);
+}
+
+TEST_F(HtmlWriterTest, LongDataComesInPiecesThatJoinUp) {
+  char name[40];
+  for (int i = 0; i < 30000; ++i) {
+    std::snprintf(name, sizeof name, "a_function_with_a_long_name_%05d", i);
+    define(name, "m.c", i + 1);
+  }
+  const std::string html = page();
+  const std::vector<std::string> parts = pieces(html);
+  ASSERT_GE(parts.size(), 4u);
+  for (const std::string& part : parts) EXPECT_LE(part.size(), 256u * 1024);
+  const std::string names = field(data(html), "names");
+  // 33 bytes a name, and "\n" (2) between two.
+  EXPECT_EQ(names.size(), 30000u * 35 - 2);
+  EXPECT_EQ(names.substr(0, 35), "a_function_with_a_long_name_00000\\n");
+  EXPECT_EQ(names.substr(names.size() - 33), "a_function_with_a_long_name_29999");
+  EXPECT_EQ(pieces(html, "graph-sites").size(), 1u);
 }
 
 TEST_F(HtmlWriterTest, CallsKeepTheirOrderAndKind) {

@@ -5,16 +5,27 @@
 (() => {
   'use strict';
 
+  /**
+   * The text of the data element `id` and of the elements of its class after it
+   * (a long text comes in pieces); the elements are emptied, as the text is taken.
+   */
+  function dataText(id) {
+    const pieces = [];
+    for (const element of document.querySelectorAll('#' + id + ', script.' + id)) {
+      pieces.push(element.textContent);
+      element.textContent = '';
+    }
+    return pieces.join('');
+  }
+
   const main = document.getElementById('view');
   let graph;
   try {
     performance.mark('quenwick-start');
-    const block = document.getElementById('graph-data');
-    const data = JSON.parse(block.textContent);
+    const data = JSON.parse(dataText('graph-data'));
     performance.mark('quenwick-parsed');
     graph = new Graph.CallGraph(data);
     Places.use(graph);
-    block.textContent = ''; // the decoded graph holds everything now
     performance.mark('quenwick-decoded');
   } catch (error) {
     Dom.clear(main);
@@ -29,11 +40,10 @@
   // The places of the calls stand after the scripts, so that the first view does not
   // wait for them: once the page is read, they join the view shown.
   const useSites = () => {
-    const sites = document.getElementById('graph-sites');
     try {
-      if (sites && sites.textContent !== '') {
-        graph.useSites(JSON.parse(sites.textContent));
-        sites.textContent = '';
+      const sites = dataText('graph-sites');
+      if (sites !== '') {
+        graph.useSites(JSON.parse(sites));
         Views.placesArrived();
       }
     } catch (error) {
