@@ -287,12 +287,12 @@ class Records:
 # "(+N)" or "(-N)": with "{ }" when the braces do not balance, with "#" when the
 # conditionals do not. The C scan ends the run with one line of counts ("N files did not
 # balance, M conditionals were left undecided") and, under -V, lists each place as
-# "FILE:LINE:COLUMN: unbalanced: ..." (undecided conditionals are listed too, but they
-# are no imbalance).
+# "FILE:LINE:COLUMN: unbalanced: ..." or "...: comment/literal runs to the end of ..."
+# (undecided conditionals are listed too, but they are no imbalance).
 BALANCE_VERBOSE = ["-V"]  # options that make the C scan list its places
 LEGACY_MESSAGE = re.compile(rb"\(([+-]\d+)\)\s*$")
 PLACE_MESSAGE = re.compile(rb"^([^:\s][^:]*):(\d+)(?::\d+)?:\s*(.*)$")
-TROUBLE = re.compile(rb"^unbalanced: ")
+TROUBLE = re.compile(rb"^unbalanced: |runs to the end of")
 SUMMARY = re.compile(rb"(\d+)\s+files?\b[^,;]*?\b(?:did not|do not|does not|not)\s+balance", re.I)
 UNDECIDED = re.compile(rb"(\d+)\s+(?:conditionals?|conditions?)\b[^,;]*?undecided", re.I)
 
@@ -602,6 +602,32 @@ def measure_ctags(corpus, graph, args):
     hit = ref.keys() & got.keys()
     result.update(found=len(got), recall=share(len(hit), len(ref)),
                   precision=share(len(hit), len(got)))
+    # Where the two disagree for a reason of Ctags': it records a macro's call as a
+    # definition of the macro (weak_alias (a, b), DEFINE_X(y) {), and it misses the
+    # definitions a macro call makes (SETTER(size);), whose name is not written there.
+    macro_names = {f["name"] for f in recs.funcs if recs.kind[f["id"]] == "macro"}
+    macro_calls = {k for k in ref if k not in got and k[1] in macro_names}
+    lines_of = {}
+
+    def written(key, line):
+        if key[0] not in lines_of:
+            try:
+                with open(os.path.join(tree, key[0]), encoding="latin-1") as f:
+                    lines_of[key[0]] = f.read().split("\n")
+            except OSError:
+                lines_of[key[0]] = []
+        text = lines_of[key[0]]
+        return 0 < line <= len(text) and key[1] in text[line - 1]
+    made = {k for k, line in got.items() if k not in ref and not written(k, line)}
+    # A definition right after a macro call that Ctags recorded instead of it.
+    taken = {}
+    for (f, n) in macro_calls:
+        taken.setdefault(f, []).append(ref[(f, n)])
+    made |= {k for k, line in got.items() if k not in ref and
+             any(0 <= line - at <= 10 for at in taken.get(k[0], []))}
+    result.update(recall_aside=share(len(hit), len(ref) - len(macro_calls)),
+                  precision_aside=share(len(hit), len(got) - len(made)),
+                  ctags_macro_calls=len(macro_calls), macro_made=len(made))
     write_lines(os.path.join(work, "missed-defs.txt"),
                 [f"{f}:{line}: {n}" for (f, n), line in ref.items() if (f, n) not in got])
     write_lines(os.path.join(work, "extra-defs.txt"),
@@ -765,15 +791,25 @@ def table_lines(results):
                 "(file, name) pairs of `ctags -x --c-kinds=f` (headers read as C) and of the scan's",
                 "function records (not macros), on the same *.c and *.h files.",
                 "",
-                "| Corpus | Files | ctags | scan | Recall | Precision | Scan | Run |",
-                "|---|---:|---:|---:|---:|---:|---|---|"]
+                "*Macro calls aside*: without Ctags' records of a macro's call as a definition of",
+                "the macro (`weak_alias (a, b)`), a name the scan has as a macro. *Macro-made aside*:",
+                "without the scan's definitions that a file-level macro call makes (`SETTER(size);`),",
+                "whose name is not written on their line, which Ctags does not expand, and those",
+                "within ten lines after a macro call that Ctags recorded in their stead.",
+                "",
+                "| Corpus | Files | ctags | scan | Recall | Precision | Recall, macro calls aside "
+                "| Precision, macro-made aside | Scan | Run |",
+                "|---|---:|---:|---:|---:|---:|---:|---:|---|---|"]
         for name, r in ctags:
             if r.get("recall") is None and r.get("found") is None:
                 out.append(f"| {r['title']} | {r['files']} | {r['reference']} | failed "
-                           f"(status {r['graph_status']}) | | | {r['scan']} | {r['when']} |")
+                           f"(status {r['graph_status']}) | | | | | {r['scan']} | {r['when']} |")
                 continue
+            aside = (f"{pct(r.get('recall_aside'))} ({r.get('ctags_macro_calls', 0)} aside)",
+                     f"{pct(r.get('precision_aside'))} ({r.get('macro_made', 0)} aside)")
             out.append(f"| {r['title']} | {r['files']} | {r['reference']} | {r['found']} "
-                       f"| {pct(r['recall'])} | {pct(r['precision'])} | {r['scan']} | {r['when']} |")
+                       f"| {pct(r['recall'])} | {pct(r['precision'])} | {aside[0]} | {aside[1]} "
+                       f"| {r['scan']} | {r['when']} |")
         out.append("")
     if gcc:
         out += ["### Definitions and calls against gcc's call graph",
@@ -845,9 +881,11 @@ def short_error(message):
 
 
 # The aims for the C scan, as (measure, least share).
-AIMS = {"ctags": [("recall", 0.99), ("precision", 0.99)],
+AIMS = {"ctags": [("recall", 0.99), ("precision", 0.99), ("recall_aside", 0.99),
+                  ("precision_aside", 0.99)],
         "gcc": [("defs_at_line", 0.99), ("call_recall", 0.95), ("call_precision", 0.97)]}
-AIM_NAMES = {"recall": "recall", "precision": "precision", "defs_at_line": "definitions at line",
+AIM_NAMES = {"recall": "recall", "precision": "precision", "recall_aside": "recall, macro calls aside",
+             "precision_aside": "precision, macro-made aside", "defs_at_line": "definitions at line",
              "call_recall": "calls found", "call_precision": "call precision"}
 
 

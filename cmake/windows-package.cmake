@@ -1,9 +1,12 @@
-# The Windows zip: quenwick.exe, the tables, the sample configuration and
+# The Windows zip: quenwick.exe, quenwick-graph.exe, quenwick-lsp.exe, the tables, the sample configuration and
 # README-windows.txt (with CR LF line ends) in one folder,
 # quenwick-VERSION-win64.zip. Packed by `cpack -G ZIP` in the windows build.
 install(TARGETS quenwick RUNTIME DESTINATION .)
 if(TARGET quenwick-graph)
   install(TARGETS quenwick-graph RUNTIME DESTINATION .)
+endif()
+if(TARGET quenwick-lsp)
+  install(TARGETS quenwick-lsp RUNTIME DESTINATION .)
 endif()
 install(FILES share/c-keywords.tbl share/libc.tbl share/posix.tbl share/quenwick.cfg.sample
         DESTINATION .)

@@ -31,6 +31,9 @@ A case folder holds:
                 console (Windows: standard input and output are a terminal,
                 which becomes the program's console),
                 program quenwick-graph (run GRAPH_BINARY, copied as ./quenwick-graph),
+                in-place (start the binary where the build put it, by its absolute
+                path, instead of a copy in the run folder: it reads the
+                configuration and tables beside it there),
                 graph-check-skip REASON (tests/graph_checks.py leaves the case out)
   console       with the console option: what the terminal shows, escape
                 sequences and CRs left out (UTF-8 here; compared as code page 932)
@@ -40,7 +43,8 @@ A case folder holds:
                 gets this very command line
 In expected texts and in.sjis files, the character U+2407 stands for the BEL byte.
 A missing expected file means empty output. The binary is copied into a fresh
-temporary folder with the inputs and started there as ./quenwick.
+temporary folder with the inputs and started there as ./quenwick (unless the case
+says in-place), so that no configuration but the case's own reaches it.
 
 With --wine, the binary is a Windows build, copied as quenwick.exe and started by
 Wine in the Wine prefix PREFIX (--make-prefix makes a fresh one, --stop-prefix
@@ -77,7 +81,7 @@ def to_bytes(text, utf8):
 def read_options(case):
     opts = {"env": {}, "stdout_null": False, "utf8": False, "timeout": 60,
             "ulimit_s": None, "ulimit_v": None, "windows_skip": None, "windows_only": None,
-            "console": False, "program": "quenwick"}
+            "console": False, "program": "quenwick", "in_place": False}
     path = os.path.join(case, "options")
     if not os.path.exists(path):
         return opts
@@ -108,6 +112,8 @@ def read_options(case):
             opts["console"] = True
         elif line == "program quenwick-graph":
             opts["program"] = "quenwick-graph"
+        elif line == "in-place":
+            opts["in_place"] = True
         elif line.startswith("graph-check-skip "):
             pass
         else:
@@ -346,6 +352,8 @@ def run(binary, case, update, wine=None, graph=None):
             shutil.copy2(binary, os.path.join(run_dir, program))
             command = wine.command(run_dir, program, args, command_line)
             env = wine.environment(env)
+        elif opts["in_place"]:
+            command = [binary] + args
         else:
             shutil.copy2(binary, os.path.join(run_dir, opts["program"]))
             command = ["./" + opts["program"]] + args

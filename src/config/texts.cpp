@@ -16,16 +16,25 @@ struct TextForms {
 // Texts in ASCII alone are the same in both encodings.
 constexpr std::string_view kGraphUsage =
     "Usage: quenwick-graph [OPTION]... [--] ARGUMENT...\n"
-    "Scans C sources as quenwick does and answers questions about the calls:\n"
-    "the tree below any function, the callers of a function, the paths to a\n"
-    "function, lists of functions, and the graph in Graphviz or JSON form or as\n"
-    "a page to browse.\n"
+    "Reads C sources and answers questions about the calls: the tree below any\n"
+    "function, the callers of a function, the paths to a function, the places a\n"
+    "function is called, lists of functions, and the graph in Graphviz or JSON\n"
+    "form or as a page to browse.\n"
     "\n"
-    "ARGUMENT: source files, directories (every *.c file below them), @response\n"
-    "files and quenwick's own options (-N -P -M -C -D -E -T -V), read as quenwick\n"
-    "reads them; an argument starting with \"/\" is a path. Without a query option\n"
-    "the text output is quenwick's call tree.\n"
+    "ARGUMENT: source files, directories (every *.c and *.h file below them;\n"
+    "*.c only under --scan=quenwick), @response files and quenwick's own options\n"
+    "(-N -P -M -C -D -E -T -V, and -U under the C scan), read as quenwick reads\n"
+    "them; an argument starting with \"/\" is a path. Without a query option the\n"
+    "text output is the call tree, drawn as quenwick draws it.\n"
     "\n"
+    "Scan:\n"
+    "  --scan=c               the default: reads C as C (comments, literals,\n"
+    "                         #define bodies, #if expressions evaluated, macros as\n"
+    "                         nodes, calls through pointers kept apart);\n"
+    "                         -DNAME[=VALUE] and -UNAME in order; -V lists what\n"
+    "                         was not understood\n"
+    "  --scan=quenwick        quenwick's own scan: with no query the text output\n"
+    "                         is quenwick's tree, byte for byte\n"
     "Queries:\n"
     "  --root=NAME[@FILE]     the tree below NAME (repeatable); FILE picks one of\n"
     "                         several definitions\n"
@@ -34,6 +43,8 @@ constexpr std::string_view kGraphUsage =
     "  --depth=N              nothing deeper than N (the root is depth 0)\n"
     "  --list=KIND            one line per function instead of a tree: roots,\n"
     "                         leaves, undefined, recursive or all\n"
+    "  --sites=NAME[@FILE]    every place NAME is called, one line each as\n"
+    "                         FILE:LINE:COLUMN: CALLER (repeatable; C scan only)\n"
     "Output:\n"
     "  --format=FORMAT        text (the default), dot, json or html (one page\n"
     "                         that searches and browses the functions)\n"
@@ -50,6 +61,18 @@ constexpr std::string_view kGraphUsage =
     "Exit status: 0 on success, 1 when a source could not be read (without\n"
     "--keep-going), the run stopped early or its output could not be written, 2 for\n"
     "a wrong option or a NAME that is defined nowhere.\n";
+
+constexpr std::string_view kLspUsage =
+    "Usage: quenwick-lsp [--help | --version]\n"
+    "A language server (Language Server Protocol 3.17) on standard input and\n"
+    "output: the call hierarchy, definitions, references, hover and symbols of\n"
+    "the C files below the client's workspace folders, from quenwick's C scan.\n"
+    "It needs no build and no compilation database. An editor starts it; see\n"
+    "man quenwick-lsp for the set-up of each editor and the initialization\n"
+    "options.\n"
+    "\n"
+    "Exit status: 0 after shutdown and exit, 1 when the input ends or exit comes\n"
+    "without shutdown.\n";
 
 // One row per `Text`, in the same order. The code page 932 bytes are checked
 // against an independent conversion of the UTF-8 form by the unit tests.
@@ -208,6 +231,60 @@ constexpr TextForms kTexts[] = {
     {"literal runs to the end of its line", "literal runs to the end of its line"},
     /* ProblemTooDeep */ {"nested too deep: ", "nested too deep: "},
     /* ProblemSkipped */ {"directive passed over: #", "directive passed over: #"},
+    /* LspUsage */ {kLspUsage, kLspUsage},
+    /* LspVersion */ {"quenwick-lsp 14.42\n", "quenwick-lsp 14.42\n"},
+    /* LspUnknownOption */ {"quenwick-lsp: unknown argument '%s' (see --help)\n", "quenwick-lsp: unknown argument '%s' (see --help)\n"},
+    /* LspHeaderTooLong */ {"a header block over %zu bytes", "a header block over %zu bytes"},
+    /* LspLengthNotNumber */ {"Content-Length is not a number of bytes", "Content-Length is not a number of bytes"},
+    /* LspLengthTwice */ {"two different Content-Length headers", "two different Content-Length headers"},
+    /* LspLengthMissing */ {"no Content-Length header", "no Content-Length header"},
+    /* LspBadHeader */ {"a message header was rejected (%s); reading goes on at the next Content-Length", "a message header was rejected (%s); reading goes on at the next Content-Length"},
+    /* LspMessageTooLarge */ {"a message of %zu bytes is over the limit of %zu bytes and was skipped", "a message of %zu bytes is over the limit of %zu bytes and was skipped"},
+    /* LspParseError */ {"the message is no JSON text", "the message is no JSON text"},
+    /* LspTooDeep */ {"the message nests deeper than %zu levels", "the message nests deeper than %zu levels"},
+    /* LspNotObject */ {"the message is no JSON object", "the message is no JSON object"},
+    /* LspBadId */ {"the id is no number or string", "the id is no number or string"},
+    /* LspBadVersion */ {"\"jsonrpc\" must be \"2.0\"", "\"jsonrpc\" must be \"2.0\""},
+    /* LspNoMethod */ {"the message has no method", "the message has no method"},
+    /* LspMethodNotString */ {"the method is no string", "the method is no string"},
+    /* LspBadParams */ {"the params are no object or array", "the params are no object or array"},
+    /* LspUnknownMethod */ {"unknown method '%s'", "unknown method '%s'"},
+    /* LspNotInitialized */ {"the server is not initialized yet", "the server is not initialized yet"},
+    /* LspAlreadyInitialized */ {"initialize was already received", "initialize was already received"},
+    /* LspAfterShutdown */ {"the server is shutting down", "the server is shutting down"},
+    /* LspParamMissing */ {"parameter '%s' is missing", "parameter '%s' is missing"},
+    /* LspParamType */ {"parameter '%s' must be %s", "parameter '%s' must be %s"},
+    /* LspUnknownDocument */ {"unknown document '%s': it is neither open nor in a workspace folder", "unknown document '%s': it is neither open nor in a workspace folder"},
+    /* LspCancelled */ {"the request was cancelled", "the request was cancelled"},
+    /* LspInternalError */ {"internal error: %s", "internal error: %s"},
+    /* LspOutOfMemory */ {"out of memory", "out of memory"},
+    /* LspScanTitle */ {"Scanning C files", "Scanning C files"},
+    /* LspScanProgress */ {"%zu of %zu files", "%zu of %zu files"},
+    /* LspScanDone */ {"scanned %zu files in %.2f s: %zu definitions, %zu call sites", "scanned %zu files in %.2f s: %zu definitions, %zu call sites"},
+    /* LspFileTooLarge */ {"left out %s: over the limit of %llu bytes", "left out %s: over the limit of %llu bytes"},
+    /* LspLinkOutside */ {"left out %s: a link that leads out of the workspace", "left out %s: a link that leads out of the workspace"},
+    /* LspCompileCommandsNoted */ {"%s noted: the scan does not read compile commands yet and runs unconfigured", "%s noted: the scan does not read compile commands yet and runs unconfigured"},
+    /* LspBadOption */ {"initialization option '%s' is ignored: %s", "initialization option '%s' is ignored: %s"},
+    /* LspBadFlag */ {"'%s' is no -D or -U flag", "'%s' is no -D or -U flag"},
+    /* LspTableMissing */ {"the system-function table %s cannot be read", "the system-function table %s cannot be read"},
+    /* LspFileUnreadable */ {"cannot read %s", "cannot read %s"},
+    /* LspNotText */ {"left out %s: it holds NUL bytes and is no C text", "left out %s: it holds NUL bytes and is no C text"},
+    /* LspNoWorkspace */ {"no workspace folder: only open documents are indexed", "no workspace folder: only open documents are indexed"},
+    /* LspWriteFailed */ {"quenwick-lsp: writing standard output failed\n", "quenwick-lsp: writing standard output failed\n"},
+    /* LspHoverCounts */ {"%zu callers, %zu callees", "%zu callers, %zu callees"},
+    /* LspHoverOneOf */ {"definition %zu of %zu", "definition %zu of %zu"},
+    /* LspWordStatic */ {"static", "static"},
+    /* LspWordMacro */ {"macro", "macro"},
+    /* LspNotAList */ {"it must be a list of strings", "it must be a list of strings"},
+    /* LspNotAString */ {"it must be a string", "it must be a string"},
+    /* LspNotFound */ {"%s does not exist", "%s does not exist"},
+    /* LspUnknownKey */ {"no such option", "no such option"},
+    /* LspTypeObject */ {"an object", "an object"},
+    /* LspTypeString */ {"a string", "a string"},
+    /* LspTypeNumber */ {"a whole number of 0 or more", "a whole number of 0 or more"},
+    /* LspTypeArray */ {"an array", "an array"},
+    /* LspTypeBoolean */ {"a boolean", "a boolean"},
+    /* LspTableTooLarge */ {"the system-function table %s is left out: it is no regular file of at most 16 MiB", "the system-function table %s is left out: it is no regular file of at most 16 MiB"},
 };
 // clang-format on
 

@@ -76,6 +76,60 @@ enum class Text {
   ProblemUnclosedLiteral,  ///< -V: a literal running to the end of its line.
   ProblemTooDeep,  ///< -V: nesting deeper than the scan follows.
   ProblemSkipped,  ///< -V: a directive passed over.
+  LspUsage,  ///< quenwick-lsp's --help text.
+  LspVersion,  ///< quenwick-lsp's --version text.
+  LspUnknownOption,  ///< An argument quenwick-lsp does not know.
+  LspHeaderTooLong,  ///< A header block over the limit (its size).
+  LspLengthNotNumber,  ///< A Content-Length that is no number.
+  LspLengthTwice,  ///< Two Content-Length headers that differ.
+  LspLengthMissing,  ///< A header block without Content-Length.
+  LspBadHeader,  ///< A header block that was rejected, and why.
+  LspMessageTooLarge,  ///< A message over the size limit, skipped.
+  LspParseError,  ///< A body that is no JSON text.
+  LspTooDeep,  ///< A body nested too deeply.
+  LspNotObject,  ///< A message that is no object.
+  LspBadId,  ///< An id that is no number or string.
+  LspBadVersion,  ///< A message without jsonrpc 2.0.
+  LspNoMethod,  ///< A message with neither method nor result.
+  LspMethodNotString,  ///< A method that is no string.
+  LspBadParams,  ///< Params that are no object or array.
+  LspUnknownMethod,  ///< A request the server does not answer.
+  LspNotInitialized,  ///< A request before initialize.
+  LspAlreadyInitialized,  ///< A second initialize.
+  LspAfterShutdown,  ///< A request after shutdown.
+  LspParamMissing,  ///< A parameter that is missing.
+  LspParamType,  ///< A parameter of the wrong type.
+  LspUnknownDocument,  ///< A document the server does not know.
+  LspCancelled,  ///< A request cancelled by the client.
+  LspInternalError,  ///< A request the server failed on.
+  LspOutOfMemory,  ///< Memory ran out while answering.
+  LspScanTitle,  ///< The title of the scan's progress.
+  LspScanProgress,  ///< The scan's progress message.
+  LspScanDone,  ///< The log line at the end of the first scan.
+  LspFileTooLarge,  ///< A file left out for its size.
+  LspLinkOutside,  ///< A link left out as it leads out of the workspace.
+  LspCompileCommandsNoted,  ///< A compilation database found but not read yet.
+  LspBadOption,  ///< An initialization option that is ignored.
+  LspBadFlag,  ///< A flag that is no -D or -U.
+  LspTableMissing,  ///< A system-function table that cannot be read.
+  LspFileUnreadable,  ///< A file that cannot be read.
+  LspNotText,  ///< A file that is no C text.
+  LspNoWorkspace,  ///< No workspace folder was given.
+  LspWriteFailed,  ///< Standard output cannot be written.
+  LspHoverCounts,  ///< Hover: the callers and callees.
+  LspHoverOneOf,  ///< Hover: one of several definitions.
+  LspWordStatic,  ///< The word for a static definition.
+  LspWordMacro,  ///< The word for a macro definition.
+  LspNotAList,  ///< An option value that must be a list of strings.
+  LspNotAString,  ///< An option value that must be a string.
+  LspNotFound,  ///< A path that does not exist.
+  LspUnknownKey,  ///< An option name the server does not know.
+  LspTypeObject,  ///< The type word "an object" of a parameter message.
+  LspTypeString,  ///< The type word "a string".
+  LspTypeNumber,  ///< The type word for a whole number of 0 or more.
+  LspTypeArray,  ///< The type word "an array".
+  LspTypeBoolean,  ///< The type word "a boolean".
+  LspTableTooLarge,  ///< A table that is no regular file of a sensible size.
   Count
 };
 // clang-format on

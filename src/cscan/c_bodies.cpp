@@ -13,15 +13,8 @@ bool isName(const Token& token) {
   return token.kind == TokenKind::Identifier;
 }
 
-// Words whose group holds no call that is made: types and assertions.
-bool holdsNoCalls(std::string_view word) {
-  return isAttributeWord(word) || word == "typeof" || word == "__typeof__" ||
-         word == "__typeof" || word == "typeof_unqual" || word == "_Static_assert" ||
-         word == "static_assert";
-}
-
 bool isAsmWord(std::string_view word) {
-  return word == "asm" || word == "__asm__" || word == "__asm";
+  return (word[0] == 'a' || word[0] == '_') && (word == "asm" || word == "__asm__" || word == "__asm");
 }
 
 bool isAsmQualifier(std::string_view word) {
@@ -39,6 +32,8 @@ void CScanner::startBody(std::uint32_t definition, const Head& head) {
   tentative_ = Tentative{};
   prev_ = prev2_ = Token{};
   closed_ = Paren{};
+  brackets_.clear();
+  closedBracket_ = Token{};
   asmNext_ = false;
   pointers_ = head.pointerParams;
 }
@@ -88,6 +83,17 @@ void CScanner::bodyToken(const Token& token) {
       case Punct::Semicolon:
         if (parens_.empty()) statement_ = Statement{};
         break;
+      case Punct::LBracket:
+        brackets_.push_back(isName(prev_) ? prev_ : prev_.is(Punct::RBracket) ? closedBracket_ : Token{});
+        if (parens_.empty()) statementToken(token);
+        break;
+      case Punct::RBracket:
+        if (!brackets_.empty()) {
+          closedBracket_ = brackets_.back();
+          brackets_.pop_back();
+        }
+        if (parens_.empty()) statementToken(token);
+        break;
       default:
         if (parens_.empty()) statementToken(token);
         break;
@@ -96,6 +102,9 @@ void CScanner::bodyToken(const Token& token) {
     statementToken(token);
   }
   if (!parens_.empty() && token.is(Punct::Comma)) ++parens_.back().argument;
+  if (!parens_.empty() && !token.is(Punct::LParen) && !token.is(Punct::RParen)) {
+    parenToken(parens_.back(), token);
+  }
   if (!parens_.empty() && !token.is(Punct::LParen)) {
     Paren& inner = parens_.back();
     if (inner.tokens == 0 && token.is(Punct::Star)) inner.star = true;
@@ -108,10 +117,10 @@ void CScanner::bodyToken(const Token& token) {
   if (isName(token)) {
     if (isAsmWord(token.text)) {
       asmNext_ = true;
-    } else if (!(asmNext_ && isAsmQualifier(token.text))) {
+    } else if (asmNext_ && !isAsmQualifier(token.text)) {
       asmNext_ = false;
     }
-  } else if (!token.is(Punct::LParen)) {
+  } else if (asmNext_ && !token.is(Punct::LParen)) {
     asmNext_ = false;
   }
   prev2_ = prev_;
@@ -180,20 +189,48 @@ void CScanner::openParen(const Token& paren) {
       // A plain build compiles no call in an argument that the macro drops.
       if (!indirect) opened.dropped = unusedArguments(name);
     }
+  } else if (prev_.is(Punct::RBracket) && isName(closedBracket_)) {
+    recordCall(closedBracket_, true);  // handlers[i](x): through an element
   } else if (prev_.is(Punct::RParen)) {
     // A call of what a parenthesised group gives: (*fp)(x), (p->fn)(x), (fn)(x).
     if (closed_.declarator) {
       if (isName(closed_.lastName)) pointers_.push_back(closed_.lastName.text);
     } else if (isName(closed_.lastName) && (closed_.star || closed_.lastIsMember)) {
       recordCall(closed_.lastName, true);
-    } else if (isName(closed_.lastName) && closed_.tokens == 1) {
+    } else if (isName(closed_.lastName) && closed_.tokens == 1 && !isKeyword(closed_.lastName.text)) {
+      // `(fn)(x)` calls fn; `(int)(x)` is a cast.
       recordCall(closed_.lastName, isPointerName(closed_.lastName.text));
     }
   }
-  opened.declarator =
-      parens_.empty() && statement_.specifiersOnly && statement_.hasSpecifier;
+  opened.declarator = parens_.empty()
+                          ? statement_.specifiersOnly && statement_.hasSpecifier
+                          : parens_.back().specifiersOnly && parens_.back().hasSpecifier;
   if (parens_.empty() && !opened.declarator) statement_.specifiersOnly = false;
   parens_.push_back(opened);
+}
+
+// Follows, inside a group, whether what came since it opened (or since its last
+// ";" or ",") is declaration words alone: `for (int (*q)(int) = 0; ...)`.
+void CScanner::parenToken(Paren& paren, const Token& token) {
+  if (token.is(Punct::Semicolon) || token.is(Punct::Comma)) {
+    paren.specifiersOnly = true;
+    paren.hasSpecifier = false;
+    paren.tagNext = false;
+    return;
+  }
+  if (!paren.specifiersOnly) return;
+  if (isName(token)) {
+    if (isDeclarationWord(token.text)) {
+      paren.hasSpecifier = true;
+      paren.tagNext = token.text == "struct" || token.text == "union" || token.text == "enum";
+    } else if (paren.tagNext) {
+      paren.tagNext = false;
+    } else {
+      paren.specifiersOnly = false;
+    }
+    return;
+  }
+  if (!(token.is(Punct::Star) && paren.hasSpecifier)) paren.specifiersOnly = false;
 }
 
 void CScanner::closeParen() {
@@ -253,7 +290,8 @@ void CScanner::recordCall(const Token& name, bool indirect) {
 // The parameters that the plain build's replacement of the function-like macro
 // `macro` never uses, as bits (none for a function or an unknown name).
 std::uint64_t CScanner::unusedArguments(std::string_view macro) {
-  const MacroState& state = defaults_.find(macro);
+  if (!defaults_.mayHoldFunctionLike()) return 0;
+  const MacroState& state = defaults_.findOwn(macro);  // a compiler predefines no function-like macro
   if (state.kind != MacroState::Defined || !state.functionLike || state.params.empty()) return 0;
   auto found = unusedArguments_.find(std::string(macro));
   if (found != unusedArguments_.end()) return found->second;

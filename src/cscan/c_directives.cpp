@@ -253,6 +253,15 @@ void CScanner::recordMacroCalls(std::uint32_t definition, std::size_t bodyBegin,
   for (std::size_t i = bodyBegin; i + 1 < directive_.size(); ++i) {
     const Token& token = directive_[i];
     if (!isName(token) || !directive_[i + 1].is(Punct::LParen)) continue;
+    if (holdsNoCalls(token.text)) {
+      // __attribute__((format(printf, a, b))): past the whole group.
+      int depth = 0;
+      for (++i; i < directive_.size(); ++i) {
+        if (directive_[i].is(Punct::LParen)) ++depth;
+        if (directive_[i].is(Punct::RParen) && --depth == 0) break;
+      }
+      continue;
+    }
     if (isNotCallable(token.text)) continue;
     if (std::find(params.begin(), params.end(), token.text) != params.end()) continue;
     if (i > bodyBegin && (directive_[i - 1].is(Punct::Hash) || directive_[i - 1].is(Punct::HashHash)))
@@ -298,7 +307,12 @@ void CScanner::openConditional(std::string_view word, Truth truth, const Token& 
   level.guardName = guard;
   level.guardDefined = guardDefined;
   level.restores = conditionals_.size() <= kRestoringDepth;
-  if (level.restores) level.snapshot = takeSnapshot();
+  if (level.restores) {
+    level.snapshot = takeSnapshot();
+  } else if (conditionals_.size() == kRestoringDepth + 1) {
+    facts_.problems.push_back({ScanProblem::TooDeep, hash.place,
+                               "conditionals within 4096 others: branches read one after the other"});
+  }
   enterBranch(level, truth, byDefault);
 }
 

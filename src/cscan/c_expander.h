@@ -14,8 +14,8 @@ namespace quenwick {
 
 /// Limits that keep an expansion bounded whatever the macros are.
 struct ExpansionLimits {
-  std::size_t tokens = 1 << 16;    // the most tokens an expansion may make
-  std::size_t steps = 1 << 20;     // the most tokens it may look at
+  std::size_t tokens = 1 << 14;    // the most tokens an expansion may make
+  std::size_t steps = 1 << 17;     // the most tokens it may look at
   int nesting = 64;                // the deepest arguments within arguments
 };
 

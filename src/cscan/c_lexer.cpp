@@ -12,15 +12,11 @@ namespace {
 
 // Blanks inside a line: space, tab, CR, vertical tab, form feed.
 bool isLineBlank(char c) {
-  return c == ' ' || c == '\t' || c == '\r' || c == '\f' || c == '\v';
+  return hasClass(c, kLineBlank);
 }
 
 bool isNameByte(char c) {
   return hasClass(c, kWordChar) || static_cast<unsigned char>(c) >= 0x80;
-}
-
-std::uint32_t saturated(std::size_t value) {
-  return value > UINT32_MAX ? UINT32_MAX : static_cast<std::uint32_t>(value);
 }
 
 }  // namespace
@@ -34,14 +30,13 @@ CLexer::CLexer(const SourceText& source, std::vector<ScanProblem>& problems)
       lineStart_(base_),
       problems_(problems) {}
 
-SourcePlace CLexer::placeOf(const char* p) {
+void CLexer::countSplices(const char* p) {
   const std::size_t offset = static_cast<std::size_t>(p - base_);
   while (nextSplice_ < splices_.size() && splices_[nextSplice_] <= offset) {
     if (line_ != UINT32_MAX) ++line_;
     lineStart_ = std::max(lineStart_, base_ + splices_[nextSplice_]);
     ++nextSplice_;
   }
-  return SourcePlace{line_, saturated(static_cast<std::size_t>(p - lineStart_) + 1)};
 }
 
 // Counts the line feed just passed; `next` is the byte after it.
@@ -53,16 +48,6 @@ void CLexer::newLine(const char* next) {
   atLineStart_ = true;
 }
 
-// The byte after the character at `p`: two bytes for a double-byte character of
-// code page 932, else one.
-const char* CLexer::skipCharacter(const char* p) const {
-  if (cp932_ && isCp932Lead(static_cast<unsigned char>(*p)) &&
-      isCp932Trail(static_cast<unsigned char>(p[1]))) {
-    return p + 2;
-  }
-  return p + 1;
-}
-
 // Passes over blanks and comments. In a directive it stops at a line feed and
 // returns true; otherwise false.
 bool CLexer::skipBlanks(bool inDirective) {
@@ -70,6 +55,7 @@ bool CLexer::skipBlanks(bool inDirective) {
     const char c = *p_;
     if (isLineBlank(c)) {
       ++p_;
+      while (isLineBlank(*p_)) ++p_;
     } else if (c == '\n') {
       if (inDirective) return true;
       ++p_;
@@ -241,7 +227,11 @@ Token CLexer::lexToken() {
   }
   if (hasClass(c, kWordStart) || static_cast<unsigned char>(c) >= 0x80) {
     const char* p = start;
-    while (isNameByte(*p)) p = skipCharacter(p);
+    if (cp932_) {
+      while (isNameByte(*p)) p = skipCharacter(p);
+    } else {
+      while (isNameByte(*p)) ++p;
+    }
     // A prefix before a literal belongs to it: L"", u8"", U''.
     if ((*p == '"' || *p == '\'') && p - start <= 2) {
       std::string_view prefix(start, static_cast<std::size_t>(p - start));

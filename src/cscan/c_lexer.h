@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "cscan/c_source.h"
+#include "platform/utf8.h"
 #include "tree/file_facts.h"
 
 namespace quenwick {
@@ -91,8 +92,22 @@ class CLexer {
   Token lexToken();
   void lexQuoted(char quote);
   void lexPunct(Token& token);
-  const char* skipCharacter(const char* p) const;
-  SourcePlace placeOf(const char* p);
+  /// The byte after the character at `p`: two bytes for a double-byte character
+  /// of code page 932, else one.
+  const char* skipCharacter(const char* p) const {
+    if (cp932_ && isCp932Lead(static_cast<unsigned char>(*p)) &&
+        isCp932Trail(static_cast<unsigned char>(p[1]))) {
+      return p + 2;
+    }
+    return p + 1;
+  }
+  /// The place of the byte at `p`, counting the splices before it.
+  SourcePlace placeOf(const char* p) {
+    if (nextSplice_ < splices_.size()) countSplices(p);
+    const std::size_t column = static_cast<std::size_t>(p - lineStart_) + 1;
+    return SourcePlace{line_, column > UINT32_MAX ? UINT32_MAX : static_cast<std::uint32_t>(column)};
+  }
+  void countSplices(const char* p);
   void newLine(const char* next);
 
   const char* base_;                       // the first byte of the text

@@ -49,14 +49,24 @@ class MacroTable {
     if (found != states_.end()) return found->second;
     return base_ != nullptr ? base_->find(name) : unknown_;
   }
+  /// The state of `name` as this table says it, without its base.
+  const MacroState& findOwn(std::string_view name) const {
+    auto found = states_.find(name);
+    return found != states_.end() ? found->second : unknown_;
+  }
   /// Sets the state of `name`.
   void set(std::string_view name, MacroState state) {
+    if (state.kind == MacroState::Defined && state.functionLike) functionLike_ = true;
     auto found = states_.find(name);
     if (found != states_.end()) {
       found->second = std::move(state);
     } else {
       states_.emplace(std::string(name), std::move(state));
     }
+  }
+  /// False when no function-like macro was ever set here or in the base.
+  bool mayHoldFunctionLike() const {
+    return functionLike_ || (base_ != nullptr && base_->mayHoldFunctionLike());
   }
 
  private:
@@ -70,6 +80,7 @@ class MacroTable {
 
   std::unordered_map<std::string, MacroState, NameHash, std::equal_to<>> states_;  // every symbol something was said of
   const MacroTable* base_;                              // what is said of the others, if anything
+  bool functionLike_ = false;                           // a function-like macro was set
   MacroState unknown_;                                  // the state of all others
 };
 

@@ -177,9 +177,15 @@ void CScanner::endDeclaration() {
     oldStyle_.isStatic = head.isStatic;
     oldStyle_.start = decl_.front().place;
     oldStyle_.declarations = 0;
+    // The first parameter declaration stands in the same declaration as the head.
+    oldStyle_.pointers = pointerNames(decl_, head.paramsClose, decl_.size());
   } else if (oldStyle_.declarations >= 0) {
     if (isPlainDeclaration(decl_) && oldStyle_.declarations < kOldStyleDeclarations) {
       ++oldStyle_.declarations;
+      // int (*cmp)(); among them: calls of cmp go through it.
+      for (std::string_view name : pointerNames(decl_, SIZE_MAX, decl_.size())) {
+        oldStyle_.pointers.push_back(name);
+      }
     } else {
       oldStyle_.declarations = -1;
     }
@@ -192,13 +198,17 @@ void CScanner::endDeclaration() {
 void CScanner::openFileBrace(const Token& brace) {
   const Head head = readHead(decl_);
   if (head.kind == Head::Function) {
+    // Heads that other branches of a conditional left for this body come first,
+    // in source order.
+    std::vector<std::uint32_t> others;
+    for (const Alternative& other : alternatives_) {
+      others.push_back(defineFunction(other.name, other.isStatic, other.start));
+    }
     const std::uint32_t definition =
         defineFunction(decl_[head.name], head.isStatic, decl_.front().place);
     blocks_.push_back(Block{Block::Function, definition, brace.place});
     startBody(definition, head);
-    // Heads that other branches of a conditional left for this body.
-    for (const Alternative& other : alternatives_) {
-      const std::uint32_t also = defineFunction(other.name, other.isStatic, other.start);
+    for (std::uint32_t also : others) {
       if (also != definition &&
           std::find(sharing_.begin(), sharing_.end(), also) == sharing_.end()) {
         sharing_.push_back(also);
@@ -211,7 +221,9 @@ void CScanner::openFileBrace(const Token& brace) {
     const std::uint32_t definition =
         defineFunction(oldStyle_.name, oldStyle_.isStatic, oldStyle_.start);
     blocks_.push_back(Block{Block::Function, definition, brace.place});
-    startBody(definition, Head{});
+    Head head;
+    head.pointerParams = oldStyle_.pointers;
+    startBody(definition, head);
   } else {
     // A struct, union or enum body or an initializer: the declaration goes on
     // after it (`struct s { ... } x;`).

@@ -61,6 +61,9 @@ class CScanner {
     std::uint32_t tokens = 0;    // tokens inside so far
     Token lastName;              // the last name inside, at its own level
     bool lastIsMember = false;   // that name followed "->" or "."
+    bool specifiersOnly = true;  // since it opened or since its last ";" or ",": declaration words alone
+    bool hasSpecifier = false;   // some declaration word came there
+    bool tagNext = false;        // the next name is a struct, union or enum tag
   };
   /// What a body's statement has shown so far, at its own parenthesis level.
   struct Statement {
@@ -82,6 +85,7 @@ class CScanner {
     bool isStatic = false;    // "static" stood before it
     SourcePlace start;        // the first token of its declaration
     int declarations = -1;    // declarations read since; -1 when there is no such head
+    std::vector<std::string_view> pointers;  // parameters declared as (*name)
   };
   /// A function head that an earlier branch of a conditional left before the "{"
   /// that follows the conditional: `#if A` / `f32(x)` / `#else` / `f64(x)` / `#endif` / `{`.
@@ -149,6 +153,7 @@ class CScanner {
   void openParen(const Token& paren);
   void closeParen();
   bool stepTentative(const Token& token);
+  void parenToken(Paren& paren, const Token& token);
   void statementToken(const Token& token);
   void recordCall(const Token& name, bool indirect);
   void recordCall(std::string_view name, SourcePlace place, bool indirect);
@@ -200,6 +205,8 @@ class CScanner {
   Tentative tentative_;                   // a call that may turn out a declaration
   Token prev_, prev2_;                    // the two tokens before the current one in a body
   Paren closed_;                          // the group that the last ")" closed
+  std::vector<Token> brackets_;           // for each open "[", the name before it
+  Token closedBracket_;                   // the name before the "[" that the last "]" closed
   bool asmNext_ = false;                  // "asm" came: its group holds no calls
   std::vector<std::string_view> pointers_;   // names declared as pointers to functions here
   std::vector<Conditional> conditionals_;    // open conditionals, outermost first

@@ -1,7 +1,7 @@
 #include "cscan/c_words.h"
 
-#include <algorithm>
 #include <array>
+#include <cstdint>
 
 #include "platform/byte_class.h"
 
@@ -9,7 +9,7 @@ namespace quenwick {
 
 namespace {
 
-// Sorted, for binary search.
+// The words of each set.
 constexpr std::array kNotCallable = std::to_array<std::string_view>({
     "_Alignas", "_Alignof", "_Atomic", "_Generic", "_Pragma", "_Static_assert", "__alignof",
     "__alignof__", "__asm", "__asm__", "__attribute", "__attribute__", "__builtin_offsetof",
@@ -49,38 +49,99 @@ constexpr std::array kAttributeWords = std::to_array<std::string_view>({
     "alignas", "asm",
 });
 
-template <std::size_t N>
-bool holds(const std::array<std::string_view, N>& words, std::string_view word) {
-  return std::binary_search(words.begin(), words.end(), word);
+/// Which sets a word belongs to.
+enum WordSet : std::uint8_t {
+  kNotCallableSet = 1 << 0,
+  kDeclarationSet = 1 << 1,
+  kKeywordSet = 1 << 2,
+  kAttributeSet = 1 << 3,
+};
+
+/// One word of the table with its sets; an empty word is a free slot.
+struct WordEntry {
+  std::string_view word;
+  std::uint8_t sets = 0;
+};
+
+constexpr std::size_t kSlots = 512;  // a power of two, well over twice the words
+
+constexpr std::uint32_t hashOf(std::string_view word) {
+  std::uint32_t hash = 2166136261u;  // FNV-1a
+  for (char c : word) hash = (hash ^ static_cast<unsigned char>(c)) * 16777619u;
+  return hash;
 }
 
 template <std::size_t N>
-constexpr bool isSorted(const std::array<std::string_view, N>& words) {
-  for (std::size_t i = 1; i < N; ++i) {
-    if (!(words[i - 1] < words[i])) return false;
+constexpr void addSet(std::array<WordEntry, kSlots>& table, const std::array<std::string_view, N>& words,
+                      std::uint8_t set) {
+  for (std::string_view word : words) {
+    std::size_t slot = hashOf(word) & (kSlots - 1);
+    while (!table[slot].word.empty() && table[slot].word != word) slot = (slot + 1) & (kSlots - 1);
+    table[slot].word = word;
+    table[slot].sets |= set;
   }
-  return true;
 }
 
-static_assert(isSorted(kNotCallable) && isSorted(kDeclarationWords) && isSorted(kKeywords) &&
-              isSorted(kAttributeWords));
+// Every word of the four sets, in one open-addressing table built at compile time.
+constexpr std::array<WordEntry, kSlots> makeWordTable() {
+  std::array<WordEntry, kSlots> table{};
+  addSet(table, kNotCallable, kNotCallableSet);
+  addSet(table, kDeclarationWords, kDeclarationSet);
+  addSet(table, kKeywords, kKeywordSet);
+  addSet(table, kAttributeWords, kAttributeSet);
+  return table;
+}
+
+constexpr std::array<WordEntry, kSlots> kWordTable = makeWordTable();
+constexpr std::size_t kLongestWord = 28;  // __builtin_types_compatible_p
+
+// By length, the first bytes that some word of the table has: most names are
+// turned away here without a hash.
+constexpr std::array<std::array<bool, 128>, kLongestWord + 1> makeFirstBytes() {
+  std::array<std::array<bool, 128>, kLongestWord + 1> first{};
+  for (const WordEntry& entry : kWordTable) {
+    if (!entry.word.empty()) first[entry.word.size()][static_cast<unsigned char>(entry.word[0])] = true;
+  }
+  return first;
+}
+
+constexpr auto kFirstBytes = makeFirstBytes();
+
+std::uint8_t setsOf(std::string_view word) {
+  if (word.size() < 2 || word.size() > kLongestWord) return 0;
+  const auto first = static_cast<unsigned char>(word[0]);
+  if (first >= 128 || !kFirstBytes[word.size()][first]) return 0;
+  std::size_t slot = hashOf(word) & (kSlots - 1);
+  while (!kWordTable[slot].word.empty()) {
+    if (kWordTable[slot].word == word) return kWordTable[slot].sets;
+    slot = (slot + 1) & (kSlots - 1);
+  }
+  return 0;
+}
 
 }  // namespace
 
 bool isNotCallable(std::string_view word) {
-  return holds(kNotCallable, word);
+  return (setsOf(word) & kNotCallableSet) != 0;
 }
 
 bool isDeclarationWord(std::string_view word) {
-  return holds(kDeclarationWords, word);
+  return (setsOf(word) & kDeclarationSet) != 0;
 }
 
 bool isKeyword(std::string_view word) {
-  return holds(kKeywords, word);
+  return (setsOf(word) & kKeywordSet) != 0;
 }
 
 bool isAttributeWord(std::string_view word) {
-  return holds(kAttributeWords, word);
+  return (setsOf(word) & kAttributeSet) != 0;
+}
+
+bool holdsNoCalls(std::string_view word) {
+  return isAttributeWord(word) || word == "typeof" || word == "__typeof__" ||
+         word == "__typeof" || word == "typeof_unqual" || word == "_Static_assert" ||
+         word == "static_assert" || word == "sizeof" || word == "_Alignof" || word == "alignof" ||
+         word == "__alignof__";
 }
 
 bool looksLikeAnnotation(std::string_view word) {

@@ -21,6 +21,10 @@ bool isKeyword(std::string_view word);
 /// label, never a parameter list: __attribute__, __declspec, asm, _Alignas...
 bool isAttributeWord(std::string_view word);
 
+/// True for a word whose parenthesised group holds no call that a program makes:
+/// attributes, typeof, static assertions, and sizeof, whose operand is never evaluated.
+bool holdsNoCalls(std::string_view word);
+
 /// True for a word that reads like an annotation macro: all capitals, digits and
 /// underscores with a capital among them, or starting with two underscores.
 bool looksLikeAnnotation(std::string_view word);

@@ -102,13 +102,13 @@ std::vector<bool> cycleEdges(const GraphView& view, const std::vector<Edge>& edg
 void appendNode(const GraphView& view, const FuncRecord& record, std::string& out) {
   std::string name, place;
   out += "  f" + std::to_string(record.index) + " [label=";
-  view.utf8.append(record.name, name);
+  view.textsOf(record).append(record.name, name);
   view.utf8.append(record.filename, place);
   place += ':' + std::to_string(record.lines);
   appendDotLabel(name, place, out);
   std::string scratch;
   if (record.comment && !record.comment->empty()) {
-    view.utf8.append(*record.comment, scratch);
+    view.textsOf(record).append(*record.comment, scratch);
     out += ", tooltip=";
     appendDotString(scratch, out);
   }

@@ -86,7 +86,8 @@ void GraphOutput::writeFormat(RunResult& run, const Query* query, OutStream& out
     return;
   }
   Utf8Converter utf8(textEncoding() == TextEncoding::Cp932);
-  GraphView view{graph, selection, options_, utf8};
+  Utf8Converter checked(false);
+  GraphView view{graph, selection, options_, utf8, &checked};
   if (!options_.sites.empty()) {
     writeSiteList(view, out);
   } else if (options_.list != ListKind::None) {

@@ -19,6 +19,15 @@ struct GraphView {
   const Selection& selection;   // the records and calls shown
   const GraphOptions& options;  // the query, written into the JSON document
   Utf8Converter& utf8;          // names, file names and captions into UTF-8
+  Utf8Converter* checked = nullptr;  // texts of sources the C scan read as UTF-8, checked
+
+  /// What makes the texts of `record`'s source UTF-8: the scan knows the
+  /// encoding of each source it read; otherwise QUENWICK_ENCODING says.
+  Utf8Converter& textsOf(const FuncRecord& record) const {
+    const SourceEncoding* encoding = graph.table().fileEncoding(record.fileId);
+    if (encoding == nullptr || checked == nullptr) return utf8;
+    return *encoding == SourceEncoding::Utf8 ? *checked : utf8;
+  }
 };
 
 /// Writes the shown records and calls as one JSON document (the schema is in the

@@ -4,9 +4,9 @@
 
 namespace quenwick {
 
-JsonText& JsonText::stringPart(std::string_view bytes, bool lineFeedsReplaced) {
+JsonText& JsonText::stringPart(std::string_view bytes, Utf8Converter& via, bool lineFeedsReplaced) {
   converted_.clear();
-  utf8_.append(bytes, converted_);
+  via.append(bytes, converted_);
   if (lineFeedsReplaced && converted_.find('\n') != std::string::npos) {
     std::string replaced;
     for (char c : converted_) {

@@ -41,11 +41,17 @@ class JsonText {
   }
   /// Appends the escaped inside of a JSON string, without its quotes. With
   /// `lineFeedsReplaced`, a line feed becomes U+FFFD (for texts joined by them).
-  JsonText& stringPart(std::string_view bytes, bool lineFeedsReplaced = false);
+  JsonText& stringPart(std::string_view bytes, bool lineFeedsReplaced = false) {
+    return stringPart(bytes, utf8_, lineFeedsReplaced);
+  }
+  /// The same, made UTF-8 by `via` (a source's own encoding).
+  JsonText& stringPart(std::string_view bytes, Utf8Converter& via, bool lineFeedsReplaced = false);
   /// Appends a text of the sources or the command line as a JSON string.
-  JsonText& string(std::string_view bytes) {
+  JsonText& string(std::string_view bytes) { return string(bytes, utf8_); }
+  /// The same, made UTF-8 by `via`.
+  JsonText& string(std::string_view bytes, Utf8Converter& via) {
     text_.push_back('"');
-    stringPart(bytes);
+    stringPart(bytes, via);
     text_.push_back('"');
     return *this;
   }

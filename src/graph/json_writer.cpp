@@ -59,9 +59,11 @@ void writeIds(const std::vector<std::uint32_t>& ids, JsonText& json) {
 
 /// The fields every function object has: id, name, file, line, caption; and
 /// from the C scan the place's column and end, static, kind and the other places.
-void writeFunctionHead(const FunctionTable& table, const FuncRecord& record, JsonText& json) {
+void writeFunctionHead(const GraphView& view, const FuncRecord& record, JsonText& json) {
+  const FunctionTable& table = view.graph.table();
+  Utf8Converter& texts = view.textsOf(record);
   json.raw("{\"id\": ").number(record.index);
-  json.raw(", \"name\": ").string(record.name);
+  json.raw(", \"name\": ").string(record.name, texts);
   json.raw(", \"file\": ").string(record.filename);
   json.raw(", \"line\": ").raw(std::to_string(record.lines));
   if (table.resolution() == Resolution::Linkage) {
@@ -82,7 +84,7 @@ void writeFunctionHead(const FunctionTable& table, const FuncRecord& record, Jso
   }
   json.raw(", \"caption\": ");
   if (record.comment) {
-    json.string(*record.comment);
+    json.string(*record.comment, texts);
   } else {
     json.raw("null");
   }
@@ -140,7 +142,7 @@ void writeSites(const GraphView& view, const FuncRecord& record, JsonText& json,
     if (!site.indirect && calls[known - 1].count == 1) {
       json.raw("\"callee\": ").number(calls[known - 1].definition);
     } else {
-      json.raw("\"name\": ").string(table.nameOf(site.name));
+      json.raw("\"name\": ").string(table.nameOf(site.name), view.textsOf(record));
       if (site.indirect) {
         json.raw(", \"indirect\": true");
       } else if (calls[known - 1].count > 1) {
@@ -215,7 +217,7 @@ void writeJson(const GraphView& view, OutStream& out) {
     if (!view.selection.shown[record.index]) continue;
     json.raw(first ? "\n" : ",\n");
     first = false;
-    writeFunctionHead(view.graph.table(), record, json);
+    writeFunctionHead(view, record, json);
     writeCalls(view, record, json, met);
     if (withSites) writeSites(view, record, json, callOfName);
     json.raw("}");
@@ -232,7 +234,7 @@ void writeListJson(const GraphView& view, const std::vector<std::uint32_t>& reco
   json.raw(",\n\"roots\": [],\n\"functions\": [");
   for (std::size_t i = 0; i < records.size(); ++i) {
     json.raw(i == 0 ? "\n" : ",\n");
-    writeFunctionHead(view.graph.table(), view.graph.table().records()[records[i]], json);
+    writeFunctionHead(view, view.graph.table().records()[records[i]], json);
     json.raw("}");
     json.pieceDone();
   }

@@ -57,7 +57,8 @@ std::vector<Site> sitesOf(const GraphView& view) {
   std::vector<Site> sites;
   for (FuncRecord& record : table.records()) {
     for (const TableSite& site : table.sites(record)) {
-      if (site.indirect) continue;
+      // A call left out of the callee list (-N, a name of a table) is no site.
+      if (site.indirect || !table.containsCallee(record, table.nameOf(site.name))) continue;
       for (const Wanted& item : wanted) {
         if (site.name != item.key) continue;
         bool match = item.file.empty();
@@ -78,6 +79,11 @@ std::vector<Site> sitesOf(const GraphView& view) {
 
 bool checkSites(const GraphView& view, Console& console) {
   for (const Wanted& item : wantedOf(view)) {
+    if (item.file.empty() && item.key == SymbolTable::kNone) {
+      // Neither defined nor called anywhere: most likely a typing error.
+      console.err.printf(textFormat(Text::GraphUndefinedName), "sites", item.name.c_str());
+      return false;
+    }
     if (item.file.empty() || hasAny(item.records)) continue;
     console.err.printf(textFormat(Text::GraphUndefinedInFile), "sites", item.name.c_str(),
                        item.file.c_str());

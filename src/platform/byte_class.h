@@ -23,6 +23,7 @@ enum ByteClass : std::uint16_t {
   kLower = 1 << 9,        // a-z
   kPrintable = 1 << 10,   // printable ASCII: 32 to 126
   kAscii = 1 << 11,       // every byte below 128
+  kLineBlank = 1 << 12,   // blanks inside a line of C: 9 11 12 13 32 (no line feed)
 };
 
 namespace detail {
@@ -38,6 +39,7 @@ constexpr std::array<std::uint16_t, 256> makeByteClasses() {
   for (int c = 0; c <= 32; ++c) table[c] |= kCodeBlank;
   for (int c = 32; c <= 126; ++c) table[c] |= kPrintable;
   for (int c = 0; c < 128; ++c) table[c] |= kAscii;
+  for (int c : {9, 11, 12, 13, 32}) table[c] |= kLineBlank;
   for (int c = 0; c < 256; ++c) {
     if (!(table[c] & (kWordStart | kLexSpecial)) && c != '{' && c != '}') table[c] |= kPlainCode;
   }

@@ -7,6 +7,7 @@
 #include <io.h>
 #endif
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -71,33 +72,38 @@ bool readWholeFile(const std::string& path, std::string& bytes) {
   int fd = openForReading(path, identity);
   bytes.clear();
   if (fd < 0) return false;
+  // The size the file says it has is read at once; more is read as long as it comes
+  // (a file that grows, a pipe).
+  std::size_t expected = 0;
 #ifdef _WIN32
   struct _stat64 st;
-  if (::_fstat64(fd, &st) == 0 && st.st_size > 0) bytes.reserve(static_cast<std::size_t>(st.st_size));
+  if (::_fstat64(fd, &st) == 0 && st.st_size > 0) expected = static_cast<std::size_t>(st.st_size);
 #else
   struct stat st;
-  if (::fstat(fd, &st) == 0 && st.st_size > 0) bytes.reserve(static_cast<std::size_t>(st.st_size));
+  if (::fstat(fd, &st) == 0 && st.st_size > 0) expected = static_cast<std::size_t>(st.st_size);
 #endif
   constexpr std::size_t kPiece = 1 << 16;
   bool ok = true;
+  std::size_t have = 0;
+  bytes.resize(expected + 1);
   for (;;) {
-    const std::size_t had = bytes.size();
-    bytes.resize(had + kPiece);
+    if (have == bytes.size()) bytes.resize(have + kPiece);
+    const std::size_t room = bytes.size() - have;
 #ifdef _WIN32
-    const int got = ::_read(fd, bytes.data() + had, static_cast<unsigned>(kPiece));
+    const int got = ::_read(fd, bytes.data() + have, static_cast<unsigned>(std::min<std::size_t>(room, 1u << 30)));
 #else
     ssize_t got;
     do {
-      got = ::read(fd, bytes.data() + had, kPiece);
+      got = ::read(fd, bytes.data() + have, room);
     } while (got < 0 && errno == EINTR);
 #endif
     if (got <= 0) {
-      bytes.resize(had);
       ok = got == 0;
       break;
     }
-    bytes.resize(had + static_cast<std::size_t>(got));
+    have += static_cast<std::size_t>(got);
   }
+  bytes.resize(have);
 #ifdef _WIN32
   ::_close(fd);
 #else

@@ -1,6 +1,7 @@
 #include "platform/utf8.h"
 
 #include <cerrno>
+#include <cstring>
 #include <cstdint>
 
 #include "platform/byte_class.h"
@@ -74,10 +75,8 @@ bool isValidUtf8(std::string_view text) {
   while (i < text.size()) {
     // Eight ASCII bytes at a time, where they are.
     while (i + 8 <= text.size()) {
-      std::uint64_t word = 0;
-      for (std::size_t k = 0; k < 8; ++k) {
-        word |= std::uint64_t{static_cast<unsigned char>(text[i + k])} << (8 * k);
-      }
+      std::uint64_t word;
+      std::memcpy(&word, text.data() + i, sizeof word);
       if ((word & 0x8080808080808080ull) != 0) break;
       i += 8;
     }

@@ -1,7 +1,6 @@
 #include "tree/facts_table.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <limits>
 
 namespace quenwick {
@@ -18,6 +17,7 @@ void addFileFacts(const FileFacts& facts, FunctionTable& table, const NameLists&
                   const FactsOptions& options) {
   table.setResolution(Resolution::Linkage);
   table.addIncludedSources(facts.path, facts.includedSources);
+  table.setFileEncoding(facts.path, facts.encoding);
   // Whether each name of the file is left out, decided once per name.
   std::vector<std::int8_t> leftOut(facts.names.size(), -1);
   auto isLeftOut = [&](std::uint32_t name) {
@@ -44,9 +44,6 @@ void addFileFacts(const FileFacts& facts, FunctionTable& table, const NameLists&
       if (site.name >= facts.names.size() || isLeftOut(site.name)) continue;
       const std::string& callee = facts.names[site.name];
       if (options.keepSites) table.addSite(record, callee, site.place, site.indirect, site.conditional);
-      static const bool dropConditional = std::getenv("QW_DROP_COND") != nullptr &&
-                                          *std::getenv("QW_DROP_COND") != 0;
-      if (dropConditional && site.conditional) continue;
       if (!site.indirect && !table.containsCallee(record, callee)) table.addCallee(record, callee);
     }
   }

@@ -9,6 +9,8 @@ bool FileFacts::balanced() const {
       case ScanProblem::ExcessBrace:
       case ScanProblem::UnclosedCondition:
       case ScanProblem::ExcessCondition:
+      case ScanProblem::UnclosedComment:
+      case ScanProblem::UnclosedLiteral:
         return false;
       default:
         break;

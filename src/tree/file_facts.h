@@ -86,7 +86,8 @@ struct FileFacts {
   std::vector<std::string> includedSources;  // "x.c" files it includes, as written (its own statics then reach them)
   std::uint32_t lines = 0;                   // the number of lines
 
-  /// True when the braces and the conditionals balanced.
+  /// True when the braces and the conditionals balanced and every comment and
+  /// literal was closed.
   bool balanced() const;
   /// The number of conditionals left undecided.
   std::size_t undecidedCount() const;

@@ -119,6 +119,12 @@ const std::vector<std::uint32_t>& FunctionTable::filesOfUnit(std::uint32_t fileI
   return unitFiles_[fileId];
 }
 
+void FunctionTable::setFileEncoding(std::string_view file, SourceEncoding encoding) {
+  const std::uint32_t fileId = internFile(file);
+  if (fileEncodings_.size() <= fileId) fileEncodings_.resize(fileId + 1, -1);
+  fileEncodings_[fileId] = encoding == SourceEncoding::Utf8 ? 0 : 1;
+}
+
 void FunctionTable::setMorePlaces(FuncRecord& record, const std::vector<SourcePlace>& places) {
   record.placesBegin = checkedIndex(places_.size());
   places_.insert(places_.end(), places.begin(), places.end());
@@ -337,9 +343,17 @@ void FunctionTable::markCalled() {
   if (resolution_ == Resolution::Linkage) {
     // Called: some call resolves to the record, alone or among several.
     for (FuncRecord& record : records_) record.called = false;
+    std::vector<std::uint32_t> found;
     for (const FuncRecord& record : records_) {
       for (std::uint32_t id : Sons(record)) {
-        for (std::uint32_t r : candidates(id, record)) records_[r].called = true;
+        FuncRecord* definition = nullptr;
+        found.clear();
+        const int count = resolveLinked(id, record, definition, &found, SIZE_MAX);
+        if (count == 1) {
+          definition->called = true;
+        } else {
+          for (std::uint32_t r : found) records_[r].called = true;
+        }
       }
     }
     return;
@@ -394,6 +408,7 @@ void FunctionTable::freeFunctionTable() {
   seenEverywhere_.clear();
   seenEverywhereValid_ = false;
   fileShares_.clear();
+  fileEncodings_.clear();
   includedNames_.clear();
   unitFiles_.clear();
   unitFilesValid_ = false;

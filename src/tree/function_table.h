@@ -100,6 +100,14 @@ class FunctionTable {
   /// its #include lines, relative to its folder): their static definitions are
   /// its own.
   void addIncludedSources(std::string_view file, const std::vector<std::string>& included);
+  /// Records how the C scan read the file `file`.
+  void setFileEncoding(std::string_view file, SourceEncoding encoding);
+  /// How the C scan read the file with key `fileId`; null when it did not say.
+  const SourceEncoding* fileEncoding(std::uint32_t fileId) const {
+    return fileId < fileEncodings_.size() && fileEncodings_[fileId] >= 0
+               ? &kEncodings[fileEncodings_[fileId]]
+               : nullptr;
+  }
   /// Records `places` as the other places of `record` (the last record appended).
   void setMorePlaces(FuncRecord& record, const std::vector<SourcePlace>& places);
   /// The other places of `record`.
@@ -197,6 +205,8 @@ class FunctionTable {
   std::vector<std::pair<std::uint32_t, std::string>> includedNames_;  // file key, source it includes
   std::vector<std::vector<std::uint32_t>> unitFiles_;  // by file key: it and the sources it includes
   bool unitFilesValid_ = false;                        // `unitFiles_` matches the records
+  static constexpr SourceEncoding kEncodings[] = {SourceEncoding::Utf8, SourceEncoding::Cp932};
+  std::vector<std::int8_t> fileEncodings_;             // by file key: 0 UTF-8, 1 code page 932, -1 not said
   std::vector<std::int8_t> fileShares_;               // by file key: statics seen by all (-1: not known yet)
 };
 

@@ -59,6 +59,10 @@ class Installed(unittest.TestCase):
         proc = self.run_in(self.project(), ["a.c"], command="quenwick-graph")
         self.assertEqual((proc.returncode, proc.stdout), (0, SYSTEM_TREE), proc.stderr)
 
+    def test_quenwick_lsp_is_installed_the_same_way(self):
+        proc = self.run_in(self.project(), ["--version"], command="quenwick-lsp")
+        self.assertEqual((proc.returncode, proc.stdout), (0, b"quenwick-lsp 14.42\n"), proc.stderr)
+
 
 class PrefixInstall(Installed):
     @classmethod

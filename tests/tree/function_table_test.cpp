@@ -287,5 +287,126 @@ TEST(FunctionTableTest, EmptyTableAcceptsEveryOperation) {
   EXPECT_TRUE(table.records().empty());
 }
 
+// Resolution as C links: records with linkage, and the candidates of a call.
+
+// A definition of the C scan: `isStatic`, and a macro when `macro`.
+FuncRecord& linked(FunctionTable& table, std::string_view name, std::string_view file,
+                   bool isStatic = false, bool macro = false) {
+  table.setResolution(Resolution::Linkage);
+  FuncRecord& record = define(table, name, file);
+  record.isStatic = isStatic;
+  record.kind = macro ? DefinitionKind::Macro : DefinitionKind::Function;
+  return record;
+}
+
+// The candidates of a call of `callee` from the record at `caller`: their files,
+// "#" before a macro's, joined by blanks ("" for none).
+std::string resolved(FunctionTable& table, std::string_view callee, std::uint32_t caller) {
+  const FuncRecord& from = table.records()[caller];
+  const std::uint32_t id = table.findName(callee);
+  if (id == SymbolTable::kNone) return "";
+  FuncRecord* first = nullptr;
+  const int count = table.resolveCallee(id, from, first);
+  const std::vector<std::uint32_t> all = table.candidates(id, from);
+  EXPECT_EQ(count, static_cast<int>(all.size())) << callee;
+  EXPECT_EQ(first, all.empty() ? nullptr : &table.records()[all[0]]) << callee;
+  std::string files;
+  for (std::uint32_t r : all) {
+    if (!files.empty()) files += ' ';
+    if (table.records()[r].kind == DefinitionKind::Macro) files += '#';
+    files += table.records()[r].filename;
+  }
+  return files;
+}
+
+TEST(FunctionTableLinkageTest, OwnFileFirstElseEveryOtherFile) {
+  FunctionTable table;
+  const std::uint32_t inA = linked(table, "main", "a.c").index;
+  linked(table, "f", "b.c");
+  linked(table, "f", "a.c");
+  linked(table, "f", "c.c");
+  const std::uint32_t inD = linked(table, "g", "d.c").index;
+  EXPECT_EQ(resolved(table, "f", inA), "a.c");
+  EXPECT_EQ(resolved(table, "f", inD), "b.c a.c c.c");  // several stay several
+  EXPECT_EQ(resolved(table, "nowhere", inD), "");
+}
+
+TEST(FunctionTableLinkageTest, AStaticOfACFileIsSeenFromItsFileOnly) {
+  FunctionTable table;
+  const std::uint32_t inA = linked(table, "main", "a.c").index;
+  const std::uint32_t inB = linked(table, "g", "b.c").index;
+  linked(table, "f", "a.c", true);
+  EXPECT_EQ(resolved(table, "f", inA), "a.c");
+  EXPECT_EQ(resolved(table, "f", inB), "");
+  // Beside it, the single function not static is the one every other file calls.
+  linked(table, "f", "c.c");
+  linked(table, "f", "d.c", true);
+  EXPECT_EQ(resolved(table, "f", inB), "c.c");
+  EXPECT_EQ(resolved(table, "f", inA), "a.c");
+}
+
+TEST(FunctionTableLinkageTest, AStaticOfAHeaderIsSeenEverywhere) {
+  FunctionTable table;
+  const std::uint32_t inA = linked(table, "main", "a.c").index;
+  linked(table, "inl", "x.h", true);
+  EXPECT_EQ(resolved(table, "inl", inA), "x.h");
+  linked(table, "inl", "y.h", true);
+  EXPECT_EQ(resolved(table, "inl", inA), "x.h y.h");
+}
+
+TEST(FunctionTableLinkageTest, FunctionsComeBeforeMacros) {
+  FunctionTable table;
+  const std::uint32_t inA = linked(table, "main", "a.c").index;
+  linked(table, "f", "x.h", false, true);
+  EXPECT_EQ(resolved(table, "f", inA), "#x.h");
+  linked(table, "f", "b.c");
+  EXPECT_EQ(resolved(table, "f", inA), "b.c");
+  const std::uint32_t inX = linked(table, "g", "x.h").index;
+  EXPECT_EQ(resolved(table, "f", inX), "#x.h");  // its own file's macro first
+  // A macro of a .c file is seen there only.
+  linked(table, "m", "c.c", false, true);
+  const std::uint32_t inC = linked(table, "h", "c.c").index;
+  EXPECT_EQ(resolved(table, "m", inC), "#c.c");
+  EXPECT_EQ(resolved(table, "m", inA), "");
+}
+
+TEST(FunctionTableLinkageTest, AMacrosOwnNameInsideItIsNoCallOfItself) {
+  FunctionTable table;
+  const std::uint32_t macro = linked(table, "f", "x.h", false, true).index;
+  const std::uint32_t inA = linked(table, "main", "a.c").index;
+  EXPECT_EQ(resolved(table, "f", macro), "");
+  EXPECT_EQ(resolved(table, "f", inA), "#x.h");
+  linked(table, "f", "b.c");
+  EXPECT_EQ(resolved(table, "f", macro), "b.c");
+}
+
+TEST(FunctionTableLinkageTest, ASourceThatIncludesASourceSeesItsStatics) {
+  FunctionTable table;
+  const std::uint32_t inA = linked(table, "main", "src/a.c").index;
+  const std::uint32_t inB = linked(table, "g", "src/b.c").index;
+  linked(table, "f", "src/util.c", true);
+  linked(table, "h", "lib/more.c", true);
+  table.addIncludedSources("src/a.c", {"util.c", "../lib/more.c", "missing.c"});
+  EXPECT_EQ(resolved(table, "f", inA), "src/util.c");
+  EXPECT_EQ(resolved(table, "h", inA), "lib/more.c");
+  EXPECT_EQ(resolved(table, "f", inB), "");
+}
+
+TEST(FunctionTableLinkageTest, AStaticCalledFromAnotherFileOnlyIsNotCalled) {
+  FunctionTable table;
+  FuncRecord& fromB = linked(table, "g", "b.c");
+  table.addCallee(fromB, "f");
+  linked(table, "f", "a.c", true);
+  table.markCalled();
+  EXPECT_FALSE(table.records()[1].called);
+  FuncRecord& fromA = linked(table, "h", "a.c");
+  table.addCallee(fromA, "f");
+  table.markCalled();
+  EXPECT_TRUE(table.records()[1].called);
+  table.pruneUndefinedCallees();
+  EXPECT_TRUE(callees(table, table.records()[0]).empty());
+  EXPECT_EQ(callees(table, table.records()[2]), std::vector<std::string>{"f"});
+}
+
 }  // namespace
 }  // namespace quenwick

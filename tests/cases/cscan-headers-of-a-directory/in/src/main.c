@@ -1,0 +1,2 @@
+#include "util.h"
+int main(void) { return twice(deep_value()); }

@@ -1,0 +1,1 @@
+static inline int deep_value(void) { return 21; }

@@ -1,0 +1,1 @@
+int not_c(void) { return 0; }

@@ -1,0 +1,1 @@
+int ok(void) { return 0; }

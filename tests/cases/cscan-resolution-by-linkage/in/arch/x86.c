@@ -1,0 +1,1 @@
+int arch_init(void) { return 7; }

@@ -1,0 +1,1 @@
+int util(void) { return 4; }

@@ -1,0 +1,2 @@
+#include "impl.c"
+int main(void) { return helper(); }

@@ -1,0 +1,1 @@
+static int helper(void) { return 0; }

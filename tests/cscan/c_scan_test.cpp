@@ -1,0 +1,322 @@
+#include "cscan/c_scan.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace quenwick {
+namespace {
+
+FileFacts scan(std::string_view text, std::vector<SymbolSetting> symbols = {}) {
+  CScanConfig config;
+  config.symbols = std::move(symbols);
+  return scanCSource("t.c", text, config);
+}
+
+std::string placeText(const SourcePlace& place) {
+  return std::to_string(place.line) + ":" + std::to_string(place.column);
+}
+
+// The definitions as "[static ][#]NAME@LINE:COLUMN[,LINE:COLUMN...]" joined by
+// blanks; # marks a macro.
+std::string definitionsOf(const FileFacts& facts) {
+  std::string out;
+  for (const FileDefinition& d : facts.definitions) {
+    if (!out.empty()) out += ' ';
+    if (d.isStatic) out += "static ";
+    if (d.kind == DefinitionKind::Macro) out += '#';
+    out += d.name + "@" + placeText(d.place);
+    for (const SourcePlace& place : d.morePlaces) out += "," + placeText(place);
+  }
+  return out;
+}
+
+// The callees of `name` in call order, "*" before one called through a pointer or member.
+std::string callsOf(const FileFacts& facts, std::string_view name) {
+  for (const FileDefinition& d : facts.definitions) {
+    if (d.name != name) continue;
+    std::string out;
+    for (std::uint32_t c = d.callsBegin; c < d.callsBegin + d.callsCount; ++c) {
+      if (!out.empty()) out += ' ';
+      if (facts.calls[c].indirect) out += '*';
+      out += facts.names[facts.calls[c].name];
+    }
+    return out;
+  }
+  return "(no " + std::string(name) + ")";
+}
+
+SymbolSetting defineSymbol(std::string name, std::optional<std::string> value = {}) {
+  return SymbolSetting{std::move(name), std::move(value), true};
+}
+
+TEST(CScanTest, BothHeadsOfAnUndecidedConditionalShareOneBody) {
+  const FileFacts facts = scan(
+      "#ifdef X\n"
+      "int f(int a) {\n"
+      "#else\n"
+      "int f(void) {\n"
+      "#endif\n"
+      "  return g();\n"
+      "}\n"
+      "int h(void) { return 0; }\n");
+  EXPECT_EQ(definitionsOf(facts), "f@2:5,4:5 h@8:5");
+  EXPECT_EQ(callsOf(facts, "f"), "g");
+  EXPECT_EQ(facts.definitions[0].end, (SourcePlace{7, 1}));
+  EXPECT_TRUE(facts.balanced());
+  EXPECT_EQ(facts.undecidedCount(), 1u);
+}
+
+TEST(CScanTest, ADecidedConditionalScansOneBranch) {
+  const char* text =
+      "#ifdef X\n"
+      "int f(int a) { return a; }\n"
+      "#else\n"
+      "int g(void) { return 0; }\n"
+      "#endif\n";
+  EXPECT_EQ(definitionsOf(scan(text, {defineSymbol("X")})), "f@2:5");
+  EXPECT_EQ(definitionsOf(scan(text, {SymbolSetting{"X", {}, false}})), "g@4:5");
+  EXPECT_EQ(definitionsOf(scan(text, {defineSymbol("X"), SymbolSetting{"X", {}, false}})), "g@4:5");
+  EXPECT_EQ(scan(text, {defineSymbol("X")}).undecidedCount(), 0u);
+  const char* valued =
+      "#if V > 1\n"
+      "int big(void) { return 0; }\n"
+      "#endif\n";
+  EXPECT_EQ(definitionsOf(scan(valued, {defineSymbol("V", "2")})), "big@2:5");
+  EXPECT_EQ(definitionsOf(scan(valued, {defineSymbol("V")})), "");
+}
+
+TEST(CScanTest, AfterAnUndecidedBranchOnlyTheBranchesThatMayBeCompiledAreScanned) {
+  const FileFacts facts = scan(
+      "#if CONFIG_A\n"
+      "int a(void) { return 0; }\n"
+      "#elif 1\n"
+      "int b(void) { return 0; }\n"
+      "#else\n"
+      "int c(void) { return 0; }\n"
+      "#endif\n"
+      "#if 1\n"
+      "int d(void) { return 0; }\n"
+      "#elif CONFIG_B\n"
+      "int e(void) { return 0; }\n"
+      "#endif\n");
+  EXPECT_EQ(definitionsOf(facts), "a@2:5 b@4:5 d@9:5");
+  EXPECT_EQ(facts.undecidedCount(), 1u);
+}
+
+TEST(CScanTest, ExternCUnderCplusplusKeepsTheFileLevel) {
+  const FileFacts facts = scan(
+      "#ifdef __cplusplus\n"
+      "extern \"C\" {\n"
+      "#endif\n"
+      "int f(void) { return g(); }\n"
+      "#ifdef __cplusplus\n"
+      "}\n"
+      "#endif\n"
+      "int h(void) { return f(); }\n");
+  EXPECT_EQ(definitionsOf(facts), "f@4:5 h@8:5");
+  EXPECT_EQ(callsOf(facts, "h"), "f");
+  EXPECT_TRUE(facts.balanced());
+}
+
+TEST(CScanTest, TextUnderIfZeroIsNotRead) {
+  const FileFacts facts = scan(
+      "#if 0\n"
+      "This isn't code, don't read it {\n"
+      "#else\n"
+      "int f(void) { return g(); }\n"
+      "#endif\n"
+      "int h(void) { return 0; }\n");
+  EXPECT_EQ(definitionsOf(facts), "f@4:5 h@6:5");
+  EXPECT_EQ(callsOf(facts, "f"), "g");
+  EXPECT_TRUE(facts.balanced());
+  EXPECT_TRUE(facts.problems.empty());
+}
+
+TEST(CScanTest, ADefineInAnUndecidedBranchLeavesItsSymbolUndecided) {
+  const char* later =
+      "#ifdef B\n"
+      "int f(void) { return 1; }\n"
+      "#else\n"
+      "int g(void) { return 2; }\n"
+      "#endif\n";
+  const FileFacts defined = scan("#ifdef CONFIG_A\n#define B 1\n#endif\n" + std::string(later));
+  EXPECT_EQ(definitionsOf(defined), "f@5:5 g@7:5");
+  EXPECT_EQ(defined.undecidedCount(), 2u);
+  const FileFacts undefined =
+      scan("#define B 1\n#ifdef CONFIG_A\n#undef B\n#endif\n" + std::string(later));
+  EXPECT_EQ(definitionsOf(undefined), "f@6:5 g@8:5");
+  // Decided, the same define counts.
+  const FileFacts decided = scan("#define A\n#ifdef A\n#define B 1\n#endif\n" + std::string(later));
+  EXPECT_EQ(definitionsOf(decided), "f@6:5");
+  EXPECT_EQ(decided.undecidedCount(), 0u);
+  // In a dead branch it does not count.
+  const FileFacts dead = scan("#undef B\n#if 0\n#define B 1\n#endif\n" + std::string(later));
+  EXPECT_EQ(definitionsOf(dead), "g@8:5");
+}
+
+TEST(CScanTest, CallsThroughPointersAndMembersAreIndirect) {
+  const FileFacts facts = scan(
+      "struct ops { int (*run)(int); };\n"
+      "int run(int x) { return x; }\n"
+      "int f(struct ops *p, struct ops s, int (*cb)(int)) {\n"
+      "  int (*fp)(int) = get();\n"
+      "  p->run(1);\n"
+      "  s.run(2);\n"
+      "  (*cb)(3);\n"
+      "  cb(4);\n"
+      "  fp(5);\n"
+      "  (*p->run)(6);\n"
+      "  return run(7);\n"
+      "}\n"
+      "int dma_supported(struct dev *d) { return d->ops->dma_supported(d); }\n");
+  EXPECT_EQ(callsOf(facts, "f"), "get *run *run *cb *cb *fp *run run");
+  EXPECT_EQ(callsOf(facts, "dma_supported"), "*dma_supported");
+}
+
+TEST(CScanTest, DeclarationsInABodyAreNoCalls) {
+  const FileFacts facts = scan(
+      "int f(void) {\n"
+      "  int helper(int);\n"
+      "  extern void other(void);\n"
+      "  static int tally(int), count = start(0);\n"
+      "  handler_t (*h)(int) = 0;\n"
+      "  void (*table[2])(void);\n"
+      "  int y = g(2), z = k(3);\n"
+      "  (void)use(y);\n"
+      "  h(1);\n"
+      "  return helper(1) + sizeof(int) + (char)y + (z);\n"
+      "}\n");
+  EXPECT_EQ(callsOf(facts, "f"), "start g k use *h helper");
+}
+
+TEST(CScanTest, CastsDeclarationsInGroupsAndUnevaluatedOperandsAreNoCalls) {
+  const FileFacts facts = scan(
+      "int (*t[2])(int);\n"
+      "int f(int z, int i) {\n"
+      "  for (int (*q)(int) = pick(); q; ) q(6);\n"
+      "  return (int)(z) + (unsigned long)(z) + (done)(z) + t[i](i) + sizeof(h(1));\n"
+      "}\n"
+      "int apply(f, x)\n"
+      "int (*f)();\n"
+      "int x;\n"
+      "{ return f(x); }\n");
+  EXPECT_EQ(callsOf(facts, "f"), "pick *q done *t");
+  EXPECT_EQ(callsOf(facts, "apply"), "*f");
+}
+
+TEST(CScanTest, AttributesInAMacroBodyAreNoCalls) {
+  const FileFacts facts = scan(
+      "#define PRINTF(a, b) __attribute__((format(printf, a, b)))\n"
+      "#define LOG(x) __attribute__((aligned(8))) log_it(x)\n");
+  EXPECT_EQ(callsOf(facts, "PRINTF"), "");
+  EXPECT_EQ(callsOf(facts, "LOG"), "log_it");
+}
+
+TEST(CScanTest, HeadsOfSeveralBranchesBeforeOneBodyKeepTheirOrder) {
+  const FileFacts facts = scan(
+      "static int\n"
+      "#ifdef CONFIG_A\n"
+      "with_a(void)\n"
+      "#else\n"
+      "without_a(void)\n"
+      "#endif\n"
+      "{ return go(); }\n");
+  EXPECT_EQ(definitionsOf(facts), "static with_a@3:1 static without_a@5:1");
+  EXPECT_EQ(callsOf(facts, "with_a"), "go");
+  EXPECT_EQ(callsOf(facts, "without_a"), "go");
+}
+
+TEST(CScanTest, AnUnclosedCommentOrLiteralKeepsTheFileFromBalancing) {
+  EXPECT_FALSE(scan("int f(void) { return 0; }\n/* never closed\nint g(void) { }\n").balanced());
+  EXPECT_FALSE(scan("char *s = \"abc;\nint g(void) { return 1; }\n").balanced());
+  EXPECT_TRUE(scan("int f(void) { return 0; } /* closed */\n").balanced());
+}
+
+TEST(CScanTest, KeywordsWithParenthesesAreNeitherCallsNorDefinitions) {
+  const FileFacts facts = scan(
+      "int f(int x) {\n"
+      "  if (x) a();\n"
+      "  while (b()) {}\n"
+      "  for (;;) break;\n"
+      "  switch (x) { default: break; }\n"
+      "  _Static_assert(1, \"x\");\n"
+      "  __asm__ volatile (\"nop\");\n"
+      "  return (x) + _Alignof(int) + sizeof (x) + _Generic(x, int: 1);\n"
+      "}\n"
+      "if (x) { c(); }\n");
+  EXPECT_EQ(definitionsOf(facts), "f@1:5");
+  EXPECT_EQ(callsOf(facts, "f"), "a b");
+}
+
+TEST(CScanTest, FunctionLikeMacrosAreDefinitionsWithTheCallsOfTheirBody) {
+  const FileFacts facts = scan(
+      "#define pop(L,n) settop(L, -(n)-1)\n"
+      "#define CHECK(x) do { \\\n"
+      "    if (!(x)) fail(#x); \\\n"
+      "  } while (0)\n"
+      "#define ENTRY(nm) { #nm, nm##_fn(), {0} }\n"
+      "#define LIMIT (10)\n"
+      "#define open open64\n"
+      "int f(int L) { CHECK(L); pop(L, 1); return LIMIT; }\n");
+  EXPECT_EQ(definitionsOf(facts), "#pop@1:9 #CHECK@2:9 #ENTRY@5:9 #open@7:9 f@8:5");
+  EXPECT_EQ(callsOf(facts, "pop"), "settop");
+  EXPECT_EQ(callsOf(facts, "CHECK"), "fail");
+  EXPECT_EQ(callsOf(facts, "ENTRY"), "");
+  EXPECT_EQ(callsOf(facts, "open"), "open64");
+  EXPECT_EQ(callsOf(facts, "f"), "CHECK pop");
+  EXPECT_EQ(facts.definitions[1].end.line, 4u);
+  EXPECT_TRUE(facts.balanced());
+}
+
+TEST(CScanTest, AFileLevelMacroCallMakesTheDefinitionsOfItsExpansion) {
+  const FileFacts facts = scan(
+      "#define SET(f) void set_##f(int v) { g(v); }\n"
+      "SET(size);\n"
+      "int h(void) { set_size(1); return 0; }\n");
+  EXPECT_EQ(definitionsOf(facts), "#SET@1:9 set_size@2:1 h@3:5");
+  EXPECT_EQ(callsOf(facts, "set_size"), "g");
+  EXPECT_EQ(callsOf(facts, "h"), "set_size");
+}
+
+TEST(CScanTest, ACaptionGoesToTheNextDefinitionFromOutsideBodies) {
+  CScanConfig config;
+  config.captionKeyword = "@brief";
+  const FileFacts facts = scanCSource("t.c",
+                                      "// @brief first\n"
+                                      "int f(void) {\n"
+                                      "  // @brief inside\n"
+                                      "  return 0;\n"
+                                      "}\n"
+                                      "int g(void) { return 0; }\n",
+                                      config);
+  ASSERT_EQ(facts.definitions.size(), 2u);
+  EXPECT_EQ(facts.definitions[0].caption, "first");
+  EXPECT_EQ(facts.definitions[1].caption, "");
+  config.captions = false;
+  EXPECT_EQ(scanCSource("t.c", "// @brief x\nint f(void) {}\n", config).definitions[0].caption,
+            std::nullopt);
+}
+
+TEST(CScanTest, ProblemsHaveTheirPlaces) {
+  const FileFacts facts = scan("int f(void) {\n}\n}\n#endif\n#if X\n");
+  ASSERT_EQ(facts.problems.size(), 4u);
+  EXPECT_EQ(facts.problems[0].kind, ScanProblem::ExcessBrace);
+  EXPECT_EQ(facts.problems[0].place, (SourcePlace{3, 1}));
+  EXPECT_EQ(facts.problems[1].kind, ScanProblem::ExcessCondition);
+  EXPECT_EQ(facts.problems[1].place, (SourcePlace{4, 1}));
+  EXPECT_EQ(facts.problems[2].kind, ScanProblem::Undecided);
+  EXPECT_EQ(facts.problems[3].kind, ScanProblem::UnclosedCondition);
+  EXPECT_EQ(facts.problems[3].place, (SourcePlace{5, 1}));
+  EXPECT_FALSE(facts.balanced());
+}
+
+TEST(CScanTest, BytesWithANulAreNoText) {
+  const FileFacts facts = scan(std::string_view("int f(void) { return 0; }\n\0", 27));
+  EXPECT_FALSE(facts.isText);
+  EXPECT_TRUE(facts.definitions.empty());
+}
+
+}  // namespace
+}  // namespace quenwick

@@ -1,0 +1,4 @@
+#ifdef CONFIG_X
+int x(void) { return 1; }
+#endif
+int main(void) { return x(); }

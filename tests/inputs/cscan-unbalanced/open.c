@@ -1,0 +1,1 @@
+int h(void) { return g();

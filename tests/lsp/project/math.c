@@ -1,0 +1,3 @@
+int mul(int a, int b) {
+  return a * b;
+}
