@@ -434,8 +434,10 @@ def section(lines, start, end):
 
 def page_functions(html):
     """The functions (file, line, name) that the page's data holds."""
-    start = html.index(b'id="graph-data">') + len(b'id="graph-data">')
-    data = json.loads(html[start:html.index(b"</script>", start)])
+    # The data element and the elements of its class that continue it.
+    pieces = re.findall(
+        rb'<script type="application/json" (?:id|class)="graph-data">([^<]*)</script>', html)
+    data = json.loads(b"".join(pieces))
 
     def numbers(text):
         value, out = 0, []

@@ -49,6 +49,9 @@ constexpr std::string_view kGraphUsage =
     "  --format=FORMAT        text (the default), dot, json or html (one page\n"
     "                         that searches and browses the functions)\n"
     "  --cluster              with dot: group the functions by file\n"
+    "  --link=TEMPLATE        with html: every place links to TEMPLATE with its\n"
+    "                         {file}, {line}, {column} and {path} (the absolute\n"
+    "                         path) filled in\n"
     "  --output=FILE          write to FILE, only once the run has succeeded\n"
     "  --keep-going           go on past a source that cannot be read or a\n"
     "                         directory without a source file (still reported)\n"
@@ -195,6 +198,18 @@ constexpr TextForms kTexts[] = {
     /* GraphWriteFailed */
     {"quenwick-graph: writing '%s' failed\n",
      "quenwick-graph: writing '%s' failed\n"},
+    /* GraphLinkNeedsHtml */
+    {"quenwick-graph: --link goes with --format=html only\n",
+     "quenwick-graph: --link goes with --format=html only\n"},
+    /* GraphLinkBadField */
+    {"quenwick-graph: --link: unknown field '%s' (the fields are {file}, {line}, {column} and {path})\n",
+     "quenwick-graph: --link: unknown field '%s' (the fields are {file}, {line}, {column} and {path})\n"},
+    /* GraphLinkControl */
+    {"quenwick-graph: --link: the template holds a control character\n",
+     "quenwick-graph: --link: the template holds a control character\n"},
+    /* GraphLinkScript */
+    {"quenwick-graph: --link: a '%s' address would run in the page; give a web or editor address\n",
+     "quenwick-graph: --link: a '%s' address would run in the page; give a web or editor address\n"},
     /* CScanNotText */
     {"quenwick-graph: '%s' holds NUL bytes, so it is no C source: left out\n",
      "quenwick-graph: '%s' holds NUL bytes, so it is no C source: left out\n"},

@@ -60,6 +60,10 @@ enum class Text {
   GraphUndefinedInFile,  ///< A queried name not defined in the file given.
   GraphCannotCreate,  ///< The output file cannot be created.
   GraphWriteFailed,  ///< Writing the output failed.
+  GraphLinkNeedsHtml,  ///< --link with a format other than html.
+  GraphLinkBadField,  ///< A --link template with an unknown field.
+  GraphLinkControl,  ///< A --link template with a control character.
+  GraphLinkScript,  ///< A --link template whose address would run a script.
   CScanNotText,  ///< A file the C scan leaves out: it holds NUL bytes.
   CScanSummary,  ///< The C scan's counts of what it did not understand.
   CScanProblem,  ///< -V: one place the C scan did not understand.

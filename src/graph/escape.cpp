@@ -13,11 +13,37 @@ void appendUnicodeEscape(unsigned code, std::string& out) {
   for (int shift = 12; shift >= 0; shift -= 4) out.push_back(kHex[(code >> shift) & 0xF]);
 }
 
+/// Appends the UTF-8 sequence that starts at `utf8[i]` as \u escapes (two for a
+/// character beyond U+FFFF) and returns its last index. `utf8` is valid UTF-8.
+std::size_t appendSequenceEscaped(std::string_view utf8, std::size_t i, std::string& out) {
+  const auto byte = [&](std::size_t at) {
+    return at < utf8.size() ? static_cast<unsigned char>(utf8[at]) : 0u;
+  };
+  const unsigned lead = byte(i);
+  const std::size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
+  unsigned code = length == 1 ? 0xFFFD : lead & (0x7F >> length);
+  for (std::size_t k = 1; k < length; ++k) code = (code << 6) | (byte(i + k) & 0x3F);
+  if (code > 0xFFFF) {
+    code -= 0x10000;
+    appendUnicodeEscape(0xD800 + (code >> 10), out);
+    appendUnicodeEscape(0xDC00 + (code & 0x3FF), out);
+  } else {
+    appendUnicodeEscape(code, out);
+  }
+  return i + length - 1;
+}
+
 }  // namespace
 
 void appendJsonEscaped(std::string_view utf8, std::string& out, bool forHtml) {
   for (std::size_t i = 0; i < utf8.size(); ++i) {
     const char c = utf8[i];
+    if (forHtml && !hasClass(c, kAscii)) {
+      // In a page every text is ASCII: U+2028 and U+2029 cannot end a line of an
+      // older script engine, and the browser keeps the data in one byte a character.
+      i = appendSequenceEscaped(utf8, i, out);
+      continue;
+    }
     switch (c) {
       case '"':
         out += "\\\"";
@@ -36,14 +62,6 @@ void appendJsonEscaped(std::string_view utf8, std::string& out, bool forHtml) {
       case '&':
         if (forHtml) {
           appendUnicodeEscape(static_cast<unsigned char>(c), out);
-          continue;
-        }
-        break;
-      case '\xE2':  // U+2028 and U+2029 end a line in older script engines
-        if (forHtml && utf8.substr(i, 2) == "\xE2\x80" && i + 2 < utf8.size() &&
-            (utf8[i + 2] == '\xA8' || utf8[i + 2] == '\xA9')) {
-          appendUnicodeEscape(utf8[i + 2] == '\xA8' ? 0x2028 : 0x2029, out);
-          i += 2;
           continue;
         }
         break;

@@ -6,9 +6,10 @@
 
 namespace quenwick {
 
-/// Appends `utf8` as the inside of a JSON string: quote, backslash and control
-/// characters escaped. With `forHtml`, also "<", ">", "&" and U+2028/U+2029, so
-/// that the string can stand inside an HTML script element.
+/// Appends `utf8` (valid UTF-8) as the inside of a JSON string: quote, backslash
+/// and control characters escaped. With `forHtml`, also "<", ">", "&" and every
+/// character beyond ASCII, so that the string can stand inside an HTML script
+/// element and the page's data is ASCII.
 void appendJsonEscaped(std::string_view utf8, std::string& out, bool forHtml = false);
 
 /// Appends `utf8` as a DOT quoted string: quote and backslash escaped, so that

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "config/texts.h"
+#include "platform/ascii.h"
 #include "platform/byte_class.h"
 
 namespace quenwick {
@@ -17,7 +18,7 @@ struct LongOption {
   bool takesValue;        // a value is required; otherwise none is allowed
 };
 
-constexpr std::array<LongOption, 13> kLongOptions = {{
+constexpr std::array<LongOption, 14> kLongOptions = {{
     {"root", true},
     {"callers", true},
     {"target", true},
@@ -26,6 +27,7 @@ constexpr std::array<LongOption, 13> kLongOptions = {{
     {"format", true},
     {"output", true},
     {"cluster", false},
+    {"link", true},
     {"keep-going", false},
     {"help", false},
     {"version", false},
@@ -85,6 +87,50 @@ bool parseFormat(const std::string& value, GraphFormat& format) {
   return true;
 }
 
+/// The scheme of `address` as a browser reads it: lower-cased, after leading
+/// spaces and without the tabs and line breaks that a browser drops; empty when
+/// it has none.
+std::string schemeOf(std::string_view address) {
+  std::string scheme;
+  while (!address.empty() && address.front() == ' ') address.remove_prefix(1);
+  for (char c : address) {
+    if (c == ':') return scheme;
+    if (c == '\t' || c == '\n' || c == '\r') continue;
+    if (!hasClass(c, kWordChar) && c != '+' && c != '-' && c != '.') return {};
+    scheme.push_back(asciiLower(c));
+  }
+  return {};
+}
+
+/// Checks a --link template: every "{" opens one of the fields, no byte is a
+/// control character, and the address is not one that runs a script.
+bool checkLinkTemplate(const std::string& value, Console& console) {
+  static constexpr std::array<std::string_view, 4> kFields = {"{file}", "{line}", "{column}",
+                                                              "{path}"};
+  for (std::size_t at = 0; at < value.size(); ++at) {
+    if (hasClass(value[at], kAscii) && !hasClass(value[at], kPrintable)) {
+      console.err.write(text(Text::GraphLinkControl));
+      return false;
+    }
+    if (value[at] != '{') continue;
+    const std::string_view rest = std::string_view(value).substr(at);
+    bool known = false;
+    for (std::string_view field : kFields) known = known || rest.starts_with(field);
+    if (!known) {
+      const std::size_t close = rest.find('}');
+      const std::string field(close == std::string_view::npos ? rest : rest.substr(0, close + 1));
+      console.err.printf(textFormat(Text::GraphLinkBadField), field.c_str());
+      return false;
+    }
+  }
+  const std::string scheme = schemeOf(value);
+  if (scheme == "javascript" || scheme == "vbscript" || scheme == "data") {
+    console.err.printf(textFormat(Text::GraphLinkScript), (scheme + ":").c_str());
+    return false;
+  }
+  return true;
+}
+
 /// Applies one option with its value; false (reported) when the value is wrong.
 bool applyOption(std::string_view name, const std::string& value, GraphOptions& options,
                  Console& console) {
@@ -128,6 +174,9 @@ bool applyOption(std::string_view name, const std::string& value, GraphOptions& 
     options.output = value;
   } else if (name == "cluster") {
     options.cluster = true;
+  } else if (name == "link") {
+    if (!checkLinkTemplate(value, console)) return false;
+    options.link = value;
   } else if (name == "keep-going") {
     options.keepGoing = true;
   } else if (name == "help") {
@@ -164,6 +213,10 @@ bool checkCombinations(const GraphOptions& options, Console& console) {
              options.format != GraphFormat::Json) {
     conflict = "--sites";
     with = "--format=dot or --format=html";
+  }
+  if (conflict == nullptr && options.link && options.format != GraphFormat::Html) {
+    console.err.write(text(Text::GraphLinkNeedsHtml));
+    return false;
   }
   if (conflict == nullptr) return true;
   console.err.printf(textFormat(Text::GraphBadCombination), conflict, with);

@@ -31,6 +31,7 @@ struct GraphOptions {
   GraphFormat format = GraphFormat::Text;  // --format
   std::optional<std::string> output;       // --output: the file written instead of standard output
   bool cluster = false;                    // --cluster: DOT nodes grouped by file
+  std::optional<std::string> link;         // --link: the address template of every place in a page
   ScanKind scan = ScanKind::C;             // --scan: the C scan, or quenwick's own
   bool keepGoing = false;                  // --keep-going: past inputs that cannot be read
   bool help = false;                       // --help

@@ -22,8 +22,9 @@ struct PageInput {
 };
 
 /// Writes the page: the files of src/graph/page/ with the style sheet and the
-/// scripts inlined, and the shown records and calls of `view` as data that no
-/// byte of the sources can turn into markup (the format is in the manual page).
+/// scripts inlined, the shown records and calls of `view` as data that no byte of
+/// the sources can turn into markup, and after the scripts the places of the calls
+/// (the format is in the manual page).
 void writeHtml(const GraphView& view, const PageInput& page, OutStream& out);
 
 /// Appends `value` in the page's number encoding: base-32 digits, most significant

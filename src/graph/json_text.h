@@ -63,8 +63,24 @@ class JsonText {
   }
   /// Hands what is collected to the stream.
   void flush() {
-    out_.write(text_);
+    std::string_view rest = text_;
+    while (chunk_ != 0 && rest.size() > chunk_ - inChunk_) {
+      out_.write(rest.substr(0, chunk_ - inChunk_));
+      out_.write(separator_);
+      rest.remove_prefix(chunk_ - inChunk_);
+      inChunk_ = 0;
+    }
+    out_.write(rest);
+    inChunk_ += rest.size();
     text_.clear();
+  }
+  /// From here on, writes `separator` into the stream after every `bytes` bytes of
+  /// the text (never when `bytes` is 0): a page splits long data into elements.
+  void splitEvery(std::size_t bytes, std::string_view separator) {
+    flush();
+    chunk_ = bytes;
+    separator_ = separator;
+    inChunk_ = 0;
   }
 
  private:
@@ -73,6 +89,9 @@ class JsonText {
   bool forHtml_;           // strings stand inside an HTML element
   std::string text_;       // collected, not yet handed on
   std::string converted_;  // scratch: one text in UTF-8
+  std::size_t chunk_ = 0;       // bytes between two separators; 0: none
+  std::string_view separator_;  // written after every `chunk_` bytes
+  std::size_t inChunk_ = 0;     // bytes handed on since the last separator
 };
 
 }  // namespace quenwick

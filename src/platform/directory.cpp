@@ -2,8 +2,10 @@
 
 #include <dirent.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <memory>
 #include <string_view>
 
@@ -80,6 +82,72 @@ std::vector<std::string> sourceFilesBelow(const std::string& directory, bool hea
   collect(top, headers, files);
   std::sort(files.begin(), files.end());
   return files;
+}
+
+namespace {
+
+#ifdef _WIN32
+constexpr bool kBackslashSeparates = true;
+#else
+constexpr bool kBackslashSeparates = false;
+#endif
+
+/// The length of the part of `path` that names its root: "/", or on Windows a
+/// drive ("C:/"); 0 for a relative path.
+std::size_t rootLength(std::string_view path) {
+  if (!path.empty() && isPathSeparator(path[0])) return 1;
+  if (kBackslashSeparates && path.size() >= 3 && path[1] == ':' && isPathSeparator(path[2])) {
+    return 3;
+  }
+  return 0;
+}
+
+std::string currentDirectory() {
+  std::string buffer(256, '\0');
+  while (::getcwd(buffer.data(), buffer.size()) == nullptr) {
+    if (errno != ERANGE || buffer.size() > (1u << 20)) return {};
+    buffer.resize(buffer.size() * 2);
+  }
+  buffer.resize(std::string_view(buffer.c_str()).size());
+  return buffer;
+}
+
+}  // namespace
+
+bool isPathSeparator(char c) {
+  return c == '/' || (kBackslashSeparates && c == '\\');
+}
+
+std::string absolutePath(const std::string& path) {
+  std::string whole = path;
+  if (rootLength(path) == 0) {
+    const std::string current = currentDirectory();
+    if (current.empty()) return {};
+    whole = current + "/" + path;
+  }
+  for (char& c : whole) {
+    if (isPathSeparator(c)) c = '/';
+  }
+  const std::size_t root = rootLength(whole);
+  std::vector<std::string_view> parts;
+  std::string_view rest = std::string_view(whole).substr(root);
+  while (!rest.empty()) {
+    const std::size_t end = std::min(rest.find('/'), rest.size());
+    const std::string_view part = rest.substr(0, end);
+    if (part == "..") {
+      if (!parts.empty()) parts.pop_back();
+    } else if (!part.empty() && part != ".") {
+      parts.push_back(part);
+    }
+    rest.remove_prefix(std::min(end + 1, rest.size()));
+  }
+  std::string result = whole.substr(0, root);
+  for (std::size_t i = 0; i < parts.size(); ++i) {
+    if (i > 0) result += '/';
+    result += parts[i];
+  }
+  if (!parts.empty() && whole.back() == '/') result += '/';
+  return result;
 }
 
 }  // namespace quenwick

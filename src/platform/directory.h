@@ -1,4 +1,4 @@
-// Directories named as sources: the C files below them.
+// Directories named as sources: the C files below them; paths made absolute.
 #pragma once
 
 #include <string>
@@ -16,5 +16,14 @@ bool isDirectory(const std::string& path);
 /// are not followed, so a loop of links ends. Entries that cannot be read are left
 /// out.
 std::vector<std::string> sourceFilesBelow(const std::string& directory, bool headers = false);
+
+/// True when `c` separates the parts of a path: "/", and on Windows "\\" too.
+bool isPathSeparator(char c);
+
+/// `path` as an absolute path with "/" between its parts, taken from the current
+/// directory when it is relative, and with its "." and ".." parts resolved by
+/// name (links are not followed). A "/" at the end stays. Empty when the current
+/// directory cannot be read.
+std::string absolutePath(const std::string& path);
 
 }  // namespace quenwick

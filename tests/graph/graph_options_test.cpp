@@ -86,6 +86,38 @@ TEST(GraphOptionsTest, EveryFaultIsOneLineOfItsOwn) {
   }
 }
 
+TEST(GraphOptionsTest, LinkTemplatesAreCheckedBeforeTheRun) {
+  GraphOptions options;
+  EXPECT_EQ(parse({"--format=html", "--link", "vscode://file/{path}:{line}:{column}", "a.c"},
+                  options),
+            "");
+  EXPECT_EQ(options.link, "vscode://file/{path}:{line}:{column}");
+  const std::pair<std::vector<std::string>, std::string> faults[] = {
+      {{"--link=https://x/{file}", "a.c"}, "quenwick-graph: --link goes with --format=html only\n"},
+      {{"--format=dot", "--link=https://x/{file}", "a.c"},
+       "quenwick-graph: --link goes with --format=html only\n"},
+      {{"--format=html", "--link=https://x/{File}#{line}", "a.c"},
+       "quenwick-graph: --link: unknown field '{File}' (the fields are {file}, {line}, {column} "
+       "and {path})\n"},
+      {{"--format=html", "--link=https://x/{file", "a.c"},
+       "quenwick-graph: --link: unknown field '{file' (the fields are {file}, {line}, {column} "
+       "and {path})\n"},
+      {{"--format=html", "--link=https://x/\n{file}", "a.c"},
+       "quenwick-graph: --link: the template holds a control character\n"},
+      // Browsers read these as scripts, whatever the letter case or the spaces.
+      {{"--format=html", "--link=JavaScript:alert({line})", "a.c"},
+       "quenwick-graph: --link: a 'javascript:' address would run in the page; give a web or "
+       "editor address\n"},
+      {{"--format=html", "--link=  data:text/html,{file}", "a.c"},
+       "quenwick-graph: --link: a 'data:' address would run in the page; give a web or editor "
+       "address\n"},
+  };
+  for (const auto& [args, message] : faults) {
+    GraphOptions other;
+    EXPECT_EQ(parse(args, other), message) << args[1];
+  }
+}
+
 TEST(GraphOptionsTest, HelpAndVersionNeedNoArgument) {
   GraphOptions options;
   EXPECT_EQ(parse({"--version"}, options), "");

@@ -1,14 +1,18 @@
 #!/usr/bin/env python3
 """The page of all of kernel/ of Linux 6.1, opened in headless Chromium.
 
-Usage: kernel_page_test.py QUENWICK_GRAPH_BINARY
+Usage: kernel_page_test.py QUENWICK_GRAPH_BINARY [SCREENSHOT_FOLDER]
 
 Takes kernel/ from bench/cache/linux-source-6.1 when the benchmark has unpacked it,
 else unpacks it once from Debian's linux-source-6.1 into bench/cache/page-kernel.
 Checks that the page is under 5 MB, loads without a script error, finds a function
-by search and shows the callers and callees of the text tree. Exit status 77
-(skipped) without Chromium or the Linux sources.
+by search, shows the callers and callees of the text tree, and draws pictures,
+every "+N more" opened, with the boxes and calls of the JSON document, no two boxes
+overlapping and every edge joining two boxes. Screenshots of pictures at two window
+sizes go to SCREENSHOT_FOLDER. Exit status 77 (skipped) without Chromium or the
+Linux sources.
 """
+import base64
 import os
 import subprocess
 import sys
@@ -20,6 +24,14 @@ sys.path.insert(0, os.path.join(REPO, "tools"))
 sys.path.insert(0, HERE)
 from headless_chromium import HeadlessChromium, find_chromium  # noqa: E402
 from page_test import SHOWN_LINES, text_lines  # noqa: E402
+from picture_test import OPEN_ALL, PICTURE, geometry_faults, json_neighbourhood, \
+    picture_sets  # noqa: E402
+
+# Pictures checked against the JSON documents, every "+N more" opened.
+PICTURES = [("do_exit", 1, 1), ("do_exit", 2, 2), ("mutex_lock@kernel/locking/mutex.c", 1, 0),
+            ("schedule@kernel/sched/core.c", 2, 1)]
+SCREENSHOTS = [("#fn=do_exit&up=2&down=2", "do_exit"),
+               ("#fn=schedule@kernel/sched/core.c&up=2&down=1", "schedule")]
 
 SKIPPED = 77
 TARBALL = "/usr/src/linux-source-6.1.tar.xz"
@@ -43,9 +55,10 @@ def kernel_tree():
 
 
 def main():
-    if len(sys.argv) != 2:
+    if len(sys.argv) not in (2, 3):
         print(__doc__)
         return 2
+    shots = os.path.abspath(sys.argv[2]) if len(sys.argv) == 3 else None
     binary = os.path.abspath(sys.argv[1])
     tree = kernel_tree()
     if find_chromium() is None or tree is None:
@@ -100,6 +113,36 @@ def main():
                     abs(len(shown) - len(expected))))
             else:
                 print("%s: %d lines as in the text tree" % (fragment, len(shown)))
+        for spec, up, down in PICTURES:
+            page.navigate("about:blank")
+            page.navigate("file://%s#fn=%s&up=%d&down=%d" % (page_file, spec, up, down))
+            page.wait_for("document.documentElement.dataset.views === '1'", 30)
+            boxes = page.evaluate(OPEN_ALL)
+            picture = page.evaluate(PICTURE)
+            want = json_neighbourhood(lambda *o: graph(*o).decode("utf-8", errors="replace"),
+                                      spec, up, down)
+            faults = geometry_faults(picture)
+            if picture_sets(picture) != want:
+                faults.append("boxes or calls differ from the JSON")
+            failures += ["picture of %s (%d, %d): %s" % (spec, up, down, f) for f in faults[:5]]
+            print("picture of %s, %d levels up and %d down: %d boxes, %d edges%s" % (
+                spec, up, down, boxes, len(picture["edges"]),
+                "" if faults else ", as in the JSON"))
+        if shots:
+            os.makedirs(shots, exist_ok=True)
+            for width, height in ((1280, 900), (480, 860)):
+                page.send("Emulation.setDeviceMetricsOverride", {"width": width, "height": height,
+                                                                 "deviceScaleFactor": 1,
+                                                                 "mobile": width < 600})
+                for fragment, name in SCREENSHOTS:
+                    page.navigate("about:blank")
+                    page.navigate("file://" + page_file + fragment)
+                    page.wait_for("document.documentElement.dataset.views === '1'", 30)
+                    time.sleep(0.2)
+                    shot = page.send("Page.captureScreenshot", {"format": "png"})["data"]
+                    with open(os.path.join(shots, "kernel-%s-%dx%d.png" % (name, width, height)),
+                              "wb") as f:
+                        f.write(base64.b64decode(shot))
         failures += page.problems()
         outside = [url for url in page.requests()
                    if not url.startswith(("about:", "data:", "file://" + page_file))]

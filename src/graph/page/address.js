@@ -1,6 +1,8 @@
 // The address of a view in the URL fragment, so that views can be linked and
 // bookmarked and the browser's back and forward buttons move between them:
-//   #fn=NAME[@FILE][&line=N][&depth=N]       a function, its callees and callers
+//   #fn=NAME[@FILE][&line=N][&depth=N][&up=N][&down=N]
+//                                            a function, its callees and callers; up and
+//                                            down: the levels of callers and callees drawn
 //   #callees=NAME[@FILE][&line=N][&depth=N]  the tree of its callees
 //   #callers=NAME[@FILE][&line=N][&depth=N]  the tree of its callers
 //   #NAME                                    the same as #fn=NAME
@@ -26,7 +28,7 @@ const Address = (() => {
 
   /** The view that a fragment names: {view, name, file, line, depth}. */
   function parse(hash) {
-    const where = { view: 'home', name: '', file: null, line: null, depth: null };
+    const where = { view: 'home', name: '', file: null, line: null, depth: null, up: null, down: null };
     const text = hash.charAt(0) === '#' ? hash.slice(1) : hash;
     if (text === '') return where;
     if (text.indexOf('=') < 0) {
@@ -45,6 +47,8 @@ const Address = (() => {
         where.file = at < 0 ? null : value.slice(at + 1);
       } else if ((key === 'line' || key === 'depth') && /^[0-9]+$/.test(value)) {
         where[key] = Number(value);
+      } else if ((key === 'up' || key === 'down') && /^[0-9]$/.test(value)) {
+        where[key] = Number(value);
       }
     }
     return where;
@@ -57,12 +61,15 @@ const Address = (() => {
       (where.line === null || graph.line[r] === where.line));
   }
 
-  /** The fragment of the view `view` of record `r`, as short as names it alone. */
-  function ofRecord(graph, r, view, depth) {
-    const name = graph.names[r];
-    const all = graph.definitions(name);
+  /**
+   * The fragment of the view `view` of record `r`, as short as names it alone;
+   * `levels` {up, down} are the levels of its picture (1 each when not given).
+   */
+  function ofRecord(graph, r, view, depth, levels) {
+    const name = graph.name(r);
     let text = '#' + (view || 'fn') + '=' + encode(name);
-    if (all.length > 1) {
+    if (graph.repeated[r]) {
+      const all = graph.definitions(name);
       const file = graph.fileName(r);
       text += '@' + encode(file);
       if (all.filter((other) => graph.fileName(other) === file).length > 1) {
@@ -70,6 +77,8 @@ const Address = (() => {
       }
     }
     if (depth !== undefined && depth !== null) text += '&depth=' + depth;
+    if (levels && levels.up !== 1) text += '&up=' + levels.up;
+    if (levels && levels.down !== 1) text += '&down=' + levels.down;
     return text;
   }
 

@@ -1,18 +1,31 @@
 // Start-up: reads the data block, then shows the view of the fragment and wires
-// the search box. A page without data (page.html opened from the source tree) says so.
-/* global Graph, Search, Views, Address, Dom */
+// the search box; the places of the calls follow once the page is read. A page
+// without data (page.html opened from the source tree) says so.
+/* global Graph, Search, Views, Address, Dom, Places */
 (() => {
   'use strict';
+
+  /**
+   * The text of the data element `id` and of the elements of its class after it
+   * (a long text comes in pieces); the elements are emptied, as the text is taken.
+   */
+  function dataText(id) {
+    const pieces = [];
+    for (const element of document.querySelectorAll('#' + id + ', script.' + id)) {
+      pieces.push(element.textContent);
+      element.textContent = '';
+    }
+    return pieces.join('');
+  }
 
   const main = document.getElementById('view');
   let graph;
   try {
     performance.mark('quenwick-start');
-    const block = document.getElementById('graph-data');
-    const data = JSON.parse(block.textContent);
+    const data = JSON.parse(dataText('graph-data'));
     performance.mark('quenwick-parsed');
     graph = new Graph.CallGraph(data);
-    block.textContent = ''; // the decoded graph holds everything now
+    Places.use(graph);
     performance.mark('quenwick-decoded');
   } catch (error) {
     Dom.clear(main);
@@ -24,6 +37,23 @@
   }
   Views.start(graph);
   performance.mark('quenwick-view');
+  // The places of the calls stand after the scripts, so that the first view does not
+  // wait for them: once the page is read, they join the view shown.
+  const useSites = () => {
+    try {
+      const sites = dataText('graph-sites');
+      if (sites !== '') {
+        graph.useSites(JSON.parse(sites));
+        Views.placesArrived();
+      }
+    } catch (error) {
+      console.error('the places of the calls cannot be read: ' + error.message);
+    }
+    document.documentElement.dataset.sites = 'ready';
+    document.documentElement.dataset.sitesMs = performance.now().toFixed(0);
+  };
+  if (document.readyState === 'loading') document.addEventListener('DOMContentLoaded', useSites);
+  else useSites();
   const search = Search.attach(graph, (r) => {
     const fragment = Address.ofRecord(graph, r);
     if (location.hash === fragment) Views.show();

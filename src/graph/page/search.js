@@ -1,7 +1,7 @@
 // The search box: every function name that holds the typed text, in any letter
 // case; exact names first, then names that start with it, then the rest in table
 // order. Only the first matches are drawn.
-/* global Dom */
+/* global Dom, Places */
 /* exported Search */
 const Search = (() => {
   'use strict';
@@ -11,22 +11,24 @@ const Search = (() => {
   /** All names, lower-cased, in one text, so that a search is a few indexOf scans. */
   class NameIndex {
     constructor(graph) {
-      const names = graph.names;
-      let text = '\n' + names.join('\n') + '\n';
+      const n = graph.size;
+      let text = '\n' + graph.nameText + '\n';
       let lower = text.toLowerCase();
       if (lower.length !== text.length) {
         // Some letter changed length when lower-cased: lower each name on its own.
-        lower = '\n' + names.map((name) => name.toLowerCase()).join('\n') + '\n';
+        const names = [];
+        for (let r = 0; r < n; r++) names.push(graph.name(r).toLowerCase());
+        lower = '\n' + names.join('\n') + '\n';
       }
       text = null;
       this.text = lower;
-      this.starts = new Int32Array(names.length + 1);
+      this.starts = new Int32Array(n + 1);
       let at = 1;
-      for (let r = 0; r < names.length; r++) {
+      for (let r = 0; r < n; r++) {
         this.starts[r] = at;
         at = lower.indexOf('\n', at) + 1;
       }
-      this.starts[names.length] = lower.length + 1;
+      this.starts[n] = lower.length + 1;
     }
 
     /** The record whose name holds the position `at`. */
@@ -109,7 +111,7 @@ const Search = (() => {
       li.setAttribute('role', 'option');
       li.setAttribute('aria-selected', 'false');
       li.dataset.record = r;
-      const name = graph.names[r];
+      const name = graph.name(r);
       const at = name.toLowerCase().indexOf(q);
       const label = Dom.el('span', 'fn');
       if (at >= 0 && name.length === name.toLowerCase().length) {
@@ -118,7 +120,7 @@ const Search = (() => {
       } else {
         label.textContent = name;
       }
-      Dom.add(li, label, ' ', Dom.el('span', 'loc', graph.fileName(r) + ':' + graph.line[r]));
+      Dom.add(li, label, ' ', Dom.el('span', 'loc', Places.shortName(r) + ':' + graph.line[r]));
       const caption = graph.caption(r);
       if (caption) Dom.add(li, ' ', Dom.el('span', 'cap', caption));
       return li;

@@ -7,15 +7,18 @@
 // where the function calls back into the path above it, "recursion". A walk of the
 // whole tree, done once per tree, tells which meeting is the first, so a node opened
 // anywhere shows what the text tree shows there, whatever was opened before.
-/* global Dom, Graph, Address */
+/* global Dom, Graph, Address, Places */
 /* exported Tree */
 const Tree = (() => {
   'use strict';
 
   const ROOT_CHUNK = 500;
+  const SITES_SHOWN = 4; // call places listed on a line; the rest in its tooltip
+  const CANDIDATES_SHOWN = 4; // definitions listed for a name with several
 
   // The elements of one line, cloned for each: the twisty, the name (a link when it
-  // has a view), the marker, the place and the caption.
+  // has a view), the marker, the place (a link with --link), where the call is made
+  // and the caption.
   const LINE = (() => {
     const li = Dom.el('li', 'node');
     li.setAttribute('role', 'treeitem');
@@ -23,10 +26,47 @@ const Tree = (() => {
     const row = Dom.el('div', 'row');
     // Spaces between the parts, so that the line reads as text too.
     Dom.add(row, Dom.el('span', 'twisty'), Dom.el('a', 'fn'), ' ', Dom.el('span', 'mark'), ' ',
-      Dom.el('span', 'loc'), ' ', Dom.el('span', 'cap'));
+      Dom.el('a', 'loc'), ' ', Dom.el('span', 'site'), ' ', Dom.el('span', 'cap'));
     li.appendChild(row);
     return li;
   })();
+
+  /**
+   * Fills `node` with the places of the call `k` of the record `r`: "called at lines
+   * 15, 17" below the caller, or "calls at a.c:15" for a caller (`named`).
+   */
+  function fillSites(node, graph, r, k, named) {
+    const places = k < 0 ? [] : graph.sites(r, k);
+    if (places.length === 0) return;
+    const file = Places.shortName(r);
+    Dom.add(node, named ? 'calls at ' : places.length === 1 ? 'called at line ' : 'called at lines ');
+    places.slice(0, SITES_SHOWN).forEach((place, i) => {
+      if (i > 0) Dom.add(node, ', ');
+      Dom.add(node, Places.element(r, place.line, place.column,
+        (named && i === 0 ? file + ':' : '') + place.line));
+    });
+    if (places.length > SITES_SHOWN) Dom.add(node, ' and ' + Dom.count(places.length - SITES_SHOWN) + ' more');
+    node.title = places.map((place) => file + ':' + place.line).join(', ');
+  }
+
+  /** Fills `node` with the definitions that a name with several may stand for, as links. */
+  function fillCandidates(node, graph, set) {
+    if (set.length === 0) {
+      node.textContent = 'several definitions, none in this page';
+      return;
+    }
+    Dom.add(node, Dom.plural(set.length, 'definition', 'definitions') + ': ');
+    set.slice(0, CANDIDATES_SHOWN).forEach((r, i) => {
+      if (i > 0) Dom.add(node, ', ');
+      const link = Dom.link(Address.ofRecord(graph, r), Places.shortName(r) + ':' + graph.line[r]);
+      link.title = Places.fullPath(r);
+      Dom.add(node, link);
+    });
+    if (set.length > CANDIDATES_SHOWN) {
+      Dom.add(node, ', ', Dom.link(Address.ofName(graph.name(set[0])),
+        Dom.count(set.length - CANDIDATES_SHOWN) + ' more'));
+    }
+  }
 
   // Arrays of one number per record, kept for the next walk once a view is left:
   // a large graph would otherwise make each view allocate megabytes, and the
@@ -151,11 +191,12 @@ const Tree = (() => {
 
   /** One line of a tree: a function, or a called name without one definition. */
   class Node {
-    constructor(parent, kind, target, mark) {
+    constructor(parent, kind, target, mark, call) {
       this.parent = parent;
       this.kind = kind; // Graph.DEFINED, UNDEFINED or SEVERAL
       this.target = target; // the record, or the place of the name in otherNames
       this.mark = mark; // '', 'recursion' or 'repeat'
+      this.call = call; // the call that the line stands for (-1 for a root)
       this.depth = parent ? parent.depth + 1 : 0;
       this.li = null;
       this.group = null;
@@ -177,7 +218,7 @@ const Tree = (() => {
       this.element.setAttribute('aria-label', options.label);
       this.more = null;
       this.roots = roots.map((r, i) => new Node(null, Graph.DEFINED, r,
-        this.walk && this.walk.rootRepeated.has(i) ? 'repeat' : ''));
+        this.walk && this.walk.rootRepeated.has(i) ? 'repeat' : '', -1));
       if (options.hideRoot) {
         // One root, drawn by the view above the tree: its children are the top lines.
         this.top = this.children(this.roots[0]);
@@ -219,9 +260,12 @@ const Tree = (() => {
       }
     }
 
-    /** True when `node` can be opened: the place where its function's children are listed. */
+    /**
+     * True when `node` can be opened: a function with children. A line marked as
+     * shown before opens too, to the same children; a recursion does not.
+     */
     openable(node) {
-      if (node.kind !== Graph.DEFINED || node.mark !== '') return false;
+      if (node.kind !== Graph.DEFINED || node.mark === 'recursion') return false;
       const r = node.target;
       if (this.walk && !this.walk.lists(r)) return false;
       if (this.upward) return this.graph.callers(r).length > 0;
@@ -234,13 +278,14 @@ const Tree = (() => {
       const r = node.target;
       const list = [];
       if (this.upward) {
-        for (const c of graph.callers(r)) list.push(new Node(node, Graph.DEFINED, c, this.mark(node, c)));
+        // The call that each caller makes is found when its places are shown.
+        for (const c of graph.callers(r)) list.push(new Node(node, Graph.DEFINED, c, this.mark(node, c), -1));
         return list;
       }
       for (let k = graph.callStart[r]; k < graph.callStart[r + 1]; k++) {
         const kind = graph.callKind[k];
         const target = graph.callTarget[k];
-        list.push(new Node(node, kind, target, kind === Graph.DEFINED ? this.mark(node, target) : ''));
+        list.push(new Node(node, kind, target, kind === Graph.DEFINED ? this.mark(node, target) : '', k));
       }
       return list;
     }
@@ -262,15 +307,18 @@ const Tree = (() => {
       const name = row.childNodes[1];
       const mark = row.childNodes[3];
       const place = row.childNodes[5];
-      const caption = row.childNodes[7];
+      const sites = row.childNodes[7];
+      const caption = row.childNodes[9];
       li.qwNode = node;
       node.li = li;
       let text;
+      this.fillSites(node, sites);
       if (node.kind === Graph.DEFINED) {
         const r = node.target;
-        text = graph.names[r];
+        text = graph.name(r);
         name.href = Address.ofRecord(graph, r);
-        place.textContent = graph.fileName(r) + ':' + graph.line[r];
+        Places.fill(place, r);
+        if (graph.macro[r]) li.dataset.macro = '';
         caption.textContent = graph.caption(r);
         if (node.mark === 'recursion') mark.textContent = markers.recursion;
         if (node.mark === 'repeat') mark.textContent = markers.expanded;
@@ -279,13 +327,13 @@ const Tree = (() => {
       } else if (node.kind === Graph.SEVERAL) {
         text = graph.otherNames[node.target];
         name.href = Address.ofName(text);
-        place.textContent = markers.multibelong;
+        fillCandidates(place, graph, graph.otherSets[node.target]);
         mark.textContent = markers.multi;
         li.dataset.kind = 'several';
       } else {
         text = graph.otherNames[node.target];
         name.className = 'fn undefined';
-        place.textContent = markers.nobelong;
+        place.textContent = 'not defined in these files';
         li.dataset.kind = 'undefined';
       }
       name.textContent = text;
@@ -294,6 +342,27 @@ const Tree = (() => {
       if (this.openable(node)) li.setAttribute('aria-expanded', 'false');
       this.rows++;
       return li;
+    }
+
+    /**
+     * Shows in `element` where the call of the line `node` is made: below a caller,
+     * its places of the call; in a tree of callers, the caller's places of the call
+     * of the line above.
+     */
+    fillSites(node, element) {
+      Dom.clear(element);
+      element.removeAttribute('title');
+      const graph = this.graph;
+      if (!graph.hasSites || !node.parent) return;
+      const k = this.upward ? graph.callTo(node.target, node.parent.target) : node.call;
+      if (k >= 0) fillSites(element, graph, this.upward ? node.target : node.parent.target, k, this.upward);
+    }
+
+    /** Shows the places of the calls on every line drawn, once they are known. */
+    fillAllSites() {
+      for (const li of this.element.querySelectorAll('li.node')) {
+        this.fillSites(li.qwNode, li.firstChild.childNodes[7]);
+      }
     }
 
     /** Opens `node`, drawing its children the first time. */
@@ -329,7 +398,8 @@ const Tree = (() => {
       while (level.length > 0) {
         const next = [];
         for (const node of level) {
-          if (node.depth >= depth || !this.openable(node)) continue;
+          // As the text tree: a line marked as shown before stays closed.
+          if (node.depth >= depth || node.mark !== '' || !this.openable(node)) continue;
           if (this.rows >= budget) return false;
           this.openNode(node);
           for (const li of node.group.children) next.push(li.qwNode);
@@ -340,7 +410,7 @@ const Tree = (() => {
     }
 
     onClick(event) {
-      if (event.target.closest('a')) return; // a name: its link opens the function
+      if (event.target.closest('a[href]')) return; // a name or a place: its link opens it
       const li = event.target.closest('li.node');
       if (!li || !this.element.contains(li)) return;
       this.toggle(li.qwNode);
@@ -427,7 +497,7 @@ const Tree = (() => {
           break;
         }
         case 'Enter': {
-          const link = li.querySelector(':scope > .row > a');
+          const link = li.querySelector(':scope > .row > a.fn[href]');
           if (link) location.hash = link.hash;
           break;
         }

@@ -1,12 +1,13 @@
 // The views of the page, chosen by the URL fragment (see address.js): the whole
 // tree or the trees of the query, a function with its callees and callers, the tree
 // of a function's callees or callers, and a choice among several definitions.
-/* global Dom, Address, Tree */
+/* global Dom, Address, Tree, Picture, Places */
 /* exported Views */
 const Views = (() => {
   'use strict';
 
   const LINE_BUDGET = 20000; // lines a view opens by itself at most
+  const OTHERS_SHOWN = 10; // other definitions of a name listed in a function's view
 
   let graph = null;
   let main = null;
@@ -20,7 +21,52 @@ const Views = (() => {
   }
 
   function where(r) {
-    return Dom.el('span', 'loc', graph.fileName(r) + ':' + graph.line[r]);
+    return Places.definition(r);
+  }
+
+  /** "macro", "static function" or "function". */
+  function kindOf(r) {
+    return graph.macro[r] ? 'macro' : graph.isStatic[r] ? 'static function' : 'function';
+  }
+
+  /** The other places of a definition (in other branches of a conditional), or null. */
+  function otherPlaces(r) {
+    const places = graph.morePlaces.get(r);
+    if (!places) return null;
+    const line = Dom.el('p', 'facts');
+    Dom.add(line, 'Also defined at line' + (places.length === 1 ? ' ' : 's '));
+    places.forEach((place, i) => {
+      if (i > 0) Dom.add(line, ', ');
+      Dom.add(line, Places.element(r, place.line, place.column, String(place.line), 'loc'));
+    });
+    Dom.add(line, ', in other branches of a conditional.');
+    return line;
+  }
+
+  /** The other definitions of the name of `r`, as links to their views, or null. */
+  function otherDefinitions(r) {
+    if (!graph.repeated[r]) return null;
+    const others = graph.definitions(graph.name(r)).filter((other) => other !== r);
+    const line = Dom.el('p', 'facts');
+    Dom.add(line, 'Also defined at ');
+    others.slice(0, OTHERS_SHOWN).forEach((other, i) => {
+      if (i > 0) Dom.add(line, ', ');
+      const link = Dom.link(Address.ofRecord(graph, other), Places.shortName(other) + ':' + graph.line[other], 'loc');
+      link.title = Places.fullPath(other);
+      Dom.add(line, link);
+    });
+    if (others.length > OTHERS_SHOWN) {
+      Dom.add(line, ' and ', Dom.link(Address.ofName(graph.name(r)),
+        Dom.count(others.length - OTHERS_SHOWN) + ' more'));
+    }
+    Dom.add(line, '.');
+    return line;
+  }
+
+  /** The levels of the picture that the address asks for: 1 each way when not given. */
+  function levelsOf(at) {
+    const level = (value) => value === null ? 1 : Math.min(value, Picture.MAX_LEVELS);
+    return { up: level(at.up), down: level(at.down) };
   }
 
   /** A tree with a note when it was opened only partly. */
@@ -50,17 +96,18 @@ const Views = (() => {
     return section;
   }
 
-  function functionView(r, depth) {
-    const name = graph.names[r];
+  function functionView(r, at) {
+    const name = graph.name(r);
+    const depth = at.depth;
     document.title = name + ' - quenwick-graph';
     const calls = graph.callCount(r);
     const callers = graph.callers(r).length;
     Dom.add(main, heading(1, name));
     const facts = Dom.el('p', 'facts');
-    Dom.add(facts, where(r));
+    Dom.add(facts, Dom.el('span', 'kind', kindOf(r)), ' ', where(r));
     const caption = graph.caption(r);
     if (caption) Dom.add(facts, ' ', Dom.el('span', 'cap', caption));
-    Dom.add(main, facts);
+    Dom.add(main, facts, otherPlaces(r), otherDefinitions(r));
     const counts = Dom.el('p', 'counts');
     Dom.add(counts, Dom.link(Address.ofRecord(graph, r, 'callees'), Dom.plural(calls, 'callee', 'callees')),
       ' · ', Dom.link(Address.ofRecord(graph, r, 'callers'), Dom.plural(callers, 'caller', 'callers')));
@@ -69,6 +116,9 @@ const Views = (() => {
       Dom.add(main, Dom.el('p', 'note',
         'The text tree lists no callees below this name (a table names it with a trailing "/").'));
     }
+    Dom.add(main, Picture.section(graph, r, levelsOf(at), (levels) => {
+      history.replaceState(history.state, '', Address.ofRecord(graph, r, 'fn', depth, levels));
+    }));
     const open = depth === null ? 1 : depth;
     Dom.add(main, treeSection('Calls', [r], false, open, true));
     Dom.add(main, treeSection('Called by', [r], true, open, true));
@@ -82,7 +132,9 @@ const Views = (() => {
     const list = Dom.el('ul', 'choices');
     for (const r of records) {
       const li = Dom.el('li');
-      Dom.add(li, Dom.link(Address.ofRecord(graph, r, view, depth), graph.fileName(r) + ':' + graph.line[r], 'loc'));
+      const link = Dom.link(Address.ofRecord(graph, r, view, depth), Places.shortName(r) + ':' + graph.line[r], 'loc');
+      link.title = Places.fullPath(r);
+      Dom.add(li, link, ' ', Dom.el('span', 'kind', kindOf(r)));
       const caption = graph.caption(r);
       if (caption) Dom.add(li, ' ', Dom.el('span', 'cap', caption));
       list.appendChild(li);
@@ -139,6 +191,12 @@ const Views = (() => {
     Dom.add(main, Dom.el('p', 'facts', text));
   }
 
+  /** Adds the places of the calls, which came after the view was drawn. */
+  function placesArrived() {
+    for (const tree of trees) tree.fillAllSites();
+    for (const picture of main.querySelectorAll('.picture')) picture.qwRedraw();
+  }
+
   /** Draws the view that the fragment names. */
   function show() {
     const at = Address.parse(location.hash);
@@ -156,7 +214,7 @@ const Views = (() => {
       } else if (at.view === 'fn' && records.length > 1) {
         chooserView(at.name, records, 'fn', at.depth);
       } else if (at.view === 'fn') {
-        functionView(records[0], at.depth);
+        functionView(records[0], at);
       } else {
         treeView(at.name, records, at.view === 'callers', at.depth);
       }
@@ -179,5 +237,5 @@ const Views = (() => {
     show();
   }
 
-  return { start, show };
+  return { start, show, placesArrived };
 })();
