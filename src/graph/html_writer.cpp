@@ -180,7 +180,8 @@ class PageData {
     data_.raw(",\n\"names\":\"");
     for (std::size_t i = 0; i < shown_.size(); ++i) {
       if (i > 0) data_.raw("\\n");
-      data_.stringPart(record(shown_[i]).name, true);
+      const FuncRecord& r = record(shown_[i]);
+      data_.stringPart(r.name, view_.textsOf(r), true);
     }
     data_.raw("\"");
   }
@@ -260,7 +261,7 @@ class PageData {
       const FuncRecord& r = record(shown_[i]);
       if (!r.comment || r.comment->empty()) continue;
       if (!captioned.empty()) data_.raw(",");
-      data_.string(*r.comment);
+      data_.string(*r.comment, view_.textsOf(r));
       captioned.push_back(i);
     }
     data_.raw("],\n\"captioned\":\"");
