@@ -62,7 +62,5 @@ class LineStarts {
   std::vector<std::size_t> starts_;
 };
 
-/// The length of the well-formed UTF-8 sequence at the start of `text`, or 0.
-std::size_t utf8SequenceLength(std::string_view text);
 
 }  // namespace quenwick

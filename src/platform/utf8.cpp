@@ -25,8 +25,10 @@ bool isAscii(std::string_view text) {
   return true;
 }
 
-// The length of the well-formed UTF-8 sequence at the start of `text`, or 0.
-std::size_t sequenceLength(std::string_view text) {
+}  // namespace
+
+std::size_t utf8SequenceLength(std::string_view text) {
+  if (text.empty()) return 0;
   const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
   const unsigned char lead = byte(0);
   if (lead < 0x80) return 1;
@@ -51,6 +53,8 @@ std::size_t sequenceLength(std::string_view text) {
   }
   return length;
 }
+
+namespace {
 
 #ifdef _WIN32
 // One code point as UTF-8.
@@ -85,7 +89,7 @@ bool isValidUtf8(std::string_view text) {
       ++i;
       continue;
     }
-    const std::size_t length = sequenceLength(text.substr(i));
+    const std::size_t length = utf8SequenceLength(text.substr(i));
     if (length == 0) return false;
     i += length;
   }
@@ -94,7 +98,7 @@ bool isValidUtf8(std::string_view text) {
 
 void appendCheckedUtf8(std::string_view text, std::string& out) {
   while (!text.empty()) {
-    std::size_t length = sequenceLength(text);
+    std::size_t length = utf8SequenceLength(text);
     if (length == 0) {
       out.append(kReplacement);
       length = 1;

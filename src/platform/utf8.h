@@ -33,6 +33,10 @@ class Utf8Converter {
   void* handle_ = nullptr;  // the system's converter, when it has one
 };
 
+/// The length of the well-formed UTF-8 sequence at the start of `text`, or 0 when
+/// it starts with none (or is empty).
+std::size_t utf8SequenceLength(std::string_view text);
+
 /// True when `text` is well-formed UTF-8 throughout (plain ASCII included).
 bool isValidUtf8(std::string_view text);
 
