@@ -43,11 +43,14 @@ class MacroTable {
   /// A table of its own, reading `base` for every name it says nothing of.
   explicit MacroTable(const MacroTable* base = nullptr) : base_(base) {}
 
-  /// The state of `name` (Unknown when nothing was said of it).
+  /// The state of `name`: this table's, else its base's; `unlisted()` when none
+  /// says anything of it.
   const MacroState& find(std::string_view name) const {
-    auto found = states_.find(name);
-    if (found != states_.end()) return found->second;
-    return base_ != nullptr ? base_->find(name) : unknown_;
+    for (const MacroTable* table = this; table != nullptr; table = table->base_) {
+      auto found = table->states_.find(name);
+      if (found != table->states_.end()) return found->second;
+    }
+    return unlisted_;
   }
   /// The state of `name` as this table says it, without its base.
   const MacroState& findOwn(std::string_view name) const {
@@ -63,6 +66,13 @@ class MacroTable {
     } else {
       states_.emplace(std::string(name), std::move(state));
     }
+  }
+  /// The state of the names that neither this table nor its base list: Unknown,
+  /// or for a file whose build is known Undefined, as the compiler has them.
+  const MacroState& unlisted() const { return unlisted_; }
+  /// Makes the names that nobody lists undefined (true) or unknown (false).
+  void setUnlistedUndefined(bool undefined) {
+    unlisted_.kind = undefined ? MacroState::Undefined : MacroState::Unknown;
   }
   /// False when no function-like macro was ever set here or in the base.
   bool mayHoldFunctionLike() const {
@@ -81,7 +91,8 @@ class MacroTable {
   std::unordered_map<std::string, MacroState, NameHash, std::equal_to<>> states_;  // every symbol something was said of
   const MacroTable* base_;                              // what is said of the others, if anything
   bool functionLike_ = false;                           // a function-like macro was set
-  MacroState unknown_;                                  // the state of all others
+  MacroState unknown_;                                  // the state of names not in this table
+  MacroState unlisted_;                                 // the state of names in no table of the chain
 };
 
 }  // namespace quenwick

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -183,6 +184,25 @@ class CScanner {
   void restore(const Snapshot& snapshot);
   void applySymbols(const CScanConfig& config);
 
+  // c_includes.cpp: a file of a build (`config_.build`), whose #include lines are
+  // followed for the directives of the headers, and whose headers are scanned as
+  // files where `config_.reached` asks for it.
+  struct IncludeState;
+  void startBuild();
+  void followInclude(const Token& hash, std::string_view word);
+  void includeNamed(const std::string& name, bool next);
+  bool findHeader(const std::string& name, bool next, std::string& path, int& chain,
+                  bool& system) const;
+  void includeHeader(const std::string& path, int chain, bool system);
+  void readHeaderLines(const struct HeaderText& text);
+  void openHeaderConditional(const struct HeaderLine& line);
+  void nextHeaderBranch(const struct HeaderLine& line);
+  void closeHeaderConditional();
+  Truth headerTruth(const struct HeaderLine& line, bool& byDefault);
+  void scanHeaderAsFile(const struct HeaderText& text, int chain);
+  void noteMissingHeader(const std::string& name);
+  void settleHasInclude(std::vector<PpToken>& tokens) const;
+
   CLexer lexer_;                          // the tokens
   const CScanConfig& config_;             // the symbols and captions
   FileFacts& facts_;                      // where the facts go
@@ -215,6 +235,7 @@ class CScanner {
   std::unordered_map<std::string, std::uint64_t> unusedArguments_;  // by macro: its unused parameters
   std::deque<std::string> kept_;          // names made by expansions, which the maps above point into
   int nesting_ = 0;                       // expansions around this scan
+  std::shared_ptr<IncludeState> includes_;  // a file of a build: what its includes did so far
 };
 
 }  // namespace quenwick
