@@ -193,7 +193,10 @@ bool CompilationDatabase::read(std::string_view text, const std::string& file,
 void CompilationDatabase::addEntry(const std::string& directory, const std::string& file,
                                    const std::vector<std::string>& words, CompilerCache& compilers) {
   const std::string path = absolutePath(file, directory);
-  if (byPath_.count(path) != 0) return;  // the first entry of a file counts
+  const std::string resolved = resolvedPath(path);
+  if (byPath_.count(path) != 0 || (!resolved.empty() && byPath_.count(resolved) != 0)) {
+    return;  // the first entry of a file counts
+  }
   const CompileFlags flags = readCompileFlags(words, directory);
   const CompilerSetup& setup =
       compilers.setup(flags.compiler, directory, flags.targetFlags, flags.noPredefined);
@@ -202,6 +205,7 @@ void CompilationDatabase::addEntry(const std::string& directory, const std::stri
   config->symbols = flags.symbols;
   config->build = buildFor(flags, setup);
   byPath_.emplace(path, entries_.size());
+  if (!resolved.empty() && resolved != path) byPath_.emplace(resolved, entries_.size());
   entries_.push_back(DatabaseEntry{path, shownPath(path, base_), std::move(config)});
 }
 
@@ -229,6 +233,8 @@ std::shared_ptr<const CBuild> CompilationDatabase::buildFor(const CompileFlags& 
   build->folders = std::move(folders);
   build->forcedIncludes = flags.forcedIncludes;
   build->headers = headers_;
+  build->prefixes = std::make_shared<PrefixTree>();
+  build->effects = std::make_shared<HeaderEffects>();
   builds_.emplace(key, build);
   return build;
 }

@@ -85,7 +85,7 @@ class CompilationDatabase {
 
   /// Every file, in the order of the database; a file listed twice keeps its first entry.
   const std::vector<DatabaseEntry>& entries() const { return entries_; }
-  /// The entry of `path` (absolute, normal form), or null.
+  /// The entry of `path` (absolute, normal form; links followed or not), or null.
   const DatabaseEntry* find(const std::string& path) const;
   /// The compilers that were not asked, or failed, each once.
   const std::vector<DatabaseNotice>& notices() const { return notices_; }
@@ -99,6 +99,7 @@ class CompilationDatabase {
                 const std::vector<std::string>& words, CompilerCache& compilers);
   std::shared_ptr<const CBuild> buildFor(const CompileFlags& flags, const CompilerSetup& setup);
   void notice(const CompilerSetup& setup, const std::string& name);
+
 
   std::string file_;                         // the database file
   std::string base_;                         // the current folder when it was read

@@ -278,6 +278,7 @@ void CScanner::undefineMacro() {
 // Changes a symbol, noting its earlier state in every open conditional, so that
 // branches that follow start from the state at their #if.
 void CScanner::setSymbol(std::string_view name, const MacroState& state) {
+  if (includes_ && takeSymbolStep(name, state)) return;  // c_includes.cpp
   for (Conditional& level : conditionals_) {
     // Only a conditional with an undecided branch scans a further branch after
     // this one, from the symbols at its #if.

@@ -243,12 +243,19 @@ void HeaderCache::forget(const std::string& path) {
   LockHeld held(lock_);
   texts_.erase(path);
   exists_.erase(path);
+  ++generation_;
+}
+
+std::uint64_t HeaderCache::generation() {
+  LockHeld held(lock_);
+  return generation_;
 }
 
 void HeaderCache::clear() {
   LockHeld held(lock_);
   texts_.clear();
   exists_.clear();
+  ++generation_;
 }
 
 void ReachedHeaders::exclude(const std::string& path) {
@@ -273,6 +280,69 @@ void ReachedHeaders::store(const std::string& path, std::size_t rank, std::strin
   if (found == headers_.end() || found->second.rank != rank) return;
   found->second.includer = std::move(includer);
   found->second.facts = std::move(facts);
+}
+
+bool ReachedHeaders::wouldClaim(const std::string& path, std::size_t rank) const {
+  LockHeld held(lock_);
+  auto found = headers_.find(path);
+  return found == headers_.end() || (found->second.rank != kLeftOut && found->second.rank > rank);
+}
+
+std::string PrefixTree::keyOf(const PrefixNode* parent, const std::string& step) {
+  std::string key = std::to_string(reinterpret_cast<std::uintptr_t>(parent));
+  key += '\n';
+  key += step;
+  return key;
+}
+
+std::shared_ptr<const PrefixNode> PrefixTree::find(const PrefixNode* parent, const std::string& step,
+                                                   std::uint64_t generation) {
+  const std::string key = keyOf(parent, step);
+  LockHeld held(lock_);
+  if (generation != generation_) {
+    nodes_.clear();
+    entries_ = 0;
+    generation_ = generation;
+  }
+  auto found = nodes_.find(key);
+  return found == nodes_.end() ? nullptr : found->second;
+}
+
+std::shared_ptr<const PrefixNode> PrefixTree::add(const PrefixNode* parent, const std::string& step,
+                                                  std::shared_ptr<const PrefixNode> node,
+                                                  std::uint64_t generation) {
+  // Past this many symbols in all, files no longer share steps: a tree of very
+  // many different starts would cost more than it saves.
+  constexpr std::size_t kMostEntries = std::size_t{1} << 22;
+  const std::string key = keyOf(parent, step);
+  LockHeld held(lock_);
+  if (generation != generation_) return node;
+  auto found = nodes_.find(key);
+  if (found != nodes_.end()) return found->second;
+  const std::size_t size = node->macros->ownSize() + node->defaults->ownSize();
+  if (entries_ + size > kMostEntries) return node;
+  entries_ += size;
+  nodes_.emplace(key, node);
+  return node;
+}
+
+std::vector<std::shared_ptr<const HeaderEffect>> HeaderEffects::find(const std::string& key,
+                                                                    std::uint64_t generation) {
+  LockHeld held(lock_);
+  if (generation != generation_) {
+    effects_.clear();
+    generation_ = generation;
+  }
+  auto found = effects_.find(key);
+  return found == effects_.end() ? std::vector<std::shared_ptr<const HeaderEffect>>() : found->second;
+}
+
+void HeaderEffects::add(const std::string& key, std::shared_ptr<const HeaderEffect> effect,
+                        std::uint64_t generation) {
+  LockHeld held(lock_);
+  if (generation != generation_) return;
+  std::vector<std::shared_ptr<const HeaderEffect>>& known = effects_[key];
+  if (known.size() < kMostEffects) known.push_back(std::move(effect));
 }
 
 const ReachedHeader* ReachedHeaders::find(const std::string& path) const {

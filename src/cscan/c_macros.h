@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 namespace quenwick {
@@ -46,12 +47,20 @@ class MacroTable {
   /// The state of `name`: this table's, else its base's; `unlisted()` when none
   /// says anything of it.
   const MacroState& find(std::string_view name) const {
+    const MacroState* state = &unlisted_;
     for (const MacroTable* table = this; table != nullptr; table = table->base_) {
       auto found = table->states_.find(name);
-      if (found != table->states_.end()) return found->second;
+      if (found != table->states_.end()) {
+        state = &found->second;
+        break;
+      }
     }
-    return unlisted_;
+    if (lookups_ != nullptr) lookups_->emplace_back(std::string(name), *state);
+    return *state;
   }
+  /// While `log` is set, notes every name `find` looks up with the state it found
+  /// (what the reading of a header depended on); null stops it.
+  void noteLookups(std::vector<std::pair<std::string, MacroState>>* log) { lookups_ = log; }
   /// The state of `name` as this table says it, without its base.
   const MacroState& findOwn(std::string_view name) const {
     auto found = states_.find(name);
@@ -74,6 +83,22 @@ class MacroTable {
   void setUnlistedUndefined(bool undefined) {
     unlisted_.kind = undefined ? MacroState::Undefined : MacroState::Unknown;
   }
+  /// The number of names this table itself holds.
+  std::size_t ownSize() const { return states_.size(); }
+  /// One table holding what this one and its bases down to `stop` (not included)
+  /// say, nearer ones first, with `stop` as its base.
+  MacroTable flattened(const MacroTable* stop) const {
+    MacroTable flat(stop);  // notes no lookups
+    std::vector<const MacroTable*> chain;
+    for (const MacroTable* table = this; table != nullptr && table != stop; table = table->base_) {
+      chain.push_back(table);
+    }
+    for (auto table = chain.rbegin(); table != chain.rend(); ++table) {
+      for (const auto& [name, state] : (*table)->states_) flat.set(name, state);
+    }
+    flat.unlisted_ = unlisted_;
+    return flat;
+  }
   /// False when no function-like macro was ever set here or in the base.
   bool mayHoldFunctionLike() const {
     return functionLike_ || (base_ != nullptr && base_->mayHoldFunctionLike());
@@ -93,6 +118,7 @@ class MacroTable {
   bool functionLike_ = false;                           // a function-like macro was set
   MacroState unknown_;                                  // the state of names not in this table
   MacroState unlisted_;                                 // the state of names in no table of the chain
+  std::vector<std::pair<std::string, MacroState>>* lookups_ = nullptr;  // where lookups are noted, if anywhere
 };
 
 }  // namespace quenwick

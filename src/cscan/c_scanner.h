@@ -202,6 +202,16 @@ class CScanner {
   void scanHeaderAsFile(const struct HeaderText& text, int chain);
   void noteMissingHeader(const std::string& name);
   void settleHasInclude(std::vector<PpToken>& tokens) const;
+  bool onFirstSteps();
+  bool takeSymbolStep(std::string_view name, const MacroState& state);
+  bool takeIncludeStep(const std::string& path, int chain, bool system);
+  void adoptStep(std::shared_ptr<const struct PrefixNode> node);
+  std::shared_ptr<const struct PrefixNode> stepNode(bool wholeCopy);
+  void meetHeader(const std::string& path);
+  void setHeaderSymbol(std::string_view name, const MacroState& symbol);
+  void beginRecording(bool makeEffect);
+  void endRecording(const std::string& key);
+  bool replayEffect(const std::string& key, bool& worthRecording);
 
   CLexer lexer_;                          // the tokens
   const CScanConfig& config_;             // the symbols and captions

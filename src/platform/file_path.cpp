@@ -111,13 +111,28 @@ std::string absolutePath(std::string_view path, std::string_view base) {
   return normalPath(joinPath(base, path));
 }
 
-std::string shownPath(const std::string& path, const std::string& base) {
-  if (base.empty() || base == "/") return path;
+namespace {
+
+// `path` relative to `base` when it lies below it, else empty.
+std::string below(const std::string& path, const std::string& base) {
   if (path.size() > base.size() && path.compare(0, base.size(), base) == 0 &&
       path[base.size()] == '/') {
     return path.substr(base.size() + 1);
   }
-  return path;
+  return std::string();
+}
+
+}  // namespace
+
+std::string shownPath(const std::string& path, const std::string& base) {
+  if (base.empty() || base == "/") return path;
+  std::string relative = below(path, base);
+  if (!relative.empty()) return relative;
+  // Below it through a link: the current folder is told with every link followed.
+  const std::string folder = resolvedPath(folderOf(path));
+  if (folder.empty()) return path;
+  relative = below(joinPath(folder, path.substr(path.find_last_of('/') + 1)), base);
+  return relative.empty() ? path : relative;
 }
 
 std::string resolvedPath(const std::string& path) {

@@ -29,8 +29,9 @@ std::string currentDirectory();
 /// `path` made absolute against `base` (itself absolute) and put in normal form.
 std::string absolutePath(std::string_view path, std::string_view base);
 
-/// An absolute `path` as a user would name it from `base`: relative when it lies
-/// below `base`, else as it is.
+/// An absolute `path` as a user would name it from `base` (absolute, links
+/// followed, as the current folder is): relative when it lies below `base`, also
+/// through links in its folders, else as it is.
 std::string shownPath(const std::string& path, const std::string& base);
 
 /// `path` with every link followed, absolute (empty when it does not exist).
