@@ -162,7 +162,8 @@ struct CBuild {
   std::shared_ptr<const MacroTable> predefined;  // the compiler's predefined macros
   std::vector<std::string> quoteFolders;      // -iquote: searched for "x.h" after the includer's folder
   std::vector<SearchFolder> folders;          // -I, -isystem, the compiler's own, -idirafter, in order
-  std::vector<std::string> forcedIncludes;    // -include and -imacros, absolute
+  std::string directory;                      // the folder the compiler runs in
+  std::vector<std::string> forcedIncludes;    // -include and -imacros, as written
   std::shared_ptr<HeaderCache> headers;       // the headers read so far (never null)
   std::shared_ptr<PrefixTree> prefixes;       // the first steps of its files (null: not shared)
   std::shared_ptr<HeaderEffects> effects;     // what its headers do (null: each read every time)

@@ -138,7 +138,7 @@ CompileFlags readCompileFlags(const std::vector<std::string>& words, const std::
     } else if (valueOf("-idirafter", value)) {
       flags.afterDirs.push_back(path(value));
     } else if (valueOf("-imacros", value) || valueOf("-include", value)) {
-      flags.forcedIncludes.push_back(path(value));
+      flags.forcedIncludes.push_back(value);  // looked for when the file is scanned
     } else if (word == "-I-") {
       // the old split of the search: "-I" folders before it are for "x.h" only
       flags.quoteDirs.insert(flags.quoteDirs.end(), flags.includeDirs.begin(), flags.includeDirs.end());

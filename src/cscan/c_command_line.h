@@ -27,14 +27,14 @@ struct CompileFlags {
   std::vector<std::string> includeDirs;     // -I, in order
   std::vector<std::string> systemDirs;      // -isystem, after -I
   std::vector<std::string> afterDirs;       // -idirafter, after the compiler's own folders
-  std::vector<std::string> forcedIncludes;  // -include and -imacros, in order
+  std::vector<std::string> forcedIncludes;  // -include and -imacros, in order, as written
   std::vector<std::string> targetFlags;     // -std=, --target= and -m..., in order
   bool noStandardFolders = false;           // -nostdinc: the compiler's own folders are not searched
   bool noPredefined = false;                // -undef: no predefined macro but the standard's
 };
 
 /// Reads the words of a compile command (the compiler first). Relative folders
-/// and files are made absolute against `directory` (absolute itself).
+/// are made absolute against `directory` (absolute itself).
 CompileFlags readCompileFlags(const std::vector<std::string>& words, const std::string& directory);
 
 }  // namespace quenwick

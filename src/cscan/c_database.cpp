@@ -203,14 +203,15 @@ void CompilationDatabase::addEntry(const std::string& directory, const std::stri
   notice(setup, flags.compiler);
   auto config = std::make_shared<CScanConfig>();
   config->symbols = flags.symbols;
-  config->build = buildFor(flags, setup);
+  config->build = buildFor(flags, setup, directory);
   byPath_.emplace(path, entries_.size());
   if (!resolved.empty() && resolved != path) byPath_.emplace(resolved, entries_.size());
   entries_.push_back(DatabaseEntry{path, shownPath(path, base_), std::move(config)});
 }
 
 std::shared_ptr<const CBuild> CompilationDatabase::buildFor(const CompileFlags& flags,
-                                                            const CompilerSetup& setup) {
+                                                            const CompilerSetup& setup,
+                                                            const std::string& directory) {
   std::vector<SearchFolder> folders;
   for (const std::string& folder : flags.includeDirs) folders.push_back({folder, false});
   for (const std::string& folder : flags.systemDirs) folders.push_back({folder, true});
@@ -223,6 +224,7 @@ std::shared_ptr<const CBuild> CompilationDatabase::buildFor(const CompileFlags& 
   key += '\n' + flags.compiler;
   for (const std::string& folder : flags.quoteDirs) key += "\nq" + folder;
   for (const SearchFolder& folder : folders) key += (folder.system ? "\ns" : "\ni") + folder.path;
+  if (!flags.forcedIncludes.empty()) key += "\nd" + directory;
   for (const std::string& forced : flags.forcedIncludes) key += "\nf" + forced;
   auto found = builds_.find(key);
   if (found != builds_.end()) return found->second;
@@ -231,6 +233,7 @@ std::shared_ptr<const CBuild> CompilationDatabase::buildFor(const CompileFlags& 
   build->predefined = setup.predefined;
   build->quoteFolders = flags.quoteDirs;
   build->folders = std::move(folders);
+  build->directory = directory;
   build->forcedIncludes = flags.forcedIncludes;
   build->headers = headers_;
   build->prefixes = std::make_shared<PrefixTree>();

@@ -97,7 +97,8 @@ class CompilationDatabase {
  private:
   void addEntry(const std::string& directory, const std::string& file,
                 const std::vector<std::string>& words, CompilerCache& compilers);
-  std::shared_ptr<const CBuild> buildFor(const CompileFlags& flags, const CompilerSetup& setup);
+  std::shared_ptr<const CBuild> buildFor(const CompileFlags& flags, const CompilerSetup& setup,
+                                         const std::string& directory);
   void notice(const CompilerSetup& setup, const std::string& name);
 
 

@@ -166,10 +166,15 @@ void CScanner::startBuild() {
     state.onSteps = true;
     adoptStep(std::move(start));
   }
-  // -include files come before the first line, as if it included them.
+  // -include files come before the first line, as if it included them: looked for
+  // in the compiler's folder first, then as "x.h" is, but for the file's folder.
   for (const std::string& forced : build.forcedIncludes) {
-    if (build.headers->exists(forced)) {
-      includeHeader(forced, -1, false);
+    std::string found = absolutePath(forced, build.directory);
+    int chain = -1;
+    bool system = false;
+    if (build.headers->exists(found) ||
+        findHeader("\"" + forced + "\"", true, found, chain, system)) {
+      includeHeader(found, chain, system);
     } else {
       noteMissingHeader("\"" + forced + "\"");
     }
@@ -250,6 +255,16 @@ bool CScanner::findHeader(const std::string& name, bool next, std::string& path,
   std::size_t from = 0;
   if (next && frame.chain >= 0 && includes_->frames.size() > 1) {
     from = static_cast<std::size_t>(frame.chain) + 1;
+  } else if (next && name.front() == '"') {
+    // #include_next outside any header, and -include: the quote folders, not the file's own
+    for (const std::string& folder : build.quoteFolders) {
+      path = normalPath(folder + "/" + inner);
+      if (cache.exists(path)) {
+        chain = -1;
+        system = false;
+        return true;
+      }
+    }
   } else if (name.front() == '"') {
     path = normalPath(frame.folder + "/" + inner);
     if (cache.exists(path)) {
