@@ -39,6 +39,7 @@ struct HeaderLine {
   std::vector<PpToken> tokens;       // If, Elif: the condition; Include: the tokens after the word
   std::string header;                // Include: the name with its "" or <>, when written so
   std::uint32_t next = 0;            // If...Elif, Else: the next #elif, #else or #endif of its level
+  bool hasInclude = false;           // If, Elif: the condition asks __has_include or __has_include_next
 };
 
 /// A header as the scans of a run read it.
@@ -128,8 +129,8 @@ struct HeaderEffect {
     bool defaultsDiffer = false;  // to another state than `state`:
     MacroState defaultState;  // what it is in that view then
   };
-  using Lookups = std::vector<std::pair<std::string, MacroState>>;
-  Lookups inputs;                               // symbols looked up before being changed, as found
+  using Lookups = std::vector<std::pair<std::string, std::uint64_t>>;
+  Lookups inputs;                               // symbols looked up before being changed, with the digest of what was found
   Lookups defaultInputs;                        // the same in the plain build's view
   std::vector<std::pair<std::string, bool>> onceInputs;  // "#pragma once" headers asked about: read already
   bool outOfDefault = false;                    // read in a branch a plain build leaves out

@@ -147,7 +147,10 @@ void readLines(const SourceText& source, HeaderText& text) {
         break;
       case HeaderLine::If:
       case HeaderLine::Elif:
-        for (const Token& token : tokens) line.tokens.push_back(ppTokenOf(token));
+        for (const Token& token : tokens) {
+          line.tokens.push_back(ppTokenOf(token));
+          line.hasInclude = line.hasInclude || token.text == "__has_include" || token.text == "__has_include_next";
+        }
         break;
       case HeaderLine::Else:
       case HeaderLine::Endif:

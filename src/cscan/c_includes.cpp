@@ -455,11 +455,11 @@ bool CScanner::replayEffect(const std::string& key, bool& worthRecording) {
   for (const std::shared_ptr<const HeaderEffect>& effect : effects) {
     if (effect->outOfDefault != outOfDefault_) continue;
     bool same = true;
-    for (const auto& [name, symbol] : effect->inputs) {
-      if (!(same = macros_.find(name).sameAs(symbol))) break;
+    for (const auto& [name, digest] : effect->inputs) {
+      if (!(same = digestOf(macros_.find(name)) == digest)) break;
     }
     for (std::size_t i = 0; same && i < effect->defaultInputs.size(); ++i) {
-      same = defaults_.find(effect->defaultInputs[i].first).sameAs(effect->defaultInputs[i].second);
+      same = digestOf(defaults_.find(effect->defaultInputs[i].first)) == effect->defaultInputs[i].second;
     }
     for (std::size_t i = 0; same && i < effect->onceInputs.size(); ++i) {
       const auto& [path, wasRead] = effect->onceInputs[i];
@@ -567,8 +567,12 @@ void CScanner::readHeaderLines(const HeaderText& text) {
 Truth CScanner::headerTruth(const HeaderLine& line, bool& byDefault) {
   Truth truth;
   if (line.kind == HeaderLine::If || line.kind == HeaderLine::Elif) {
-    std::vector<PpToken> tokens = line.tokens;
-    settleHasInclude(tokens);
+    std::vector<PpToken> settled;
+    if (line.hasInclude) {
+      settled = line.tokens;
+      settleHasInclude(settled);
+    }
+    const std::vector<PpToken>& tokens = line.hasInclude ? settled : line.tokens;
     truth = evaluateCondition(tokens, macros_);
     byDefault = truth == Truth::True || (truth == Truth::Unknown && evaluateByDefault(tokens, defaults_));
     return truth;

@@ -35,6 +35,23 @@ struct MacroState {
   }
 };
 
+/// A 64-bit digest of what `state` says: equal states have equal digests, and
+/// different ones practically never do.
+inline std::uint64_t digestOf(const MacroState& state) {
+  std::uint64_t hash = 14695981039346656037ull;  // FNV-1a
+  auto mix = [&hash](std::string_view bytes) {
+    for (char c : bytes) hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ull;
+    hash = (hash ^ 0xFF) * 1099511628211ull;
+  };
+  const char flags[] = {static_cast<char>('0' + state.kind), state.functionLike ? 'f' : 'o',
+                        state.valueKnown ? 'k' : 'u', state.variadic ? 'v' : '-'};
+  mix(std::string_view(flags, sizeof flags));
+  if (state.kind != MacroState::Defined) return hash;
+  for (const std::string& param : state.params) mix(param);
+  mix(state.body);
+  return hash;
+}
+
 /// The macros GCC predefines (see c_predefined.h), read once.
 const class MacroTable& gccPredefinedMacros();
 
@@ -55,12 +72,12 @@ class MacroTable {
         break;
       }
     }
-    if (lookups_ != nullptr) lookups_->emplace_back(std::string(name), *state);
+    if (lookups_ != nullptr) lookups_->emplace_back(std::string(name), digestOf(*state));
     return *state;
   }
-  /// While `log` is set, notes every name `find` looks up with the state it found
-  /// (what the reading of a header depended on); null stops it.
-  void noteLookups(std::vector<std::pair<std::string, MacroState>>* log) { lookups_ = log; }
+  /// While `log` is set, notes every name `find` looks up with the digest of the
+  /// state it found (what the reading of a header depended on); null stops it.
+  void noteLookups(std::vector<std::pair<std::string, std::uint64_t>>* log) { lookups_ = log; }
   /// The state of `name` as this table says it, without its base.
   const MacroState& findOwn(std::string_view name) const {
     auto found = states_.find(name);
@@ -118,7 +135,7 @@ class MacroTable {
   bool functionLike_ = false;                           // a function-like macro was set
   MacroState unknown_;                                  // the state of names not in this table
   MacroState unlisted_;                                 // the state of names in no table of the chain
-  std::vector<std::pair<std::string, MacroState>>* lookups_ = nullptr;  // where lookups are noted, if anywhere
+  std::vector<std::pair<std::string, std::uint64_t>>* lookups_ = nullptr;  // where lookups are noted (with the digest of what they found), if anywhere
 };
 
 }  // namespace quenwick
