@@ -212,28 +212,36 @@ void CompilationDatabase::addEntry(const std::string& directory, const std::stri
 std::shared_ptr<const CBuild> CompilationDatabase::buildFor(const CompileFlags& flags,
                                                             const CompilerSetup& setup,
                                                             const std::string& directory) {
+  // Folders with their links followed: a header reached through two spellings of
+  // one folder is still one header.
+  auto real = [](const std::string& folder) {
+    std::string resolved = resolvedPath(folder);
+    return resolved.empty() ? folder : resolved;
+  };
   std::vector<SearchFolder> folders;
-  for (const std::string& folder : flags.includeDirs) folders.push_back({folder, false});
-  for (const std::string& folder : flags.systemDirs) folders.push_back({folder, true});
+  for (const std::string& folder : flags.includeDirs) folders.push_back({real(folder), false});
+  for (const std::string& folder : flags.systemDirs) folders.push_back({real(folder), true});
   if (!flags.noStandardFolders) {
-    for (const std::string& folder : setup.folders) folders.push_back({folder, true});
+    for (const std::string& folder : setup.folders) folders.push_back({real(folder), true});
   }
-  for (const std::string& folder : flags.afterDirs) folders.push_back({folder, true});
+  for (const std::string& folder : flags.afterDirs) folders.push_back({real(folder), true});
+  std::vector<std::string> quoteFolders;
+  for (const std::string& folder : flags.quoteDirs) quoteFolders.push_back(real(folder));
   // Files compiled alike share one build: its key is everything it holds.
   std::string key = std::to_string(reinterpret_cast<std::uintptr_t>(setup.predefined.get()));
   key += '\n' + flags.compiler;
-  for (const std::string& folder : flags.quoteDirs) key += "\nq" + folder;
+  for (const std::string& folder : quoteFolders) key += "\nq" + folder;
   for (const SearchFolder& folder : folders) key += (folder.system ? "\ns" : "\ni") + folder.path;
-  if (!flags.forcedIncludes.empty()) key += "\nd" + directory;
+  if (!flags.forcedIncludes.empty()) key += "\nd" + real(directory);
   for (const std::string& forced : flags.forcedIncludes) key += "\nf" + forced;
   auto found = builds_.find(key);
   if (found != builds_.end()) return found->second;
   auto build = std::make_shared<CBuild>();
   build->compiler = flags.compiler;
   build->predefined = setup.predefined;
-  build->quoteFolders = flags.quoteDirs;
+  build->quoteFolders = std::move(quoteFolders);
   build->folders = std::move(folders);
-  build->directory = directory;
+  build->directory = real(directory);
   build->forcedIncludes = flags.forcedIncludes;
   build->headers = headers_;
   build->prefixes = std::make_shared<PrefixTree>();

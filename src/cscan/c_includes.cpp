@@ -142,8 +142,12 @@ void CScanner::startBuild() {
   macros_.setUnlistedUndefined(true);
   defaults_.setUnlistedUndefined(true);
   applySymbols(config_);
-  const std::string path = absolutePath(facts_.path, currentDirectory());
-  includes_->frames.push_back(IncludeState::Frame{path, folderOf(path), -1, false});
+  // The file's folder with its links followed, as the build's folders are.
+  const std::string named = absolutePath(facts_.path, currentDirectory());
+  const std::string real = resolvedPath(folderOf(named));
+  const std::string folder = real.empty() ? folderOf(named) : real;
+  const std::string path = joinPath(folder, named.substr(named.find_last_of('/') + 1));
+  includes_->frames.push_back(IncludeState::Frame{path, folder, -1, false});
   includes_->includer = facts_.path;
   if (build.prefixes) {
     // The start is the build's with this file's symbols: shared by the files that have them.

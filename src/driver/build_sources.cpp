@@ -93,6 +93,8 @@ void Program::scanBuildSources() {
     config->reached = &reached;
     config->rank = jobs.size();
     reached.exclude(entry.path);
+    const std::string resolved = resolvedPath(entry.path);
+    if (!resolved.empty()) reached.exclude(resolved);
     jobs.push_back(BuildJob{entry.shown, std::move(config)});
   }
   const std::size_t listed = jobs.size();
@@ -103,6 +105,8 @@ void Program::scanBuildSources() {
     const std::string path = absolutePath(job.name, here);
     if (database.find(path) != nullptr) continue;
     reached.exclude(path);
+    const std::string resolved = resolvedPath(path);
+    if (!resolved.empty()) reached.exclude(resolved);
     if (before == nullptr || before->symbols != job.symbols || before->captions != job.captions ||
         before->captionKeyword != job.captionKeyword) {
       last = std::make_shared<CScanConfig>();

@@ -157,6 +157,19 @@ TEST_F(BuildScanTest, AChangedHeaderIsReadAgainOnceForgotten) {
   EXPECT_EQ(names(scan(0)), std::vector<std::string>{});
 }
 
+TEST_F(BuildScanTest, OneHeaderThroughTwoSpellingsOfItsFolder) {
+  std::filesystem::create_directories(dir_ / "real");
+  std::filesystem::create_directory_symlink(dir_ / "real", dir_ / "link");
+  writeFile("real/h.h", "#define H 1\n");
+  writeFile("real/a.c", "#include \"h.h\"\n");
+  writeFile("b.c", "#include <h.h>\n");
+  readDatabase({"link/a.c", "b.c"}, "-Ilink");
+  const FileFacts a = scan(0);
+  const FileFacts b = scan(1);
+  ASSERT_EQ(a.headers.size(), 1u);
+  EXPECT_EQ(a.headers, b.headers);
+}
+
 TEST_F(BuildScanTest, HeadersReachedAreScannedByTheFirstIncluder) {
   writeFile("shared.h", "#if MODE == 1\nstatic inline int one(void) { return 1; }\n#else\n"
                         "static inline int other(void) { return 2; }\n#endif\n");
