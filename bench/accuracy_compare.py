@@ -49,7 +49,8 @@ class Corpus:
     """One input: where its files are, which of them to give the tools, and the reference."""
 
     def __init__(self, name, kind, title, tree, subdirs=(), npm=None, root=".", sources=(),
-                 exclude=(), headers=(), flags=(), note="", build=None, base=None, package=None):
+                 exclude=(), headers=(), flags=(), note="", build=None, base=None, package=None,
+                 cmake_args=()):
         self.name = name
         self.kind = kind          # "ctags", "gcc" or "balance"
         self.title = title
@@ -65,6 +66,7 @@ class Corpus:
         self.build = build        # "build" corpora: "written" (one entry per source) or "cmake"
         self.base = base          # "build": the corpus whose files a written database lists
         self.package = package    # "build" with cmake: the Debian source package
+        self.cmake_args = list(cmake_args)  # "build" with cmake: options of its configuration
 
     def folder(self):
         if self.npm:
@@ -102,6 +104,9 @@ CORPORA = [
            build="written", base="dtc"),
     Corpus("json-c-build", "build", "json-c 0.16 (Debian's source), its own CMake build", None,
            build="cmake", package="json-c"),
+    Corpus("mbedtls-build", "build", "Mbed TLS 2.28.3 library (Debian's source), its own CMake build",
+           None, build="cmake", package="mbedtls",
+           cmake_args=["-DENABLE_TESTING=OFF", "-DENABLE_PROGRAMS=OFF"]),
 ]
 BY_NAME = {c.name: c for c in CORPORA}
 
@@ -785,7 +790,7 @@ def fetch_debian_source(package):
     return folders[0]
 
 
-def cmake_database(package, jobs):
+def cmake_database(package, jobs, cmake_args=()):
     """The source folder of a Debian package and the compile_commands.json of its own CMake
     build, made once in a folder beside the source."""
     source = fetch_debian_source(package)
@@ -795,7 +800,8 @@ def cmake_database(package, jobs):
         log(f"building {package} with its CMake")
         gen = ["-G", "Ninja"] if shutil.which("ninja") else []
         subprocess.run(["cmake", "-S", source, "-B", build, *gen, "-DCMAKE_BUILD_TYPE=Release",
-                        "-DCMAKE_EXPORT_COMPILE_COMMANDS=ON"], check=True, stdout=subprocess.DEVNULL)
+                        "-DCMAKE_EXPORT_COMPILE_COMMANDS=ON", *cmake_args], check=True,
+                       stdout=subprocess.DEVNULL)
         subprocess.run(["cmake", "--build", build, "-j", str(jobs)], check=True,
                        stdout=subprocess.DEVNULL)
     return source, database
@@ -859,7 +865,7 @@ def prepare_build(corpus, jobs):
     work = os.path.join(WORK, corpus.name)
     os.makedirs(work, exist_ok=True)
     if corpus.build == "cmake":
-        folder, database = cmake_database(corpus.package, jobs)
+        folder, database = cmake_database(corpus.package, jobs, corpus.cmake_args)
         with open(database) as f:
             return folder, database, json.load(f)
     base = BY_NAME[corpus.base]
@@ -873,6 +879,26 @@ def prepare_build(corpus, jobs):
     with open(database, "w") as f:
         json.dump(entries, f, indent=1)
     return folder, database, entries
+
+
+def print_prepared(corpus, binary, jobs):
+    """Prints "FOLDER DATABASE LISTING": LISTING names the database's files and the headers
+    that the scan with it reads as files, relative to FOLDER, one a line."""
+    folder, database, entries = prepare_build(corpus, jobs)
+    work = os.path.join(WORK, corpus.name)
+    listing = os.path.join(work, "scanned-files.txt")
+    out = os.path.join(work, "prepare.json")
+    subprocess.run([binary, f"--compile-commands={database}", "--format=json", f"--output={out}"],
+                   cwd=folder, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, check=True)
+    with open(out, "rb") as f:
+        files = {norm(fn["file"]) for fn in json.loads(f.read().decode("utf-8", "surrogateescape"))
+                 .get("functions", []) if fn.get("file")}
+    os.remove(out)
+    listed = {below(os.path.normpath(os.path.join(e["directory"], e["file"])), folder) for e in entries}
+    names = sorted(listed | {f for f in files if inside(f)})
+    check_tokens(names, folder)
+    write_list(listing, names)
+    print(folder, database, listing)
 
 
 def measure_build(corpus, graph, args):
@@ -1201,8 +1227,14 @@ def main():
                         help="leave out Universal Ctags and cflow against gcc")
     parser.add_argument("--report-only", action="store_true",
                         help="rewrite the section from the stored results only")
+    parser.add_argument("--prepare-build", metavar="CORPUS",
+                        help="make a build corpus ready and print its folder, its database and a "
+                             "list of the files the scan reads with it (for bench/run)")
     parser.add_argument("corpora", nargs="*", metavar="CORPUS")
     args = parser.parse_args()
+    if args.prepare_build:
+        print_prepared(BY_NAME[args.prepare_build], os.path.abspath(args.graph), args.jobs)
+        return
     names = args.corpora or [c.name for c in CORPORA]
     unknown = [n for n in names if n not in BY_NAME]
     if unknown:
