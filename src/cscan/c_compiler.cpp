@@ -192,8 +192,8 @@ std::shared_ptr<const MacroTable> builtInPredefined() {
 }
 
 std::vector<std::string> compilerFolders(const std::string& program, const MacroTable& macros) {
+  // Folders of the layout that do not exist (as on Windows) are left out.
   std::vector<std::string> folders;
-#ifndef _WIN32
   const std::string multiarch = multiarchOf(macros);
   std::vector<std::string> candidates;
   if (macros.find("__clang__").kind == MacroState::Defined) {
@@ -229,10 +229,6 @@ std::vector<std::string> compilerFolders(const std::string& program, const Macro
   for (const std::string& folder : candidates) {
     if (isDirectory(folder)) folders.push_back(folder);
   }
-#else
-  (void)program;
-  (void)macros;
-#endif
   return folders;
 }
 
