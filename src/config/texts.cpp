@@ -55,6 +55,17 @@ constexpr std::string_view kGraphUsage =
     "  --output=FILE          write to FILE, only once the run has succeeded\n"
     "  --keep-going           go on past a source that cannot be read or a\n"
     "                         directory without a source file (still reported)\n"
+    "Builds:\n"
+    "  --compile-commands=FILE\n"
+    "                         scan the files of a compile_commands.json (FILE, or\n"
+    "                         a folder that holds one) as the build compiles them:\n"
+    "                         each with its -D, -U and -include, and #include\n"
+    "                         followed with its -I for the headers' macros; an\n"
+    "                         argument it does not list is scanned unconfigured\n"
+    "  --query-driver=GLOB[,GLOB...]\n"
+    "                         the compilers that may be run (with -dM -E only) for\n"
+    "                         their predefined macros; by default /usr/bin/gcc*,\n"
+    "                         /usr/bin/cc, /usr/bin/clang* and /usr/bin/*-gcc*\n"
     "  --help                 show this help and exit\n"
     "  --version              show the version and exit\n"
     "\n"
@@ -285,6 +296,51 @@ constexpr TextForms kTexts[] = {
     /* LspTypeArray */ {"an array", "an array"},
     /* LspTypeBoolean */ {"a boolean", "a boolean"},
     /* LspTableTooLarge */ {"the system-function table %s is left out: it is no regular file of at most 16 MiB", "the system-function table %s is left out: it is no regular file of at most 16 MiB"},
+    /* ProblemHeaderMissing */
+    {"header not found: ",
+     "header not found: "},
+    /* CScanSummaryHeaders */
+    {"quenwick-graph: %llu files did not balance, %llu conditionals were left undecided, %llu headers were not found (-V lists them)\n",
+     "quenwick-graph: %llu files did not balance, %llu conditionals were left undecided, %llu headers were not found (-V lists them)\n"},
+    /* CScanHeaderReached */
+    {"quenwick-graph: %s: scanned as %s includes it, with that file's configuration\n",
+     "quenwick-graph: %s: scanned as %s includes it, with that file's configuration\n"},
+    /* DatabaseUnreadable */
+    {"quenwick-graph: %s: no compilation database can be read there\n",
+     "quenwick-graph: %s: no compilation database can be read there\n"},
+    /* DatabasePlace */
+    {"quenwick-graph: %s:%u:%u: ",
+     "quenwick-graph: %s:%u:%u: "},
+    /* DatabaseNotJson */
+    {"not valid JSON: %s\n",
+     "not valid JSON: %s\n"},
+    /* DatabaseNotList */
+    {"a compilation database is a JSON array of entries\n",
+     "a compilation database is a JSON array of entries\n"},
+    /* DatabaseNotObject */
+    {"entry %zu is no JSON object\n",
+     "entry %zu is no JSON object\n"},
+    /* DatabaseNoFile */
+    {"entry %zu has no \"file\"\n",
+     "entry %zu has no \"file\"\n"},
+    /* DatabaseBadField */
+    {"entry %zu: \"%s\" is not of the right type\n",
+     "entry %zu: \"%s\" is not of the right type\n"},
+    /* DatabaseNoCommand */
+    {"entry %zu has neither \"arguments\" nor \"command\"\n",
+     "entry %zu has neither \"arguments\" nor \"command\"\n"},
+    /* DatabaseBadCommand */
+    {"entry %zu: its command cannot be split: %s\n",
+     "entry %zu: its command cannot be split: %s\n"},
+    /* CompilerNotAllowed */
+    {"quenwick-graph: the compiler %s is not run for its predefined macros: GCC's built-in set stands in (--query-driver=%s allows it)\n",
+     "quenwick-graph: the compiler %s is not run for its predefined macros: GCC's built-in set stands in (--query-driver=%s allows it)\n"},
+    /* CompilerFailed */
+    {"quenwick-graph: the compiler %s did not give its predefined macros: GCC's built-in set stands in\n",
+     "quenwick-graph: the compiler %s did not give its predefined macros: GCC's built-in set stands in\n"},
+    /* CompilerNotFound */
+    {"quenwick-graph: the compiler %s is not found: GCC's built-in set stands in for its predefined macros\n",
+     "quenwick-graph: the compiler %s is not found: GCC's built-in set stands in for its predefined macros\n"},
 };
 // clang-format on
 

@@ -130,6 +130,21 @@ enum class Text {
   LspTypeArray,  ///< The type word "an array".
   LspTypeBoolean,  ///< The type word "a boolean".
   LspTableTooLarge,  ///< A table that is no regular file of a sensible size.
+  ProblemHeaderMissing,  ///< -V: a header of a build that is not found.
+  CScanSummaryHeaders,  ///< The C scan's counts, with the headers not found.
+  CScanHeaderReached,  ///< -V: a header scanned in the configuration of a file including it.
+  DatabaseUnreadable,  ///< --compile-commands names no readable database.
+  DatabasePlace,  ///< The start of a message on a place in the database.
+  DatabaseNotJson,  ///< The database is no valid JSON.
+  DatabaseNotList,  ///< The database is no JSON array.
+  DatabaseNotObject,  ///< An entry is no JSON object.
+  DatabaseNoFile,  ///< An entry without "file".
+  DatabaseBadField,  ///< An entry's field of the wrong type.
+  DatabaseNoCommand,  ///< An entry with neither "arguments" nor "command".
+  DatabaseBadCommand,  ///< An entry's command that cannot be split.
+  CompilerNotAllowed,  ///< A compiler that --query-driver does not allow.
+  CompilerFailed,  ///< A compiler that did not give its macros.
+  CompilerNotFound,  ///< A compiler that is not found.
   Count
 };
 // clang-format on

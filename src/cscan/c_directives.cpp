@@ -111,6 +111,9 @@ void CScanner::directive(const Token& hash) {
       word == "else" || word == "endif") {
     readDirectiveTokens();
   } else {
+    if (config_.build && (word == "include" || word == "include_next" || word == "import")) {
+      return followInclude(hash, word);  // c_includes.cpp
+    }
     if (word == "include") {
       // A source that includes another source sees its static functions.
       const Token file = lexer_.nextInDirective();
@@ -183,6 +186,7 @@ Truth CScanner::conditionOf(std::size_t from) {
   std::vector<PpToken> tokens;
   tokens.reserve(directive_.size() - std::min(from, directive_.size()));
   for (std::size_t i = from; i < directive_.size(); ++i) tokens.push_back(toPpToken(directive_[i]));
+  if (config_.build) settleHasInclude(tokens);  // c_includes.cpp
   return evaluateCondition(tokens, macros_);
 }
 
@@ -283,6 +287,7 @@ void CScanner::undefineMacro() {
 // Changes a symbol, noting its earlier state in every open conditional, so that
 // branches that follow start from the state at their #if.
 void CScanner::setSymbol(std::string_view name, const MacroState& state) {
+  if (includes_ && takeSymbolStep(name, state)) return;  // c_includes.cpp
   for (Conditional& level : conditionals_) {
     // Only a conditional with an undecided branch scans a further branch after
     // this one, from the symbols at its #if.
@@ -326,6 +331,7 @@ bool CScanner::defaultTruth(std::size_t from, const std::string_view& word) {
   }
   std::vector<PpToken> tokens;
   for (std::size_t i = from; i < directive_.size(); ++i) tokens.push_back(toPpToken(directive_[i]));
+  if (config_.build) settleHasInclude(tokens);  // c_includes.cpp
   return evaluateByDefault(tokens, defaults_);
 }
 

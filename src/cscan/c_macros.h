@@ -4,9 +4,11 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 namespace quenwick {
@@ -37,6 +39,57 @@ struct MacroState {
   }
 };
 
+/// A 64-bit digest of what `state` says: equal states have equal digests, and
+/// different ones practically never do.
+inline std::uint64_t digestOf(const MacroState& state) {
+  std::uint64_t hash = 14695981039346656037ull;  // FNV-1a
+  auto mix = [&hash](std::string_view bytes) {
+    for (char c : bytes) hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ull;
+    hash = (hash ^ 0xFF) * 1099511628211ull;
+  };
+  const char flags[] = {static_cast<char>('0' + state.kind), state.functionLike ? 'f' : 'o',
+                        state.valueKnown ? 'k' : 'u', state.variadic ? 'v' : '-'};
+  mix(std::string_view(flags, sizeof flags));
+  if (state.kind != MacroState::Defined) return hash;
+  for (std::string_view param : state.params) mix(param);
+  mix(state.body);
+  return hash;
+}
+
+/// Copies of texts that stay where they are while the arena lives, moved or not:
+/// for symbols whose texts would otherwise die before the table that holds them.
+class TextArena {
+ public:
+  /// A copy of `text` that lives as long as the arena.
+  std::string_view keep(std::string_view text) {
+    if (text.empty()) return std::string_view();
+    if (text.size() > left_) {
+      const std::size_t size = text.size() > kBlock / 4 ? text.size() : kBlock;
+      blocks_.push_back(std::make_unique<char[]>(size));
+      next_ = blocks_.back().get();
+      left_ = size;
+    }
+    char* copy = next_;
+    text.copy(copy, text.size());
+    next_ += text.size();
+    left_ -= text.size();
+    return std::string_view(copy, text.size());
+  }
+  /// `state` with its parameters and replacement copied into the arena.
+  MacroState keep(const MacroState& state) {
+    MacroState copy = state;
+    for (std::string_view& param : copy.params) param = keep(param);
+    copy.body = keep(copy.body);
+    return copy;
+  }
+
+ private:
+  static constexpr std::size_t kBlock = 16384;  // bytes of one ordinary block
+  std::vector<std::unique_ptr<char[]>> blocks_;  // the copies
+  char* next_ = nullptr;                         // where the next copy goes
+  std::size_t left_ = 0;                         // bytes left after it in its block
+};
+
 /// The macros GCC predefines (see c_predefined.h), read once.
 const class MacroTable& gccPredefinedMacros();
 
@@ -46,12 +99,23 @@ class MacroTable {
   /// A table of its own, reading `base` for every name it says nothing of.
   explicit MacroTable(const MacroTable* base = nullptr) : base_(base) {}
 
-  /// The state of `name` (Unknown when nothing was said of it).
+  /// The state of `name`: this table's, else its base's; `unlisted()` when none
+  /// says anything of it.
   const MacroState& find(std::string_view name) const {
-    auto found = states_.find(name);
-    if (found != states_.end()) return found->second;
-    return base_ != nullptr ? base_->find(name) : unknown_;
+    const MacroState* state = &unlisted_;
+    for (const MacroTable* table = this; table != nullptr; table = table->base_) {
+      auto found = table->states_.find(name);
+      if (found != table->states_.end()) {
+        state = &found->second;
+        break;
+      }
+    }
+    if (lookups_ != nullptr) lookups_->emplace_back(std::string(name), digestOf(*state));
+    return *state;
   }
+  /// While `log` is set, notes every name `find` looks up with the digest of the
+  /// state it found (what the reading of a header depended on); null stops it.
+  void noteLookups(std::vector<std::pair<std::string, std::uint64_t>>* log) { lookups_ = log; }
   /// The state of `name` as this table says it, without its base.
   const MacroState& findOwn(std::string_view name) const {
     auto found = states_.find(name);
@@ -72,6 +136,36 @@ class MacroTable {
       states_.emplace(name, std::move(state));
     }
   }
+  /// Sets the state of `name` from copies of its texts that the table keeps: for
+  /// a table that outlives the texts it was told of.
+  void setCopy(std::string_view name, const MacroState& state) {
+    if (!arena_) arena_ = std::make_unique<TextArena>();
+    set(arena_->keep(name), arena_->keep(state));
+  }
+  /// The state of the names that neither this table nor its base list: Unknown,
+  /// or for a file whose build is known Undefined, as the compiler has them.
+  const MacroState& unlisted() const { return unlisted_; }
+  /// Makes the names that nobody lists undefined (true) or unknown (false).
+  void setUnlistedUndefined(bool undefined) {
+    unlisted_.kind = undefined ? MacroState::Undefined : MacroState::Unknown;
+  }
+  /// The number of names this table itself holds.
+  std::size_t ownSize() const { return states_.size(); }
+  /// One table holding what this one and its bases down to `stop` (not included)
+  /// say, nearer ones first, with `stop` as its base, and copies of their texts:
+  /// it depends on nothing but `stop`.
+  MacroTable flattened(const MacroTable* stop) const {
+    MacroTable flat(stop);  // notes no lookups
+    std::vector<const MacroTable*> chain;
+    for (const MacroTable* table = this; table != nullptr && table != stop; table = table->base_) {
+      chain.push_back(table);
+    }
+    for (auto table = chain.rbegin(); table != chain.rend(); ++table) {
+      for (const auto& [name, state] : (*table)->states_) flat.setCopy(name, state);
+    }
+    flat.unlisted_ = unlisted_;
+    return flat;
+  }
   /// False when no function-like macro was ever set here or in the base.
   bool mayHoldFunctionLike() const {
     return functionLike_ || (base_ != nullptr && base_->mayHoldFunctionLike());
@@ -81,7 +175,10 @@ class MacroTable {
   std::unordered_map<std::string_view, MacroState> states_;  // every symbol something was said of
   const MacroTable* base_;                              // what is said of the others, if anything
   bool functionLike_ = false;                           // a function-like macro was set
-  MacroState unknown_;                                  // the state of all others
+  MacroState unknown_;                                  // the state of names not in this table
+  MacroState unlisted_;                                 // the state of names in no table of the chain
+  std::unique_ptr<TextArena> arena_;                    // the texts of `setCopy`, if any
+  std::vector<std::pair<std::string, std::uint64_t>>* lookups_ = nullptr;  // where lookups are noted (with the digest of what they found), if anywhere
 };
 
 }  // namespace quenwick

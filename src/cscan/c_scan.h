@@ -4,6 +4,7 @@
 // own, and calls through pointers kept apart from direct calls.
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -12,6 +13,9 @@
 #include "tree/file_facts.h"
 
 namespace quenwick {
+
+struct CBuild;
+class ReachedHeaders;
 
 /// One -D or -U of the command line.
 struct SymbolSetting {
@@ -25,6 +29,11 @@ struct CScanConfig {
   std::vector<SymbolSetting> symbols;  // -D and -U, in command-line order
   bool captions = true;                // capture captions from comments
   std::string captionKeyword;          // the caption keyword (empty: every comment line)
+  // A file of a build (c_build.h): `#include` is followed for its directives, and
+  // what nothing defines is undefined.
+  std::shared_ptr<const CBuild> build;  // the build's settings; none: the scan is unconfigured
+  ReachedHeaders* reached = nullptr;    // where the headers it reaches are scanned as files; none: they are not
+  std::size_t rank = 0;                 // its place among the files of the run, for `reached`
 };
 
 /// Scans `bytes` as the source file `path`. Never fails: what cannot be understood

@@ -52,6 +52,7 @@ CScanner::CScanner(const SourceText& source, const CScanConfig& config, FileFact
 }
 
 void CScanner::run() {
+  if (config_.build) startBuild();  // c_includes.cpp
   lexer_.captureCaptions(true);
   for (;;) {
     const Token token = lexer_.next();

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -189,6 +190,35 @@ class CScanner {
   void restore(const Snapshot& snapshot);
   void applySymbols(const CScanConfig& config);
 
+  // c_includes.cpp: a file of a build (`config_.build`), whose #include lines are
+  // followed for the directives of the headers, and whose headers are scanned as
+  // files where `config_.reached` asks for it.
+  struct IncludeState;
+  void startBuild();
+  void followInclude(const Token& hash, std::string_view word);
+  void includeNamed(const std::string& name, bool next);
+  bool findHeader(const std::string& name, bool next, std::string& path, int& chain,
+                  bool& system) const;
+  void includeHeader(const std::string& path, int chain, bool system);
+  void readHeaderLines(const struct HeaderText& text);
+  void openHeaderConditional(const struct HeaderLine& line);
+  void nextHeaderBranch(const struct HeaderLine& line);
+  void closeHeaderConditional();
+  Truth headerTruth(const struct HeaderLine& line, bool& byDefault);
+  void scanHeaderAsFile(const struct HeaderText& text, int chain);
+  void noteMissingHeader(const std::string& name);
+  void settleHasInclude(std::vector<PpToken>& tokens) const;
+  bool onFirstSteps();
+  bool takeSymbolStep(std::string_view name, const MacroState& state);
+  bool takeIncludeStep(const std::string& path, int chain, bool system);
+  void adoptStep(std::shared_ptr<const struct PrefixNode> node);
+  std::shared_ptr<const struct PrefixNode> stepNode(bool wholeCopy);
+  void meetHeader(const std::string& path);
+  void setHeaderSymbol(std::string_view name, const MacroState& symbol);
+  void beginRecording(bool makeEffect);
+  void endRecording(const std::string& key);
+  bool replayEffect(const std::string& key, bool& worthRecording);
+
   CLexer lexer_;                          // the tokens
   const CScanConfig& config_;             // the symbols and captions
   FileFacts& facts_;                      // where the facts go
@@ -223,6 +253,7 @@ class CScanner {
   std::unordered_map<std::string, std::uint64_t> unusedArguments_;  // by macro: its unused parameters
   std::deque<std::string> kept_;          // names made by expansions, which the maps above point into
   int nesting_ = 0;                       // expansions around this scan
+  std::shared_ptr<IncludeState> includes_;  // a file of a build: what its includes did so far
 };
 
 }  // namespace quenwick

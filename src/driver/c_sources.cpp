@@ -32,6 +32,8 @@ Text problemText(ScanProblem::Kind kind) {
       return Text::ProblemUnclosedLiteral;
     case ScanProblem::TooDeep:
       return Text::ProblemTooDeep;
+    case ScanProblem::HeaderMissing:
+      return Text::ProblemHeaderMissing;
     case ScanProblem::Skipped:
       break;
   }
@@ -41,7 +43,8 @@ Text problemText(ScanProblem::Kind kind) {
 // Texts with only their condition or name as detail.
 bool showsDetail(ScanProblem::Kind kind) {
   return kind == ScanProblem::Undecided || kind == ScanProblem::ExcessCondition ||
-         kind == ScanProblem::TooDeep || kind == ScanProblem::Skipped;
+         kind == ScanProblem::TooDeep || kind == ScanProblem::Skipped ||
+         kind == ScanProblem::HeaderMissing;
 }
 
 }  // namespace
@@ -58,6 +61,7 @@ void Program::addCSymbol(const std::string& value, bool define) {
 }
 
 void Program::scanCSources() {
+  if (frontEnd_.database != nullptr) return scanBuildSources();  // build_sources.cpp
   // One configuration for each run of files named with the same options.
   std::vector<std::unique_ptr<CScanConfig>> configs;
   std::vector<const CScanConfig*> configOf(cJobs_.size());
@@ -106,6 +110,7 @@ void Program::scanCSources() {
 void Program::reportCScanProblems(const FileFacts& facts) {
   if (!facts.balanced()) ++unbalancedFiles_;
   undecidedConditions_ += facts.undecidedCount();
+  missingHeaders_.insert(facts.missingHeaders.begin(), facts.missingHeaders.end());
   if (!options.verbose) return;
   for (const ScanProblem& problem : facts.problems) {
     const char* detail = showsDetail(problem.kind) ? problem.detail.c_str() : "";
@@ -115,6 +120,13 @@ void Program::reportCScanProblems(const FileFacts& facts) {
 }
 
 void Program::reportCScanTotals() {
+  if (!missingHeaders_.empty()) {
+    console.err.printf(textFormat(Text::CScanSummaryHeaders),
+                       static_cast<unsigned long long>(unbalancedFiles_),
+                       static_cast<unsigned long long>(undecidedConditions_),
+                       static_cast<unsigned long long>(missingHeaders_.size()));
+    return;
+  }
   if (unbalancedFiles_ == 0 && undecidedConditions_ == 0) return;
   console.err.printf(textFormat(Text::CScanSummary),
                      static_cast<unsigned long long>(unbalancedFiles_),

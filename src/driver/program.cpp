@@ -80,7 +80,7 @@ void Program::initProgramDir(const std::vector<std::string>& args) {
   const std::string path = args.empty() ? std::string() : args[0];
   std::size_t slash = path.rfind('/');
   programDir = slash == std::string::npos ? "./" : path.substr(0, slash + 1);
-  if (args.size() < 2) {
+  if (args.size() < 2 && frontEnd_.database == nullptr) {
     printUsage();
     throw ExitProgram{1};
   }

@@ -2,7 +2,9 @@
 // final outputs, and the ends of the run.
 #pragma once
 
+#include <memory>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "config/settings.h"
@@ -29,6 +31,7 @@ struct FrontEnd {
   bool cScan = false;              // sources are read by the C scan (a directory: *.c and *.h)
   bool keepSites = false;          // the C scan keeps every call site with its place
   bool inputsRequired = false;     // an input that cannot be read ends the run with status 1
+  const class CompilationDatabase* database = nullptr;  // C scan: the build whose files are scanned first
 };
 
 /// What a run hands to its output once every argument is handled, the tree
@@ -80,6 +83,8 @@ class Program {
   void scanCSources();
   void reportCScanProblems(const FileFacts& facts);
   void reportCScanTotals();
+  // build_sources.cpp: the files of a compilation database, and the headers they reach.
+  void scanBuildSources();
   void reportEmptyDirectory(const std::string& name);
   void inputUnread();
   bool writeTreeInfoFile();
@@ -108,6 +113,7 @@ class Program {
   std::vector<CScanJob> cJobs_;          // the sources of the C scan, in order
   std::size_t unbalancedFiles_ = 0;      // C scan: files whose braces or conditionals did not balance
   std::size_t undecidedConditions_ = 0;  // C scan: conditionals left undecided
+  std::unordered_set<std::string> missingHeaders_;  // C scan of a build: the headers not found
 };
 
 }  // namespace quenwick

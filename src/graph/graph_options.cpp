@@ -18,7 +18,7 @@ struct LongOption {
   bool takesValue;        // a value is required; otherwise none is allowed
 };
 
-constexpr std::array<LongOption, 14> kLongOptions = {{
+constexpr std::array<LongOption, 16> kLongOptions = {{
     {"root", true},
     {"callers", true},
     {"target", true},
@@ -33,6 +33,8 @@ constexpr std::array<LongOption, 14> kLongOptions = {{
     {"version", false},
     {"scan", true},
     {"sites", true},
+    {"compile-commands", true},
+    {"query-driver", true},
 }};
 
 const LongOption* findOption(std::string_view name) {
@@ -170,6 +172,10 @@ bool applyOption(std::string_view name, const std::string& value, GraphOptions& 
     }
   } else if (name == "sites") {
     options.sites.push_back(value);
+  } else if (name == "compile-commands") {
+    options.compileCommands = value;
+  } else if (name == "query-driver") {
+    options.queryDriver = value;
   } else if (name == "output") {
     options.output = value;
   } else if (name == "cluster") {
@@ -208,6 +214,9 @@ bool checkCombinations(const GraphOptions& options, Console& console) {
     with = "--root, --callers, --target, --depth or --list";
   } else if (!options.sites.empty() && options.scan == ScanKind::Quenwick) {
     conflict = "--sites";
+    with = "--scan=quenwick";
+  } else if (options.compileCommands && options.scan == ScanKind::Quenwick) {
+    conflict = "--compile-commands";
     with = "--scan=quenwick";
   } else if (!options.sites.empty() && options.format != GraphFormat::Text &&
              options.format != GraphFormat::Json) {
@@ -276,7 +285,7 @@ bool parseGraphOptions(const std::vector<std::string>& args, GraphOptions& optio
   }
   if (options.help || options.version) return true;
   if (!checkCombinations(options, console)) return false;
-  if (options.arguments.empty()) {
+  if (options.arguments.empty() && !options.compileCommands) {
     console.err.write(text(Text::GraphNoArgument));
     return false;
   }

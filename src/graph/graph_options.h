@@ -34,6 +34,8 @@ struct GraphOptions {
   std::optional<std::string> link;         // --link: the address template of every place in a page
   ScanKind scan = ScanKind::C;             // --scan: the C scan, or quenwick's own
   bool keepGoing = false;                  // --keep-going: past inputs that cannot be read
+  std::optional<std::string> compileCommands;  // --compile-commands: the database of a build
+  std::optional<std::string> queryDriver;  // --query-driver: patterns of the compilers that may run
   bool help = false;                       // --help
   bool version = false;                    // --version
   std::vector<std::string> arguments;      // everything for the driver, in order
@@ -50,7 +52,7 @@ struct GraphOptions {
 /// "--"; the rest are arguments. Writes a one-line message to `console.err` and
 /// returns false for an unknown option, a missing or wrong value, options that
 /// cannot go together, a long option among the arguments, or no argument at all
-/// (unless --help or --version is given).
+/// (unless --help, --version or --compile-commands is given).
 bool parseGraphOptions(const std::vector<std::string>& args, GraphOptions& options,
                        Console& console);
 

@@ -1,6 +1,10 @@
 #include "graph/graph_program.h"
 
+#include <memory>
+
 #include "config/texts.h"
+#include "cscan/c_database.h"
+#include "driver/build_sources.h"
 #include "driver/program.h"
 #include "graph/graph_options.h"
 #include "graph/graph_output.h"
@@ -26,6 +30,19 @@ int runGraphProgram(const std::vector<std::string>& args, Console& console) {
   frontEnd.cScan = options.scan == ScanKind::C;
   frontEnd.keepSites = frontEnd.cScan && (!options.sites.empty() || options.format == GraphFormat::Json ||
                                           options.format == GraphFormat::Html);
+  // The files of a build, each with its configuration.
+  CompilationDatabase database;
+  if (options.compileCommands) {
+    DatabaseOptions read;
+    if (options.queryDriver) read.queryDrivers = splitQueryDrivers(*options.queryDriver);
+    DatabaseError error;
+    if (!database.load(*options.compileCommands, read, error)) {
+      reportDatabaseError(error, console.err);
+      return 2;
+    }
+    reportDatabaseNotices(database, console.err);
+    frontEnd.database = &database;
+  }
   // Only quenwick's own tree shares standard output with the driver's -V trace and
   // #elif lines, as quenwick's does; any other output has it to itself, and those
   // lines go to standard error.

@@ -61,6 +61,7 @@ struct ScanProblem {
     UnclosedLiteral,    // a string or character literal that runs to the end of its line
     TooDeep,            // nesting deeper than the scan follows
     Skipped,            // a directive passed over (include, pragma, error, unknown...)
+    HeaderMissing,      // a file of a build: a header that is not found (the detail names it)
   };
   Kind kind = Undecided;  // what it is
   SourcePlace place;      // where it is
@@ -85,6 +86,10 @@ struct FileFacts {
   std::vector<ScanProblem> problems;         // in source order
   std::vector<std::string> includedSources;  // "x.c" files it includes, as written (its own statics then reach them)
   std::uint32_t lines = 0;                   // the number of lines
+  // A file of a build, whose #include lines are followed: what its scan read, so
+  // that a long-running process scans it again when one of them changes.
+  std::vector<std::string> headers;          // the headers read, absolute, in the order first met
+  std::vector<std::string> missingHeaders;   // the headers not found, as written ("x.h", <x.h>), each once
 
   /// True when the braces and the conditionals balanced and every comment and
   /// literal was closed.

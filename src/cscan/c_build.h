@@ -1,0 +1,213 @@
+// What a build tells the C scan about one file beyond its -D and -U: the
+// compiler's predefined macros, where `#include` looks, the files included before
+// the first line, and the caches that the scans of a run share. With it the scan
+// follows `#include` for the directives of the headers (#define, #undef and the
+// conditionals around them), and a symbol that nothing defines is undefined, as it
+// is for the compiler, until a header cannot be found.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "cscan/c_expression.h"
+#include "cscan/c_macros.h"
+#include "platform/lock.h"
+#include "tree/file_facts.h"
+
+namespace quenwick {
+
+/// One folder that `#include` searches.
+struct SearchFolder {
+  std::string path;     // absolute, in normal form, without a trailing "/"
+  bool system = false;  // -isystem, -idirafter or the compiler's own: its headers are no project's
+};
+
+/// One directive of a header, made ready when the header is first read.
+struct HeaderLine {
+  /// What the directive is.
+  enum Kind : std::uint8_t {
+    Define, Undef, If, Ifdef, Ifndef, Elif, Elifdef, Elifndef, Else, Endif, Include, IncludeNext,
+  };
+  Kind kind = Define;                // what it is
+  SourcePlace place;                 // where its "#" is
+  std::string name;                  // Define, Undef, Ifdef, Ifndef, Elifdef, Elifndef: the symbol
+  MacroState macro;                  // Define: the state it gives the symbol
+  std::vector<PpToken> tokens;       // If, Elif: the condition; Include: the tokens after the word
+  std::string header;                // Include: the name with its "" or <>, when written so
+  std::uint32_t next = 0;            // If...Elif, Else: the next #elif, #else or #endif of its level
+  bool hasInclude = false;           // If, Elif: the condition asks __has_include or __has_include_next
+};
+
+/// A header as the scans of a run read it.
+struct HeaderText {
+  std::string path;               // absolute, in normal form
+  std::string bytes;              // the file as stored, for its scan as a file
+  std::vector<HeaderLine> lines;  // its directives, in order
+  std::string guard;              // the symbol of an include guard around all of them, if any
+  bool pragmaOnce = false;        // it holds "#pragma once"
+  TextArena texts;                // the parameters and replacements of the #define lines
+};
+
+/// Makes a header's text ready: its directives read and their conditionals linked.
+std::shared_ptr<const HeaderText> readHeaderText(std::string path, std::string bytes);
+
+/// The headers of a run, each read once, shared by every scan and thread. A
+/// long-running process forgets a header that changed and scans again the files
+/// whose facts list it in `FileFacts::headers`.
+class HeaderCache {
+ public:
+  /// The header at `path` (absolute, normal form), read at its first request; null
+  /// when it cannot be read or holds NUL bytes.
+  std::shared_ptr<const HeaderText> get(const std::string& path);
+  /// True when `path` names a regular file (asked once, then remembered).
+  bool exists(const std::string& path);
+  /// Forgets what was read of `path`, so that the next request reads it again.
+  void forget(const std::string& path);
+  /// Forgets everything.
+  void clear();
+  /// How many times something was forgotten: what was built on older headers is stale.
+  std::uint64_t generation();
+
+ private:
+  Lock lock_;  // guards the maps and the generation
+  std::uint64_t generation_ = 0;  // counts `forget` and `clear`
+  std::unordered_map<std::string, std::shared_ptr<const HeaderText>> texts_;  // by path; null: unreadable
+  std::unordered_map<std::string, bool> exists_;  // by path: a regular file
+};
+
+/// What a file's symbols are after a run of first steps (the start of its build,
+/// then each #include, #define and #undef before anything makes the file differ
+/// from another, such as an undecided conditional). Files of one build that begin
+/// alike share it: the headers they all include are read once for them all.
+struct PrefixNode {
+  std::shared_ptr<const MacroTable> macros;    // the symbols, as the base of a file's own table
+  std::shared_ptr<const MacroTable> defaults;  // a plain build's view of them
+  bool unlistedUnknown = false;                // a header was not found: unlisted names are unknown
+  std::vector<std::string> headers;            // the headers read, in the order first met
+  std::vector<std::string> missing;            // the headers not found, as written
+  std::vector<std::string> once;               // the headers of "#pragma once" read
+  std::vector<std::string> reachable;          // the project's headers met: each scanned as a file
+  int depth = 0;                               // tables above the last one that holds them all
+  std::shared_ptr<const PrefixNode> parent;    // the step before, whose tables `macros` may build on
+};
+
+/// The first steps of the files of one build, as a tree.
+class PrefixTree {
+ public:
+  /// The node that `step` leads to from `parent` (null: the start), or null. A
+  /// `generation` of the header cache other than the last one forgets every node.
+  std::shared_ptr<const PrefixNode> find(const PrefixNode* parent, const std::string& step,
+                                         std::uint64_t generation);
+  /// Adds `node` as where `step` leads from `parent`, unless another thread did so
+  /// first; returns the node kept (`node` itself when the tree holds as much as
+  /// it may, or is of another generation).
+  std::shared_ptr<const PrefixNode> add(const PrefixNode* parent, const std::string& step,
+                                        std::shared_ptr<const PrefixNode> node,
+                                        std::uint64_t generation);
+
+ private:
+  static std::string keyOf(const PrefixNode* parent, const std::string& step);
+
+  Lock lock_;  // guards the map
+  std::unordered_map<std::string, std::shared_ptr<const PrefixNode>> nodes_;  // by parent and step
+  std::size_t entries_ = 0;  // symbols held in all nodes' tables
+  std::uint64_t generation_ = 0;  // the header cache's generation the nodes were made in
+};
+
+/// What reading a header did to a file's symbols, and all it depended on: a file
+/// of the same build that includes the header where the same holds gets the same
+/// effect without reading the header again.
+struct HeaderEffect {
+  /// A symbol the reading changed.
+  struct Change {
+    std::string name;         // the symbol
+    MacroState state;         // what it is after the reading
+    bool inDefaults = false;  // the plain build's view changed too
+    bool defaultsDiffer = false;  // to another state than `state`:
+    MacroState defaultState;  // what it is in that view then
+  };
+  using Lookups = std::vector<std::pair<std::string, std::uint64_t>>;
+  Lookups inputs;                               // symbols looked up before being changed, with the digest of what was found
+  Lookups defaultInputs;                        // the same in the plain build's view
+  std::vector<std::pair<std::string, bool>> onceInputs;  // "#pragma once" headers asked about: read already
+  bool outOfDefault = false;                    // read in a branch a plain build leaves out
+  std::vector<Change> changes;                  // in the order first made
+  std::vector<std::string> headers;             // every header met, in order
+  std::vector<std::string> once;                // the headers of "#pragma once" read
+  std::vector<std::string> reachable;           // the project's headers met
+  TextArena texts;                              // the parameters and replacements of the changes
+};
+
+/// The effects of the headers of one build, by header and search folder.
+class HeaderEffects {
+ public:
+  /// Effects kept for one key at most: a header read in more ways is read each time.
+  static constexpr std::size_t kMostEffects = 8;
+
+  /// The effects known for `key`; a new `generation` of the header cache forgets all.
+  std::vector<std::shared_ptr<const HeaderEffect>> find(const std::string& key, std::uint64_t generation);
+  /// Adds an effect for `key` (a few at most for each).
+  void add(const std::string& key, std::shared_ptr<const HeaderEffect> effect, std::uint64_t generation);
+
+ private:
+  Lock lock_;  // guards the map
+  std::unordered_map<std::string, std::vector<std::shared_ptr<const HeaderEffect>>> effects_;  // by key
+  std::uint64_t generation_ = 0;  // the header cache's generation the effects were made in
+};
+
+/// The settings of a build that files compiled alike share.
+struct CBuild {
+  std::string compiler;                       // the compiler as the entry names it
+  std::shared_ptr<const MacroTable> predefined;  // the compiler's predefined macros
+  std::vector<std::string> quoteFolders;      // -iquote: searched for "x.h" after the includer's folder
+  std::vector<SearchFolder> folders;          // -I, -isystem, the compiler's own, -idirafter, in order
+  std::string directory;                      // the folder the compiler runs in
+  std::vector<std::string> forcedIncludes;    // -include and -imacros, as written
+  std::shared_ptr<HeaderCache> headers;       // the headers read so far (never null)
+  std::shared_ptr<PrefixTree> prefixes;       // the first steps of its files (null: not shared)
+  std::shared_ptr<HeaderEffects> effects;     // what its headers do (null: each read every time)
+};
+
+/// A header scanned as a file of its own in the configuration of a file that
+/// includes it.
+struct ReachedHeader {
+  std::string path;        // absolute, in normal form
+  std::size_t rank = 0;    // the rank of the including file
+  std::string includer;    // that file, as its facts name it
+  FileFacts facts;         // the header's facts
+};
+
+/// The headers that listed files reach, each scanned once as a file: the file of
+/// the lowest rank that includes one scans it with its symbols at the `#include`.
+/// Safe for the threads of one run.
+class ReachedHeaders {
+ public:
+  /// The folder that the shown names of headers are relative to, when below it.
+  explicit ReachedHeaders(std::string base) : base_(std::move(base)) {}
+
+  /// Leaves `path` (absolute, normal form) out: it is scanned as a given file.
+  void exclude(const std::string& path);
+  /// True when the file of rank `rank` is to scan `path` now: no file of a lower
+  /// rank claimed it before. The claim is made.
+  bool claim(const std::string& path, std::size_t rank);
+  /// Keeps the scan of `path` made by the file of rank `rank`, unless a file of a
+  /// lower rank has claimed it since.
+  void store(const std::string& path, std::size_t rank, std::string includer, FileFacts facts);
+  /// True when the file of rank `rank` would scan `path`: `claim` would say so.
+  bool wouldClaim(const std::string& path, std::size_t rank) const;
+  /// The scan kept for `path`, or null.
+  const ReachedHeader* find(const std::string& path) const;
+  /// How a header is named in the facts: relative to the base when below it.
+  std::string shown(const std::string& path) const;
+
+ private:
+  mutable Lock lock_;  // guards the map
+  std::string base_;   // the current folder of the run
+  std::unordered_map<std::string, ReachedHeader> headers_;  // by path; rank SIZE_MAX: left out
+};
+
+}  // namespace quenwick

@@ -1,0 +1,362 @@
+// Headers read for their directives: each read and made ready once, shared by
+// the scans of a run; and the headers that listed files reach, scanned as files.
+#include <limits>
+
+#include "cscan/c_build.h"
+#include "cscan/c_lexer.h"
+#include "cscan/c_source.h"
+#include "platform/file_path.h"
+#include "platform/text_input.h"
+
+namespace quenwick {
+
+namespace {
+
+constexpr std::size_t kLeftOut = std::numeric_limits<std::size_t>::max();
+
+PpToken ppTokenOf(const Token& token) {
+  PpToken::Kind kind = PpToken::Punct;
+  switch (token.kind) {
+    case TokenKind::Identifier:
+      kind = PpToken::Identifier;
+      break;
+    case TokenKind::Number:
+      kind = PpToken::Number;
+      break;
+    case TokenKind::Character:
+      kind = PpToken::Character;
+      break;
+    case TokenKind::String:
+      kind = PpToken::String;
+      break;
+    default:
+      break;
+  }
+  return PpToken{kind, std::string(token.text), token.spaceBefore};
+}
+
+bool isName(const Token& token) {
+  return token.kind == TokenKind::Identifier;
+}
+
+// The name of an `#include <...>` from its "<" on: the bytes up to ">" on the line.
+std::string angledName(const Token& less) {
+  const char* p = less.text.data();
+  std::string name;
+  while (*p != '\0' && *p != '\n') {
+    name += *p;
+    if (*p == '>' && name.size() > 1) return name;
+    ++p;
+  }
+  return std::string();
+}
+
+// The state a #define gives its symbol, from the tokens after its name, with its
+// texts kept in `texts`.
+MacroState macroOf(const std::vector<Token>& tokens, TextArena& texts) {
+  MacroState state;
+  state.kind = MacroState::Defined;
+  std::size_t body = 1;
+  if (tokens.size() > 1 && tokens[1].is(Punct::LParen) && !tokens[1].spaceBefore) {
+    state.functionLike = true;
+    body = tokens.size();
+    for (std::size_t i = 2; i < tokens.size(); ++i) {
+      if (tokens[i].is(Punct::RParen)) {
+        body = i + 1;
+        break;
+      }
+      if (isName(tokens[i])) state.params.push_back(texts.keep(tokens[i].text));
+      if (tokens[i].is(Punct::Ellipsis)) {
+        state.variadic = true;
+        state.params.emplace_back("__VA_ARGS__");
+      }
+    }
+  }
+  if (body < tokens.size()) {
+    const char* first = tokens[body].text.data();
+    const Token& last = tokens.back();
+    state.body = texts.keep(std::string_view(first, static_cast<std::size_t>(last.text.data() + last.text.size() - first)));
+  }
+  return state;
+}
+
+// Reads the directives of `source` into `text`.
+void readLines(const SourceText& source, HeaderText& text) {
+  std::vector<ScanProblem> problems;  // a header's own problems are not the includer's
+  CLexer lexer(source, problems);
+  std::vector<Token> tokens;
+  while (lexer.skipToDirective()) {
+    const Token word = lexer.nextInDirective();
+    if (!isName(word)) {
+      if (word.kind != TokenKind::LineEnd) lexer.skipDirectiveLine();
+      continue;
+    }
+    const std::string_view w = word.text;
+    HeaderLine line;
+    line.place = word.place;
+    if (w == "define") line.kind = HeaderLine::Define;
+    else if (w == "undef") line.kind = HeaderLine::Undef;
+    else if (w == "if") line.kind = HeaderLine::If;
+    else if (w == "ifdef") line.kind = HeaderLine::Ifdef;
+    else if (w == "ifndef") line.kind = HeaderLine::Ifndef;
+    else if (w == "elif") line.kind = HeaderLine::Elif;
+    else if (w == "elifdef") line.kind = HeaderLine::Elifdef;
+    else if (w == "elifndef") line.kind = HeaderLine::Elifndef;
+    else if (w == "else") line.kind = HeaderLine::Else;
+    else if (w == "endif") line.kind = HeaderLine::Endif;
+    else if (w == "include" || w == "import") line.kind = HeaderLine::Include;
+    else if (w == "include_next") line.kind = HeaderLine::IncludeNext;
+    else if (w == "pragma") {
+      const Token what = lexer.nextInDirective();
+      if (isName(what) && what.text == "once") text.pragmaOnce = true;
+      if (what.kind != TokenKind::LineEnd) lexer.skipDirectiveLine();
+      continue;
+    } else {
+      lexer.skipDirectiveLine();  // error, warning, line, ident and the unknown ones
+      continue;
+    }
+    tokens.clear();
+    for (;;) {
+      const Token token = lexer.nextInDirective();
+      if (token.kind == TokenKind::LineEnd) break;
+      tokens.push_back(token);
+    }
+    switch (line.kind) {
+      case HeaderLine::Define:
+        if (tokens.empty() || !isName(tokens[0])) continue;
+        line.name = std::string(tokens[0].text);
+        line.macro = macroOf(tokens, text.texts);
+        break;
+      case HeaderLine::Undef:
+      case HeaderLine::Ifdef:
+      case HeaderLine::Ifndef:
+      case HeaderLine::Elifdef:
+      case HeaderLine::Elifndef:
+        if (!tokens.empty() && isName(tokens[0])) line.name = std::string(tokens[0].text);
+        if (line.kind == HeaderLine::Undef && line.name.empty()) continue;
+        break;
+      case HeaderLine::Include:
+      case HeaderLine::IncludeNext:
+        if (!tokens.empty() && tokens[0].kind == TokenKind::String && tokens[0].text.front() == '"') {
+          line.header = std::string(tokens[0].text);
+        } else if (!tokens.empty() && tokens[0].is(Punct::Less)) {
+          line.header = angledName(tokens[0]);
+        }
+        if (line.header.empty()) {
+          for (const Token& token : tokens) line.tokens.push_back(ppTokenOf(token));
+        }
+        break;
+      case HeaderLine::If:
+      case HeaderLine::Elif:
+        for (const Token& token : tokens) {
+          line.tokens.push_back(ppTokenOf(token));
+          line.hasInclude = line.hasInclude || token.text == "__has_include" || token.text == "__has_include_next";
+        }
+        break;
+      case HeaderLine::Else:
+      case HeaderLine::Endif:
+        break;
+    }
+    text.lines.push_back(std::move(line));
+  }
+}
+
+// Links each conditional line to the next line of its level, and finds a guard.
+void linkConditionals(HeaderText& text) {
+  std::vector<std::size_t> open;  // the line of each open level's last branch
+  const auto size = static_cast<std::uint32_t>(text.lines.size());
+  for (std::uint32_t i = 0; i < size; ++i) {
+    HeaderLine& line = text.lines[i];
+    line.next = size;
+    switch (line.kind) {
+      case HeaderLine::If:
+      case HeaderLine::Ifdef:
+      case HeaderLine::Ifndef:
+        open.push_back(i);
+        break;
+      case HeaderLine::Elif:
+      case HeaderLine::Elifdef:
+      case HeaderLine::Elifndef:
+      case HeaderLine::Else:
+        if (!open.empty()) {
+          text.lines[open.back()].next = i;
+          open.back() = i;
+        }
+        break;
+      case HeaderLine::Endif:
+        if (!open.empty()) {
+          text.lines[open.back()].next = i;
+          open.pop_back();
+        }
+        break;
+      default:
+        break;
+    }
+  }
+  // `#ifndef G` / `#define G` ... `#endif` around every other directive.
+  if (size >= 3 && text.lines[0].kind == HeaderLine::Ifndef && !text.lines[0].name.empty() &&
+      text.lines[0].next == size - 1 && text.lines[1].kind == HeaderLine::Define &&
+      text.lines[1].name == text.lines[0].name) {
+    text.guard = text.lines[0].name;
+  }
+}
+
+}  // namespace
+
+std::shared_ptr<const HeaderText> readHeaderText(std::string path, std::string bytes) {
+  auto text = std::make_shared<HeaderText>();
+  text->path = std::move(path);
+  if (holdsNul(bytes)) return nullptr;
+  {
+    const SourceText source(bytes, detectEncoding(bytes));
+    readLines(source, *text);
+  }
+  linkConditionals(*text);
+  text->bytes = std::move(bytes);
+  return text;
+}
+
+std::shared_ptr<const HeaderText> HeaderCache::get(const std::string& path) {
+  {
+    LockHeld held(lock_);
+    auto found = texts_.find(path);
+    if (found != texts_.end()) return found->second;
+  }
+  // Read without the lock: another thread may read the same header meanwhile, and
+  // the first to finish is kept.
+  std::string bytes;
+  std::shared_ptr<const HeaderText> text;
+  if (readWholeFile(path, bytes)) text = readHeaderText(path, std::move(bytes));
+  LockHeld held(lock_);
+  return texts_.emplace(path, std::move(text)).first->second;
+}
+
+bool HeaderCache::exists(const std::string& path) {
+  {
+    LockHeld held(lock_);
+    auto found = exists_.find(path);
+    if (found != exists_.end()) return found->second;
+  }
+  const bool regular = isRegularFile(path);
+  LockHeld held(lock_);
+  exists_.emplace(path, regular);
+  return regular;
+}
+
+void HeaderCache::forget(const std::string& path) {
+  LockHeld held(lock_);
+  texts_.erase(path);
+  exists_.erase(path);
+  ++generation_;
+}
+
+std::uint64_t HeaderCache::generation() {
+  LockHeld held(lock_);
+  return generation_;
+}
+
+void HeaderCache::clear() {
+  LockHeld held(lock_);
+  texts_.clear();
+  exists_.clear();
+  ++generation_;
+}
+
+void ReachedHeaders::exclude(const std::string& path) {
+  LockHeld held(lock_);
+  headers_[path].rank = kLeftOut;
+}
+
+bool ReachedHeaders::claim(const std::string& path, std::size_t rank) {
+  LockHeld held(lock_);
+  auto [at, isNew] = headers_.try_emplace(path);
+  if (!isNew && (at->second.rank == kLeftOut || at->second.rank <= rank)) return false;
+  at->second.path = path;
+  at->second.rank = rank;
+  at->second.facts = FileFacts();
+  return true;
+}
+
+void ReachedHeaders::store(const std::string& path, std::size_t rank, std::string includer,
+                           FileFacts facts) {
+  LockHeld held(lock_);
+  auto found = headers_.find(path);
+  if (found == headers_.end() || found->second.rank != rank) return;
+  found->second.includer = std::move(includer);
+  found->second.facts = std::move(facts);
+}
+
+bool ReachedHeaders::wouldClaim(const std::string& path, std::size_t rank) const {
+  LockHeld held(lock_);
+  auto found = headers_.find(path);
+  return found == headers_.end() || (found->second.rank != kLeftOut && found->second.rank > rank);
+}
+
+std::string PrefixTree::keyOf(const PrefixNode* parent, const std::string& step) {
+  std::string key = std::to_string(reinterpret_cast<std::uintptr_t>(parent));
+  key += '\n';
+  key += step;
+  return key;
+}
+
+std::shared_ptr<const PrefixNode> PrefixTree::find(const PrefixNode* parent, const std::string& step,
+                                                   std::uint64_t generation) {
+  const std::string key = keyOf(parent, step);
+  LockHeld held(lock_);
+  if (generation != generation_) {
+    nodes_.clear();
+    entries_ = 0;
+    generation_ = generation;
+  }
+  auto found = nodes_.find(key);
+  return found == nodes_.end() ? nullptr : found->second;
+}
+
+std::shared_ptr<const PrefixNode> PrefixTree::add(const PrefixNode* parent, const std::string& step,
+                                                  std::shared_ptr<const PrefixNode> node,
+                                                  std::uint64_t generation) {
+  // Past this many symbols in all, files no longer share steps: a tree of very
+  // many different starts would cost more than it saves.
+  constexpr std::size_t kMostEntries = std::size_t{1} << 22;
+  const std::string key = keyOf(parent, step);
+  LockHeld held(lock_);
+  if (generation != generation_) return node;
+  auto found = nodes_.find(key);
+  if (found != nodes_.end()) return found->second;
+  const std::size_t size = node->macros->ownSize() + node->defaults->ownSize();
+  if (entries_ + size > kMostEntries) return node;
+  entries_ += size;
+  nodes_.emplace(key, node);
+  return node;
+}
+
+std::vector<std::shared_ptr<const HeaderEffect>> HeaderEffects::find(const std::string& key,
+                                                                    std::uint64_t generation) {
+  LockHeld held(lock_);
+  if (generation != generation_) {
+    effects_.clear();
+    generation_ = generation;
+  }
+  auto found = effects_.find(key);
+  return found == effects_.end() ? std::vector<std::shared_ptr<const HeaderEffect>>() : found->second;
+}
+
+void HeaderEffects::add(const std::string& key, std::shared_ptr<const HeaderEffect> effect,
+                        std::uint64_t generation) {
+  LockHeld held(lock_);
+  if (generation != generation_) return;
+  std::vector<std::shared_ptr<const HeaderEffect>>& known = effects_[key];
+  if (known.size() < kMostEffects) known.push_back(std::move(effect));
+}
+
+const ReachedHeader* ReachedHeaders::find(const std::string& path) const {
+  LockHeld held(lock_);
+  auto found = headers_.find(path);
+  return found == headers_.end() || found->second.rank == kLeftOut ? nullptr : &found->second;
+}
+
+std::string ReachedHeaders::shown(const std::string& path) const {
+  return shownPath(path, base_);
+}
+
+}  // namespace quenwick

@@ -1,0 +1,810 @@
+// The C scan of a file of a build: the compiler's macros and the command's
+// symbols to start from, `#include` followed with the build's search folders for
+// the directives of the headers (#define, #undef and the conditionals around
+// them), and the headers that the file reaches scanned as files with the symbols
+// it had where it included them.
+#include <algorithm>
+#include <unordered_map>
+#include <unordered_set>
+
+#include "cscan/c_build.h"
+#include "cscan/c_expander.h"
+#include "cscan/c_scanner.h"
+#include "platform/file_path.h"
+
+namespace quenwick {
+
+namespace {
+
+// Headers included within headers deeper than this are a loop: GCC stops at 200.
+constexpr std::size_t kIncludeDepth = 200;
+// A file takes at most this many shared first steps, and this many of them
+// #define or #undef; past them it goes on alone (a file of thousands of
+// #define lines shares nothing with another anyway).
+constexpr int kMostSteps = 256;
+constexpr int kMostSymbolSteps = 32;
+// A step's tables build on the step before; every so many steps one table holds
+// them all, so that a lookup passes few tables.
+constexpr int kStepDepth = 8;
+// A header whose reading took fewer directive lines than this has no effect
+// remembered: reading it again costs less.
+constexpr std::size_t kLinesWorthAnEffect = 48;
+
+// A key for a symbol's state: equal for equal states.
+std::string stateKey(std::string_view name, const MacroState& state) {
+  std::string key = "d";
+  key += name;
+  key += '\n';
+  key += static_cast<char>('0' + state.kind);
+  key += state.functionLike ? 'f' : 'o';
+  key += state.valueKnown ? 'k' : 'u';
+  key += state.variadic ? 'v' : '-';
+  for (std::string_view param : state.params) {
+    key += param;
+    key += ',';
+  }
+  key += '\n';
+  key += state.body;
+  return key;
+}
+
+bool isPunct(const PpToken& token, std::string_view text) {
+  return token.kind == PpToken::Punct && token.text == text;
+}
+
+// The header name an #include line gives: `"x.h"` or `<x.h>` with its delimiters,
+// from the tokens after the directive's name (expanded already when they were
+// macros); empty when they give none.
+std::string headerNameOf(const std::vector<PpToken>& tokens) {
+  if (tokens.empty()) return std::string();
+  if (tokens[0].kind == PpToken::String && tokens[0].text.size() >= 2 && tokens[0].text[0] == '"') {
+    return tokens[0].text;
+  }
+  if (!isPunct(tokens[0], "<")) return std::string();
+  std::string name = "<";
+  for (std::size_t i = 1; i < tokens.size(); ++i) {
+    if (isPunct(tokens[i], ">")) return name + ">";
+    if (tokens[i].spaceBefore && i > 1) name += ' ';
+    name += tokens[i].text;
+  }
+  return std::string();
+}
+
+}  // namespace
+
+/// What the includes of one scan have done so far.
+struct CScanner::IncludeState {
+  /// A file being read: the scanned file first, then each header it is inside.
+  struct Frame {
+    std::string path;     // absolute, in normal form
+    std::string folder;   // its folder, searched first for "x.h"
+    int chain = -1;       // the search folder it was found in (-1: none), for #include_next
+    bool system = false;  // found in a system folder
+  };
+  std::vector<Frame> frames;                               // the files being read, outermost first
+  std::vector<std::shared_ptr<const HeaderText>> held;     // headers read: views into them stay valid
+  std::unordered_set<std::string> once;                    // headers of "#pragma once" read already
+  std::unordered_set<std::string> recorded;                // the paths in the facts' headers
+  std::unordered_set<std::string> missing;                 // the names in the facts' missing headers
+  const CScanner* outer = nullptr;                         // the scan whose #include made this scan
+  std::string includer;                                    // the scanned file of the run, as its facts name it
+  SourcePlace at{1, 1};                                    // the scanned file's #include being followed
+  // The first steps, shared with the files of the build that begin alike.
+  PrefixTree* tree = nullptr;                  // the build's tree (null: nothing shared)
+  std::uint64_t generation = 0;                // the header cache's, when the scan started
+  std::shared_ptr<const PrefixNode> node;      // where the file's steps led
+  bool onSteps = false;                        // nothing but shared steps happened so far
+  bool stepping = false;                       // an #include of a step is being read
+  int steps = 0;                               // steps taken
+  int symbolSteps = 0;                         // #define and #undef steps taken
+  std::size_t problemsSeen = 0;                // problems checked for undecided conditionals
+  std::vector<std::string> reachable;          // the project's headers met in the step being read
+  // What the headers being read do, to make their effects of.
+  struct Write {
+    std::string name;         // the symbol changed
+    std::size_t macroReads;   // lookups before it
+    std::size_t defaultReads; // lookups of the plain build's view before it
+    bool inDefaults;          // that view changed too
+  };
+  struct OnceEvent {
+    std::string path;  // a header of "#pragma once"
+    bool added;        // it was read now; else it was asked about
+    bool wasRead;      // when asked: it had been read
+  };
+  struct Recording {
+    std::size_t macroReads, defaultReads, writes, once, headers, reachable;  // where its part of each log starts
+    std::size_t lines;  // directive lines read before it began
+    bool outOfDefault;  // it began out of a plain build's branches
+    bool valid;         // nothing made it depend on more than the logs hold
+  };
+  HeaderEffect::Lookups macroReads;            // lookups of the symbols while recording
+  HeaderEffect::Lookups defaultReads;          // lookups of the plain build's view
+  std::vector<Write> writes;                   // changes of the symbols
+  std::vector<OnceEvent> onceEvents;           // "#pragma once" headers asked about or read
+  std::vector<std::string> headersMet;         // headers met
+  std::vector<Recording> recordings;           // the headers being recorded, outermost first
+  std::size_t linesRead = 0;                   // directive lines of headers read so far
+  std::vector<std::shared_ptr<const HeaderEffect>> effectsUsed;  // their names stay valid
+};
+
+void CScanner::startBuild() {
+  if (nesting_ > 0) return;  // the scan of an expansion reads its outer scan's symbols
+  const CBuild& build = *config_.build;
+  if (includes_ && includes_->outer != nullptr) {
+    // A header scanned as a file: the symbols are the includer's at its #include.
+    const CScanner& outer = *includes_->outer;
+    macros_ = MacroTable(&outer.macros_);
+    defaults_ = MacroTable(&outer.defaults_);
+    macros_.setUnlistedUndefined(outer.macros_.unlisted().kind == MacroState::Undefined);
+    defaults_.setUnlistedUndefined(true);
+    return;
+  }
+  includes_ = std::make_shared<IncludeState>();
+  macros_ = MacroTable(build.predefined.get());
+  defaults_ = MacroTable(build.predefined.get());
+  macros_.setUnlistedUndefined(true);
+  defaults_.setUnlistedUndefined(true);
+  applySymbols(config_);
+  // The file's folder with its links followed, as the build's folders are.
+  const std::string named = absolutePath(facts_.path, currentDirectory());
+  const std::string real = resolvedPath(folderOf(named));
+  const std::string folder = real.empty() ? folderOf(named) : real;
+  const std::string path = joinPath(folder, named.substr(named.find_last_of('/') + 1));
+  includes_->frames.push_back(IncludeState::Frame{path, folder, -1, false});
+  includes_->includer = facts_.path;
+  if (build.prefixes) {
+    // The start is the build's with this file's symbols: shared by the files that have them.
+    IncludeState& state = *includes_;
+    state.tree = build.prefixes.get();
+    state.generation = build.headers->generation();
+    std::string key = "s";
+    for (const SymbolSetting& symbol : config_.symbols) {
+      key += symbol.define ? "\nD" : "\nU";
+      key += symbol.name;
+      if (symbol.value) key += "=" + *symbol.value;
+    }
+    std::shared_ptr<const PrefixNode> start = state.tree->find(nullptr, key, state.generation);
+    if (!start) {
+      auto made = std::make_shared<PrefixNode>();
+      // Copies: the node outlives this file's configuration.
+      made->macros = std::make_shared<MacroTable>(macros_.flattened(build.predefined.get()));
+      made->defaults = std::make_shared<MacroTable>(defaults_.flattened(build.predefined.get()));
+      start = state.tree->add(nullptr, key, std::move(made), state.generation);
+    }
+    state.onSteps = true;
+    adoptStep(std::move(start));
+  }
+  // -include files come before the first line, as if it included them: looked for
+  // in the compiler's folder first, then as "x.h" is, but for the file's folder.
+  for (const std::string& forced : build.forcedIncludes) {
+    std::string found = absolutePath(forced, build.directory);
+    int chain = -1;
+    bool system = false;
+    if (build.headers->exists(found) ||
+        findHeader("\"" + forced + "\"", true, found, chain, system)) {
+      includeHeader(found, chain, system);
+    } else {
+      noteMissingHeader("\"" + forced + "\"");
+    }
+  }
+}
+
+void CScanner::followInclude(const Token& hash, std::string_view word) {
+  if (!includes_) return lexer_.skipDirectiveLine();  // the text of an expansion includes nothing
+  readDirectiveTokens();
+  includes_->at = hash.place;
+  std::vector<PpToken> tokens;
+  for (std::size_t i = 0; i < directive_.size(); ++i) {
+    const Token& token = directive_[i];
+    if (i == 0 && token.is(Punct::Less)) {
+      // <x.h> as it is written, whatever its bytes are as tokens.
+      const char* p = token.text.data();
+      std::string name;
+      while (*p != '\0' && *p != '\n' && (*p != '>' || name.empty())) name += *p++;
+      if (*p == '>') {
+        tokens.push_back(PpToken{PpToken::String, name + ">", false});
+        break;
+      }
+    }
+    PpToken::Kind kind = token.kind == TokenKind::Identifier ? PpToken::Identifier
+                         : token.kind == TokenKind::String   ? PpToken::String
+                         : token.kind == TokenKind::Number   ? PpToken::Number
+                                                             : PpToken::Punct;
+    tokens.push_back(PpToken{kind, std::string(token.text), token.spaceBefore});
+  }
+  std::string name;
+  if (!tokens.empty() && tokens[0].kind == PpToken::String && !tokens[0].text.empty() &&
+      (tokens[0].text[0] == '"' || tokens[0].text[0] == '<')) {
+    name = tokens[0].text;
+  } else {
+    // A computed include: `#include HEADER` with HEADER a macro.
+    std::vector<PpToken> expanded;
+    expandMacros(tokens, macros_, expanded);
+    name = headerNameOf(expanded);
+  }
+  // A source that includes another source sees its static functions, as unconfigured.
+  if (name.size() > 2 && name.front() == '"' && !sharesStatics(name.substr(1, name.size() - 2))) {
+    facts_.includedSources.push_back(name.substr(1, name.size() - 2));
+  }
+  if (name.empty()) {
+    std::string written;
+    for (const PpToken& token : tokens) written += (written.empty() ? "" : " ") + token.text;
+    noteMissingHeader(written);
+    return;
+  }
+  includeNamed(name, word == "include_next");
+}
+
+void CScanner::includeNamed(const std::string& name, bool next) {
+  std::string path;
+  int chain = -1;
+  bool system = false;
+  if (!findHeader(name, next, path, chain, system)) return noteMissingHeader(name);
+  includeHeader(path, chain, system);
+}
+
+// Looks for the header `name` ("x.h" or <x.h>) as the compiler does: a "x.h" in
+// the folder of the file that includes it, then in the -iquote folders; then, and
+// for <x.h>, in the search folders in order, from the one after the includer's
+// for #include_next.
+bool CScanner::findHeader(const std::string& name, bool next, std::string& path, int& chain,
+                          bool& system) const {
+  if (name.size() < 3) return false;
+  const std::string inner = name.substr(1, name.size() - 2);
+  const CBuild& build = *config_.build;
+  HeaderCache& cache = *build.headers;
+  if (isAbsolutePath(inner)) {
+    path = normalPath(inner);
+    chain = -1;
+    system = false;
+    return cache.exists(path);
+  }
+  const IncludeState::Frame& frame = includes_->frames.back();
+  std::size_t from = 0;
+  if (next && frame.chain >= 0 && includes_->frames.size() > 1) {
+    from = static_cast<std::size_t>(frame.chain) + 1;
+  } else if (next && name.front() == '"') {
+    // #include_next outside any header, and -include: the quote folders, not the file's own
+    for (const std::string& folder : build.quoteFolders) {
+      path = normalPath(folder + "/" + inner);
+      if (cache.exists(path)) {
+        chain = -1;
+        system = false;
+        return true;
+      }
+    }
+  } else if (name.front() == '"') {
+    path = normalPath(frame.folder + "/" + inner);
+    if (cache.exists(path)) {
+      chain = -1;
+      system = frame.system;
+      return true;
+    }
+    for (const std::string& folder : build.quoteFolders) {
+      path = normalPath(folder + "/" + inner);
+      if (cache.exists(path)) {
+        chain = -1;
+        system = false;
+        return true;
+      }
+    }
+  }
+  for (std::size_t i = from; i < build.folders.size(); ++i) {
+    path = normalPath(build.folders[i].path + "/" + inner);
+    if (cache.exists(path)) {
+      chain = static_cast<int>(i);
+      system = build.folders[i].system;
+      return true;
+    }
+  }
+  return false;
+}
+
+void CScanner::includeHeader(const std::string& path, int chain, bool system) {
+  IncludeState& state = *includes_;
+  if (state.frames.size() == 1 && !state.stepping && takeIncludeStep(path, chain, system)) return;
+  if (state.frames.size() > kIncludeDepth) {
+    for (IncludeState::Recording& recording : state.recordings) recording.valid = false;
+    return;
+  }
+  std::shared_ptr<const HeaderText> text = config_.build->headers->get(path);
+  if (!text) return noteMissingHeader("\"" + path + "\"");
+  meetHeader(path);
+  if (text->pragmaOnce) {
+    const bool wasRead = state.once.count(path) != 0;
+    if (!state.recordings.empty()) state.onceEvents.push_back({path, false, wasRead});
+    if (wasRead) return;
+  }
+  if (!text->guard.empty() && macros_.find(text->guard).kind == MacroState::Defined) return;
+  const std::string key = std::to_string(chain) + (system ? "s" : "p") + path;
+  bool worthRecording = false;
+  if (replayEffect(key, worthRecording)) return;
+  beginRecording(worthRecording);
+  if (text->pragmaOnce) {
+    state.once.insert(path);
+    state.onceEvents.push_back({path, true, false});
+  }
+  if (!system && config_.reached != nullptr) {
+    state.reachable.push_back(path);
+    scanHeaderAsFile(*text, chain);
+  }
+  state.held.push_back(text);
+  state.frames.push_back(IncludeState::Frame{path, folderOf(path), chain, system});
+  readHeaderLines(*text);
+  state.frames.pop_back();
+  endRecording(key);
+}
+
+// Notes that the file's directives read the header `path`.
+void CScanner::meetHeader(const std::string& path) {
+  IncludeState& state = *includes_;
+  if (state.recorded.insert(path).second) facts_.headers.push_back(path);
+  if (!state.recordings.empty()) state.headersMet.push_back(path);
+}
+
+// Changes a symbol as a header's directive does, noting it for the effects recorded.
+void CScanner::setHeaderSymbol(std::string_view name, const MacroState& symbol) {
+  IncludeState& state = *includes_;
+  const bool inDefaults = !outOfDefault_;
+  setSymbol(name, symbol);
+  if (!state.recordings.empty()) {
+    state.writes.push_back({std::string(name), state.macroReads.size(), state.defaultReads.size(), inDefaults});
+  }
+}
+
+void CScanner::beginRecording(bool makeEffect) {
+  IncludeState& state = *includes_;
+  if (!config_.build->effects || (!makeEffect && state.recordings.empty())) return;
+  if (state.recordings.empty()) {
+    macros_.noteLookups(&state.macroReads);
+    defaults_.noteLookups(&state.defaultReads);
+  }
+  state.recordings.push_back({state.macroReads.size(), state.defaultReads.size(), state.writes.size(),
+                              state.onceEvents.size(), state.headersMet.size(), state.reachable.size(),
+                              state.linesRead, outOfDefault_, makeEffect});
+}
+
+// Makes the effect of the header whose reading ends, from the logs since it began.
+void CScanner::endRecording(const std::string& key) {
+  IncludeState& state = *includes_;
+  if (!config_.build->effects || state.recordings.empty()) return;
+  const IncludeState::Recording recording = state.recordings.back();
+  state.recordings.pop_back();
+  macros_.noteLookups(nullptr);
+  defaults_.noteLookups(nullptr);
+  // A header that took few lines to read is read again rather than remembered.
+  if (recording.valid && state.linesRead - recording.lines >= kLinesWorthAnEffect) {
+    auto effect = std::make_shared<HeaderEffect>();
+    effect->outOfDefault = recording.outOfDefault;
+    // A symbol is an input when it was looked up before the header changed it.
+    std::unordered_map<std::string_view, const IncludeState::Write*> firstWrite;
+    for (std::size_t i = recording.writes; i < state.writes.size(); ++i) {
+      firstWrite.emplace(state.writes[i].name, &state.writes[i]);
+    }
+    auto inputsOf = [&](const HeaderEffect::Lookups& reads, std::size_t from, bool defaults,
+                        HeaderEffect::Lookups& inputs) {
+      std::unordered_set<std::string_view> seen;
+      for (std::size_t i = from; i < reads.size(); ++i) {
+        if (!seen.insert(reads[i].first).second) continue;
+        auto write = firstWrite.find(reads[i].first);
+        const std::size_t before = write == firstWrite.end() ? SIZE_MAX
+                                   : defaults                ? write->second->defaultReads
+                                                             : write->second->macroReads;
+        if (i < before) inputs.push_back(reads[i]);
+      }
+    };
+    inputsOf(state.macroReads, recording.macroReads, false, effect->inputs);
+    inputsOf(state.defaultReads, recording.defaultReads, true, effect->defaultInputs);
+    std::unordered_set<std::string_view> onceSeen;
+    for (std::size_t i = recording.once; i < state.onceEvents.size(); ++i) {
+      const IncludeState::OnceEvent& event = state.onceEvents[i];
+      if (!onceSeen.insert(event.path).second) continue;
+      if (event.added) {
+        effect->once.push_back(event.path);
+      } else {
+        effect->onceInputs.emplace_back(event.path, event.wasRead);
+      }
+    }
+    for (std::size_t i = recording.once; i < state.onceEvents.size(); ++i) {
+      const IncludeState::OnceEvent& event = state.onceEvents[i];
+      if (event.added && std::find(effect->once.begin(), effect->once.end(), event.path) == effect->once.end()) {
+        effect->once.push_back(event.path);
+      }
+    }
+    std::unordered_map<std::string_view, std::size_t> changed;  // position in the changes
+    effect->changes.reserve(firstWrite.size());
+    for (std::size_t i = recording.writes; i < state.writes.size(); ++i) {
+      const IncludeState::Write& write = state.writes[i];
+      auto [at, isNew] = changed.try_emplace(write.name, effect->changes.size());
+      if (isNew) {
+        effect->changes.emplace_back();
+        effect->changes.back().name = write.name;
+      }
+      if (write.inDefaults) effect->changes[at->second].inDefaults = true;
+    }
+    for (HeaderEffect::Change& change : effect->changes) {
+      // Copies of the texts: the effect outlives the file that recorded it.
+      change.state = effect->texts.keep(macros_.find(change.name));
+      if (change.inDefaults) {
+        const MacroState& byDefault = defaults_.find(change.name);
+        change.defaultsDiffer = !byDefault.sameAs(change.state);
+        if (change.defaultsDiffer) change.defaultState = effect->texts.keep(byDefault);
+      }
+    }
+    std::unordered_set<std::string_view> met;
+    for (std::size_t i = recording.headers; i < state.headersMet.size(); ++i) {
+      if (met.insert(state.headersMet[i]).second) effect->headers.push_back(state.headersMet[i]);
+    }
+    effect->reachable.assign(state.reachable.begin() + static_cast<std::ptrdiff_t>(recording.reachable),
+                             state.reachable.end());
+    config_.build->effects->add(key, std::move(effect), includes_->generation);
+  }
+  if (state.recordings.empty()) {
+    state.macroReads.clear();
+    state.defaultReads.clear();
+    state.writes.clear();
+    state.onceEvents.clear();
+    state.headersMet.clear();
+  } else {
+    macros_.noteLookups(&state.macroReads);
+    defaults_.noteLookups(&state.defaultReads);
+    if (!recording.valid) state.recordings.back().valid = false;
+  }
+}
+
+// Gives the file the effect of the header of `key` that another reading of it in
+// the same build had, when everything that reading depended on is the same here.
+bool CScanner::replayEffect(const std::string& key, bool& worthRecording) {
+  IncludeState& state = *includes_;
+  worthRecording = false;
+  if (!config_.build->effects) return false;
+  const std::vector<std::shared_ptr<const HeaderEffect>> effects =
+      config_.build->effects->find(key, state.generation);
+  worthRecording = effects.size() < HeaderEffects::kMostEffects;
+  for (const std::shared_ptr<const HeaderEffect>& effect : effects) {
+    if (effect->outOfDefault != outOfDefault_) continue;
+    bool same = true;
+    for (const auto& [name, digest] : effect->inputs) {
+      if (!(same = digestOf(macros_.find(name)) == digest)) break;
+    }
+    for (std::size_t i = 0; same && i < effect->defaultInputs.size(); ++i) {
+      same = digestOf(defaults_.find(effect->defaultInputs[i].first)) == effect->defaultInputs[i].second;
+    }
+    for (std::size_t i = 0; same && i < effect->onceInputs.size(); ++i) {
+      const auto& [path, wasRead] = effect->onceInputs[i];
+      const bool now = state.once.count(path) != 0;
+      if (!state.recordings.empty()) state.onceEvents.push_back({path, false, now});
+      same = now == wasRead;
+    }
+    for (std::size_t i = 0; same && config_.reached != nullptr && i < effect->reachable.size(); ++i) {
+      same = !config_.reached->wouldClaim(effect->reachable[i], config_.rank);
+    }
+    if (!same) continue;
+    for (const HeaderEffect::Change& change : effect->changes) {
+      for (Conditional& level : conditionals_) {
+        if (level.maybeTaken && level.touchedAt.count(change.name) == 0) {
+          level.touchedAt.emplace(change.name, level.touched.size());
+          level.touched.push_back(Touched{change.name, macros_.find(change.name), {}});
+        }
+      }
+      macros_.set(change.name, change.state);
+      const bool inDefaults = change.inDefaults && !outOfDefault_;
+      if (inDefaults) defaults_.set(change.name, change.defaultsDiffer ? change.defaultState : change.state);
+      if (!state.recordings.empty()) {
+        state.writes.push_back({change.name, state.macroReads.size(), state.defaultReads.size(), inDefaults});
+      }
+    }
+    for (const std::string& path : effect->once) {
+      state.once.insert(path);
+      if (!state.recordings.empty()) state.onceEvents.push_back({path, true, false});
+    }
+    for (const std::string& path : effect->headers) meetHeader(path);
+    state.reachable.insert(state.reachable.end(), effect->reachable.begin(), effect->reachable.end());
+    state.effectsUsed.push_back(effect);
+    return true;
+  }
+  return false;
+}
+
+// Carries out the directives of a header. Its conditionals go on the scan's own
+// stack, so a symbol it changes in an undecided branch is merged as the file's
+// own are, and a header included in an undecided branch of the file changes what
+// that branch changes.
+void CScanner::readHeaderLines(const HeaderText& text) {
+  const std::size_t base = conditionals_.size();
+  const std::vector<HeaderLine>& lines = text.lines;
+  std::size_t i = 0;
+  includes_->linesRead += lines.size();
+  while (i < lines.size()) {
+    const HeaderLine& line = lines[i];
+    switch (line.kind) {
+      case HeaderLine::Define:
+        setHeaderSymbol(line.name, line.macro);
+        break;
+      case HeaderLine::Undef: {
+        MacroState undefined;
+        undefined.kind = MacroState::Undefined;
+        setHeaderSymbol(line.name, undefined);
+        break;
+      }
+      case HeaderLine::If:
+      case HeaderLine::Ifdef:
+      case HeaderLine::Ifndef:
+        openHeaderConditional(line);
+        if (!conditionals_.back().scanning) {
+          i = line.next;
+          continue;
+        }
+        break;
+      case HeaderLine::Elif:
+      case HeaderLine::Elifdef:
+      case HeaderLine::Elifndef:
+      case HeaderLine::Else:
+        if (conditionals_.size() == base) break;  // no #if of this header is open
+        nextHeaderBranch(line);
+        if (!conditionals_.back().scanning) {
+          i = line.next;
+          continue;
+        }
+        break;
+      case HeaderLine::Endif:
+        if (conditionals_.size() > base) closeHeaderConditional();
+        break;
+      case HeaderLine::Include:
+      case HeaderLine::IncludeNext: {
+        std::string name = line.header;
+        if (name.empty()) {
+          std::vector<PpToken> expanded;
+          expandMacros(line.tokens, macros_, expanded);
+          name = headerNameOf(expanded);
+        }
+        if (name.empty()) {
+          noteMissingHeader(text.path + ":" + std::to_string(line.place.line));
+        } else {
+          includeNamed(name, line.kind == HeaderLine::IncludeNext);
+        }
+        break;
+      }
+    }
+    ++i;
+  }
+  while (conditionals_.size() > base) closeHeaderConditional();  // left open by the header
+}
+
+// The value of a header's #if, #ifdef, #elif... line; `byDefault` is its value in
+// a plain build when the symbols do not decide it.
+Truth CScanner::headerTruth(const HeaderLine& line, bool& byDefault) {
+  Truth truth;
+  if (line.kind == HeaderLine::If || line.kind == HeaderLine::Elif) {
+    std::vector<PpToken> settled;
+    if (line.hasInclude) {
+      settled = line.tokens;
+      settleHasInclude(settled);
+    }
+    const std::vector<PpToken>& tokens = line.hasInclude ? settled : line.tokens;
+    truth = evaluateCondition(tokens, macros_);
+    byDefault = truth == Truth::True || (truth == Truth::Unknown && evaluateByDefault(tokens, defaults_));
+    return truth;
+  }
+  const bool wantDefined = line.kind == HeaderLine::Ifdef || line.kind == HeaderLine::Elifdef;
+  const MacroState::Kind kind = macros_.find(line.name).kind;
+  truth = kind == MacroState::Unknown                       ? Truth::Unknown
+          : (kind == MacroState::Defined) == wantDefined ? Truth::True
+                                                          : Truth::False;
+  byDefault = truth == Truth::True ||
+              (truth == Truth::Unknown &&
+               (defaults_.find(line.name).kind == MacroState::Defined) == wantDefined);
+  return truth;
+}
+
+void CScanner::openHeaderConditional(const HeaderLine& line) {
+  bool byDefault = false;
+  const Truth truth = headerTruth(line, byDefault);
+  Conditional& level = conditionals_.emplace_back();
+  level.place = line.place;
+  level.restores = false;  // a header holds no structure to go back to
+  if (line.kind != HeaderLine::If) {
+    level.guardName = line.name;
+    level.guardDefined = line.kind == HeaderLine::Ifdef;
+  }
+  enterBranch(level, truth, byDefault);
+}
+
+void CScanner::nextHeaderBranch(const HeaderLine& line) {
+  Conditional& level = conditionals_.back();
+  Truth truth = Truth::False;
+  bool byDefault = false;
+  if (line.kind == HeaderLine::Else) {
+    truth = Truth::True;
+    byDefault = true;
+  } else if (!level.taken) {
+    truth = headerTruth(line, byDefault);
+  }
+  endBranch(level, false);
+  if (line.kind == HeaderLine::Else) level.hasElse = true;
+  enterBranch(level, truth, byDefault);
+}
+
+void CScanner::closeHeaderConditional() {
+  Conditional& level = conditionals_.back();
+  endBranch(level, true);
+  if (level.anyUndecided) mergeTouched(level);
+  if (!level.byDefault) --outOfDefaultLevels_;
+  conditionals_.pop_back();
+  updateDefault();
+}
+
+// Scans a header as a file of its own, with the symbols this file has at its
+// #include, when no file before this one in the run did so.
+void CScanner::scanHeaderAsFile(const HeaderText& text, int chain) {
+  ReachedHeaders& reached = *config_.reached;
+  if (!reached.claim(text.path, config_.rank)) return;
+  FileFacts facts;
+  facts.path = reached.shown(text.path);
+  facts.read = true;
+  const SourceText source(text.bytes, detectEncoding(text.bytes));
+  facts.encoding = source.encoding();
+  CScanner inner(source, config_, facts);
+  inner.includes_ = std::make_shared<IncludeState>();
+  inner.includes_->outer = this;
+  inner.includes_->includer = includes_->includer;
+  inner.includes_->frames.push_back(IncludeState::Frame{text.path, folderOf(text.path), chain, false});
+  inner.run();
+  reached.store(text.path, config_.rank, includes_->includer, std::move(facts));
+}
+
+// A header that is not found: what it would define is not known, so from here on a
+// symbol that nothing defines is unknown, as it is without a build.
+void CScanner::noteMissingHeader(const std::string& name) {
+  IncludeState& state = *includes_;
+  for (IncludeState::Recording& recording : state.recordings) recording.valid = false;
+  if (state.missing.insert(name).second) {
+    facts_.missingHeaders.push_back(name);
+    facts_.problems.push_back({ScanProblem::HeaderMissing, state.at, name});
+  }
+  macros_.setUnlistedUndefined(false);
+}
+
+// Replaces each `__has_include(...)` and `__has_include_next(...)` of a condition
+// by 1 or 0, as the build's search finds the header or not.
+void CScanner::settleHasInclude(std::vector<PpToken>& tokens) const {
+  if (!includes_) return;
+  for (std::size_t i = 0; i + 1 < tokens.size(); ++i) {
+    const PpToken& word = tokens[i];
+    if (word.kind != PpToken::Identifier ||
+        (word.text != "__has_include" && word.text != "__has_include_next") ||
+        !isPunct(tokens[i + 1], "(")) {
+      continue;
+    }
+    std::size_t close = i + 2;
+    while (close < tokens.size() && !isPunct(tokens[close], ")")) ++close;
+    if (close >= tokens.size()) return;
+    std::vector<PpToken> inside(tokens.begin() + static_cast<std::ptrdiff_t>(i) + 2,
+                                tokens.begin() + static_cast<std::ptrdiff_t>(close));
+    const std::string name = headerNameOf(inside);
+    if (name.empty()) continue;
+    std::string path;
+    int chain = -1;
+    bool system = false;
+    const bool found = findHeader(name, word.text == "__has_include_next", path, chain, system);
+    tokens.erase(tokens.begin() + static_cast<std::ptrdiff_t>(i) + 1,
+                 tokens.begin() + static_cast<std::ptrdiff_t>(close) + 1);
+    tokens[i] = PpToken{PpToken::Number, found ? "1" : "0", word.spaceBefore};
+  }
+}
+
+// True while all the file did is a run of steps that files of its build share:
+// no undecided conditional of its own, nothing inside a header.
+bool CScanner::onFirstSteps() {
+  IncludeState& state = *includes_;
+
+  if (!state.onSteps || state.frames.size() != 1) return false;
+  for (std::size_t i = state.problemsSeen; i < facts_.problems.size(); ++i) {
+    if (facts_.problems[i].kind == ScanProblem::Undecided) state.onSteps = false;
+  }
+  state.problemsSeen = facts_.problems.size();
+  for (const Conditional& level : conditionals_) {
+    if (level.maybeTaken) state.onSteps = false;
+  }
+  if (outOfDefault_ || state.steps >= kMostSteps) state.onSteps = false;
+  return state.onSteps;
+}
+
+// A #define or #undef of the file while on its first steps: true when it was taken
+// as a shared step (`setSymbol` then has nothing left to do).
+bool CScanner::takeSymbolStep(std::string_view name, const MacroState& state) {
+  if (!onFirstSteps()) return false;
+  IncludeState& include = *includes_;
+  if (++include.symbolSteps > kMostSymbolSteps) {
+    include.onSteps = false;
+    return false;
+  }
+  const std::string step = stateKey(name, state);
+  std::shared_ptr<const PrefixNode> next = include.tree->find(include.node.get(), step, include.generation);
+  if (!next) {
+    macros_.set(name, state);
+    defaults_.set(name, state);
+    next = include.tree->add(include.node.get(), step, stepNode(false), include.generation);
+    include.onSteps = false;
+  }
+  adoptStep(std::move(next));
+  return true;
+}
+
+// A header included by the file while on its first steps: true when it was
+// taken as a shared step, read by this scan or by another before.
+bool CScanner::takeIncludeStep(const std::string& path, int chain, bool system) {
+  if (!onFirstSteps()) return false;
+  IncludeState& state = *includes_;
+  const std::string step = "i" + std::to_string(chain) + (system ? "s" : "p") + path;
+  std::shared_ptr<const PrefixNode> next = state.tree->find(state.node.get(), step, state.generation);
+  if (next && config_.reached != nullptr) {
+    // A project header that this file is the first to reach is scanned by it.
+    for (std::size_t i = state.node->reachable.size(); i < next->reachable.size(); ++i) {
+      if (config_.reached->wouldClaim(next->reachable[i], config_.rank)) next = nullptr;
+      if (!next) break;
+    }
+  }
+  if (!next) {
+    state.reachable.clear();
+    state.stepping = true;
+    includeHeader(path, chain, system);
+    state.stepping = false;
+    next = state.tree->add(state.node.get(), step, stepNode(false), state.generation);
+    // No file took this step before: the file goes on alone, as the next ones
+    // that begin as it does may still share the step.
+    state.onSteps = false;
+  }
+  adoptStep(std::move(next));
+  return true;
+}
+
+// The node of the step just read: the scan's own tables (which hold what the step
+// changed) on top of the node before, or one table holding all of them.
+std::shared_ptr<const PrefixNode> CScanner::stepNode(bool wholeCopy) {
+  IncludeState& state = *includes_;
+  auto node = std::make_shared<PrefixNode>();
+  node->parent = state.node;
+  node->unlistedUnknown = macros_.unlisted().kind == MacroState::Unknown;
+  node->depth = state.node->depth + 1;
+  if (wholeCopy || node->depth >= kStepDepth) {
+    const MacroTable* base = config_.build->predefined.get();
+    node->macros = std::make_shared<MacroTable>(macros_.flattened(base));
+    node->defaults = std::make_shared<MacroTable>(defaults_.flattened(base));
+    node->depth = 0;
+  } else {
+    // What the step changed, copied: the node outlives this file's text.
+    node->macros = std::make_shared<MacroTable>(macros_.flattened(state.node->macros.get()));
+    node->defaults = std::make_shared<MacroTable>(defaults_.flattened(state.node->defaults.get()));
+  }
+  node->headers = facts_.headers;
+  node->missing = facts_.missingHeaders;
+  node->once.assign(state.once.begin(), state.once.end());
+  node->reachable = state.node->reachable;
+  node->reachable.insert(node->reachable.end(), state.reachable.begin(), state.reachable.end());
+  return node;
+}
+
+// Goes on from `node`: its tables become the base of the scan's own, empty ones.
+void CScanner::adoptStep(std::shared_ptr<const PrefixNode> node) {
+  IncludeState& state = *includes_;
+  macros_ = MacroTable(node->macros.get());
+  macros_.setUnlistedUndefined(!node->unlistedUnknown);
+  defaults_ = MacroTable(node->defaults.get());
+  defaults_.setUnlistedUndefined(true);
+  for (std::size_t i = facts_.headers.size(); i < node->headers.size(); ++i) {
+    state.recorded.insert(node->headers[i]);
+    facts_.headers.push_back(node->headers[i]);
+  }
+  for (const std::string& name : node->missing) {
+    if (state.missing.insert(name).second) {
+      facts_.missingHeaders.push_back(name);
+      facts_.problems.push_back({ScanProblem::HeaderMissing, state.at, name});
+    }
+  }
+  state.once.insert(node->once.begin(), node->once.end());
+  state.node = std::move(node);
+  ++state.steps;
+}
+
+}  // namespace quenwick

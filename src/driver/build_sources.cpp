@@ -1,0 +1,168 @@
+// The C scan of a build: the files of its compilation database first, each with
+// its own configuration, then the arguments it does not list, unconfigured; then
+// the headers those files reach, each scanned in the configuration of the first
+// file that includes it.
+#include "driver/build_sources.h"
+
+#include <memory>
+
+#include "config/texts.h"
+#include "driver/program.h"
+#include "platform/file_path.h"
+#include "platform/workers.h"
+#include "tree/facts_table.h"
+
+namespace quenwick {
+
+namespace {
+
+// Results that may wait, per thread, while an earlier file is still scanned.
+constexpr std::size_t kWaitingPerThread = 8;
+
+/// One file to scan with its configuration.
+struct BuildJob {
+  std::string name;                           // as the facts name it
+  std::shared_ptr<const CScanConfig> config;  // its configuration
+};
+
+}  // namespace
+
+void reportDatabaseError(const DatabaseError& error, OutStream& err) {
+  if (error.kind == DatabaseError::Unreadable && error.line == 0) {
+    err.printf(textFormat(Text::DatabaseUnreadable), error.file.c_str());
+    return;
+  }
+  err.printf(textFormat(Text::DatabasePlace), error.file.c_str(), error.line, error.column);
+  switch (error.kind) {
+    case DatabaseError::Unreadable:
+    case DatabaseError::NotJson:
+      err.printf(textFormat(Text::DatabaseNotJson), error.detail.c_str());
+      break;
+    case DatabaseError::NotList:
+      err.printf("%s", textFormat(Text::DatabaseNotList));
+      break;
+    case DatabaseError::NotObject:
+      err.printf(textFormat(Text::DatabaseNotObject), error.entry);
+      break;
+    case DatabaseError::NoFile:
+      err.printf(textFormat(Text::DatabaseNoFile), error.entry);
+      break;
+    case DatabaseError::BadField:
+      err.printf(textFormat(Text::DatabaseBadField), error.entry, error.detail.c_str());
+      break;
+    case DatabaseError::NoCommand:
+      err.printf(textFormat(Text::DatabaseNoCommand), error.entry);
+      break;
+    case DatabaseError::BadCommand:
+      err.printf(textFormat(Text::DatabaseBadCommand), error.entry, error.detail.c_str());
+      break;
+  }
+}
+
+void reportDatabaseNotices(const CompilationDatabase& database, OutStream& err) {
+  for (const DatabaseNotice& notice : database.notices()) {
+    const char* compiler = notice.compiler.c_str();
+    switch (notice.kind) {
+      case CompilerSetup::NotAllowed:
+        err.printf(textFormat(Text::CompilerNotAllowed), compiler, compiler);
+        break;
+      case CompilerSetup::Failed:
+        err.printf(textFormat(Text::CompilerFailed), compiler);
+        break;
+      case CompilerSetup::NotFound:
+        err.printf(textFormat(Text::CompilerNotFound), compiler);
+        break;
+      case CompilerSetup::Asked:
+        break;
+    }
+  }
+}
+
+void Program::scanBuildSources() {
+  const CompilationDatabase& database = *frontEnd_.database;
+  const std::string here = currentDirectory();
+  ReachedHeaders reached(here);
+  std::vector<BuildJob> jobs;
+  // The database's files, with the captions in force at the end of the arguments
+  // and the command line's -D and -U after the entry's own.
+  for (const DatabaseEntry& entry : database.entries()) {
+    auto config = std::make_shared<CScanConfig>(*entry.config);
+    config->symbols.insert(config->symbols.end(), cSymbols_.begin(), cSymbols_.end());
+    config->captions = options.showComments;
+    config->captionKeyword = settings.caption;
+    config->reached = &reached;
+    config->rank = jobs.size();
+    reached.exclude(entry.path);
+    const std::string resolved = resolvedPath(entry.path);
+    if (!resolved.empty()) reached.exclude(resolved);
+    jobs.push_back(BuildJob{entry.shown, std::move(config)});
+  }
+  const std::size_t listed = jobs.size();
+  // The arguments that it does not list, as without a database.
+  std::shared_ptr<CScanConfig> last;
+  const CScanJob* before = nullptr;
+  for (const CScanJob& job : cJobs_) {
+    const std::string path = absolutePath(job.name, here);
+    if (database.find(path) != nullptr) continue;
+    reached.exclude(path);
+    const std::string resolved = resolvedPath(path);
+    if (!resolved.empty()) reached.exclude(resolved);
+    if (before == nullptr || before->symbols != job.symbols || before->captions != job.captions ||
+        before->captionKeyword != job.captionKeyword) {
+      last = std::make_shared<CScanConfig>();
+      last->symbols.assign(cSymbols_.begin(), cSymbols_.begin() + static_cast<std::ptrdiff_t>(job.symbols));
+      last->captions = job.captions;
+      last->captionKeyword = job.captionKeyword;
+    }
+    before = &job;
+    jobs.push_back(BuildJob{job.name, last});
+  }
+
+  std::vector<FileFacts> results(jobs.size());
+  std::vector<std::vector<std::string>> headersOf(listed);
+  const FactsOptions factsOptions{options.showComments, frontEnd_.keepSites};
+  const unsigned threads = workerCount();
+  auto take = [&](FileFacts& facts) {
+    if (!facts.read) {
+      // As a source that cannot be opened is reported without a database.
+      console.err.write(facts.path);
+      console.ringBell();
+      console.err.write(text(Text::SourceMissing));
+      console.err.put('\n');
+      inputUnread();
+      return;
+    }
+    if (!facts.isText) {
+      console.err.printf(textFormat(Text::CScanNotText), facts.path.c_str());
+      return;
+    }
+    addFileFacts(facts, functionTable, lists, factsOptions);
+    reportCScanProblems(facts);
+  };
+  runInOrder(
+      jobs.size(), threads, threads * kWaitingPerThread,
+      [&](std::size_t i) { results[i] = scanCFile(jobs[i].name, *jobs[i].config); },
+      [&](std::size_t i) {
+        FileFacts facts = std::move(results[i]);
+        results[i] = FileFacts();
+        if (i < listed) headersOf[i] = facts.headers;
+        take(facts);
+      });
+  // The headers that the listed files reach, in the order the first includer met them.
+  for (std::size_t i = 0; i < listed; ++i) {
+    for (const std::string& path : headersOf[i]) {
+      const ReachedHeader* header = reached.find(path);
+      if (header == nullptr || header->rank != i || !header->facts.read) continue;
+      if (options.verbose) {
+        console.err.printf(textFormat(Text::CScanHeaderReached), header->facts.path.c_str(),
+                           header->includer.c_str());
+      }
+      addFileFacts(header->facts, functionTable, lists, factsOptions);
+      reportCScanProblems(header->facts);
+    }
+  }
+  cJobs_.clear();
+  reportCScanTotals();
+}
+
+}  // namespace quenwick

@@ -1,0 +1,1 @@
+#define FORCED 1

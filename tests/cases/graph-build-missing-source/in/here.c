@@ -1,0 +1,1 @@
+int here(void) { return 1; }

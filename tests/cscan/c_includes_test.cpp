@@ -1,0 +1,195 @@
+// The C scan of files of a build: #include followed for the headers' directives,
+// and the work of headers shared by the files of a build.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "cscan/c_build.h"
+#include "cscan/c_database.h"
+#include "cscan/c_scan.h"
+#include "scratch_dir.h"
+
+namespace quenwick {
+namespace {
+
+// What a scan found, as one text to compare.
+std::string summary(const FileFacts& facts) {
+  std::ostringstream out;
+  for (const FileDefinition& d : facts.definitions) {
+    out << d.name << "@" << d.place.line;
+    for (const SourcePlace& more : d.morePlaces) out << "," << more.line;
+    out << "\n";
+  }
+  for (const ScanProblem& p : facts.problems) {
+    if (p.kind != ScanProblem::Skipped) out << "problem " << p.kind << " " << p.place.line << " " << p.detail << "\n";
+  }
+  for (const std::string& h : facts.headers) out << "header " << h << "\n";
+  for (const std::string& h : facts.missingHeaders) out << "missing " << h << "\n";
+  return out.str();
+}
+
+// The names a scan defined, in order.
+std::vector<std::string> names(const FileFacts& facts) {
+  std::vector<std::string> out;
+  for (const FileDefinition& d : facts.definitions) out.push_back(d.name);
+  return out;
+}
+
+class BuildScanTest : public ScratchDirTest {
+ protected:
+  // Reads a database of one entry per file, each with `flags`.
+  void readDatabase(const std::vector<std::string>& files, const std::string& flags) {
+    std::string text = "[";
+    for (const std::string& file : files) {
+      text += (text.size() > 1 ? ",\n" : "\n") + std::string("{\"directory\": \"") + dir_.string() +
+              "\", \"command\": \"qw-no-cc " + flags + " -c " + file + "\", \"file\": \"" + file + "\"}";
+    }
+    text += "]";
+    DatabaseOptions options;
+    options.queryDrivers = {"/nowhere/*"};
+    DatabaseError error;
+    ASSERT_TRUE(database_.read(text, path("compile_commands.json"), options, error)) << error.detail;
+  }
+  FileFacts scan(std::size_t entry) {
+    const DatabaseEntry& e = database_.entries()[entry];
+    return scanCFile(e.path, *e.config);
+  }
+  // The scan of `entry` with a build of its own that shares nothing.
+  FileFacts scanAlone(std::size_t entry) {
+    const DatabaseEntry& e = database_.entries()[entry];
+    CScanConfig config = *e.config;
+    auto build = std::make_shared<CBuild>(*config.build);
+    build->headers = std::make_shared<HeaderCache>();
+    build->prefixes.reset();
+    build->effects.reset();
+    config.build = build;
+    return scanCFile(e.path, config);
+  }
+
+  CompilationDatabase database_;
+};
+
+TEST_F(BuildScanTest, SharedWorkGivesWhatEachFileAloneGives) {
+  writeFile("base.h", "#ifndef BASE_H\n#define BASE_H\n#define BASE 1\n#include \"deep.h\"\n#endif\n");
+  writeFile("deep.h", "#pragma once\n#ifdef WANT_DEEP\n#define DEEP 1\n#endif\n#define DEEP_SEEN 1\n");
+  // Depends on what came before it: the guard of base.h, a symbol of the file.
+  writeFile("mid.h",
+            "#ifdef BASE_H\n#define MID_AFTER_BASE 1\n#else\n#define MID_ALONE 1\n#endif\n"
+            "#if defined(LOCAL) && LOCAL > 1\n#define MID_LOCAL 1\n#endif\n#include \"deep.h\"\n");
+  writeFile("undecided.h", "#if __has_attribute(x)\n#define VIA_ATTRIBUTE 1\n#endif\n");
+  const std::string uses =
+      "#ifdef BASE\nint base_on(void) { return 0; }\n#endif\n"
+      "#ifdef DEEP\nint deep_on(void) { return 0; }\n#endif\n"
+      "#ifdef MID_AFTER_BASE\nint after_base(void) { return 0; }\n#endif\n"
+      "#ifdef MID_ALONE\nint mid_alone(void) { return 0; }\n#endif\n"
+      "#ifdef MID_LOCAL\nint mid_local(void) { return 0; }\n#endif\n"
+      "#ifdef VIA_ATTRIBUTE\nint via_attribute(void) { return 0; }\n#endif\n";
+  writeFile("a.c", "#include \"base.h\"\n#include \"mid.h\"\n" + uses);
+  writeFile("b.c", "#include \"base.h\"\n#define LOCAL 2\n#include \"mid.h\"\n" + uses);
+  writeFile("c.c", "#include \"mid.h\"\n#include \"base.h\"\n" + uses);
+  writeFile("d.c", "#define WANT_DEEP\n#include \"base.h\"\n#include \"mid.h\"\n" + uses);
+  writeFile("e.c", "#include \"undecided.h\"\n#include \"base.h\"\n#include \"mid.h\"\n" + uses);
+  writeFile("f.c", "#include \"base.h\"\n#include \"mid.h\"\n#include \"mid.h\"\n" + uses);
+  readDatabase({"a.c", "b.c", "c.c", "d.c", "e.c", "f.c", "a.c"}, "-I.");
+  const std::size_t files = database_.entries().size();
+  ASSERT_EQ(files, 6u);
+  // Twice over, so that the second round takes every step and effect from the first.
+  for (int round = 0; round < 2; ++round) {
+    for (std::size_t i = 0; i < files; ++i) {
+      EXPECT_EQ(summary(scan(i)), summary(scanAlone(i))) << database_.entries()[i].shown << " round " << round;
+    }
+  }
+  EXPECT_EQ(names(scan(0)), (std::vector<std::string>{"base_on", "after_base"}));
+  EXPECT_EQ(names(scan(1)), (std::vector<std::string>{"base_on", "after_base", "mid_local"}));
+  EXPECT_EQ(names(scan(2)), (std::vector<std::string>{"base_on", "mid_alone"}));
+  EXPECT_EQ(names(scan(3)), (std::vector<std::string>{"base_on", "deep_on", "after_base"}));
+  EXPECT_EQ(names(scan(4)), (std::vector<std::string>{"base_on", "after_base", "via_attribute"}));
+  const FileFacts a = scan(0);
+  EXPECT_EQ(a.headers, (std::vector<std::string>{path("base.h"), path("deep.h"), path("mid.h")}));
+}
+
+TEST_F(BuildScanTest, IncludeNextAndHasInclude) {
+  std::filesystem::create_directories(dir_ / "first");
+  std::filesystem::create_directories(dir_ / "second");
+  writeFile("first/limits.h", "#define FIRST_LIMITS 1\n#include_next <limits.h>\n");
+  writeFile("second/limits.h", "#define SECOND_LIMITS 1\n");
+  writeFile("main.c",
+            "#include <limits.h>\n"
+            "#if defined(FIRST_LIMITS) && defined(SECOND_LIMITS)\nint both(void) { return 0; }\n#endif\n"
+            "#if __has_include(\"second/limits.h\") && !__has_include(<none.h>)\nint has(void) { return 0; }\n#endif\n");
+  readDatabase({"main.c"}, "-Ifirst -Isecond -nostdinc");
+  EXPECT_EQ(names(scan(0)), (std::vector<std::string>{"both", "has"}));
+}
+
+TEST_F(BuildScanTest, MissingHeadersLeaveTheRestUnknown) {
+  writeFile("main.c",
+            "#ifdef BEFORE\nint before(void) { return 0; }\n#endif\n#include \"gone.h\"\n"
+            "#include <gone.h>\n#include \"gone.h\"\n#ifdef AFTER\nint after(void) { return 0; }\n#endif\n");
+  readDatabase({"main.c"}, "-nostdinc");
+  const FileFacts facts = scan(0);
+  EXPECT_EQ(names(facts), (std::vector<std::string>{"after"}));
+  EXPECT_EQ(facts.missingHeaders, (std::vector<std::string>{"\"gone.h\"", "<gone.h>"}));
+  EXPECT_EQ(facts.undecidedCount(), 1u);
+}
+
+TEST_F(BuildScanTest, AHeaderInAnUndecidedBranchMergesAsTheFilesOwn) {
+  writeFile("on.h", "#define FEATURE 1\n");
+  writeFile("main.c",
+            "#include \"gone.h\"\n#ifdef UNKNOWN\n#include \"on.h\"\n#endif\n"
+            "#ifdef FEATURE\nint maybe(void) { return 0; }\n#endif\n");
+  readDatabase({"main.c"}, "-nostdinc");
+  const FileFacts facts = scan(0);
+  EXPECT_EQ(names(facts), (std::vector<std::string>{"maybe"}));
+  EXPECT_EQ(facts.undecidedCount(), 2u);
+}
+
+TEST_F(BuildScanTest, AChangedHeaderIsReadAgainOnceForgotten) {
+  writeFile("conf.h", "#define ON 1\n");
+  writeFile("main.c", "#include \"conf.h\"\n#ifdef ON\nint on(void) { return 0; }\n#endif\n");
+  readDatabase({"main.c"}, "-nostdinc");
+  EXPECT_EQ(names(scan(0)), (std::vector<std::string>{"on"}));
+  writeFile("conf.h", "#define OFF 1\n");
+  EXPECT_EQ(names(scan(0)), (std::vector<std::string>{"on"}));  // still the text read first
+  database_.headers()->forget(path("conf.h"));
+  EXPECT_EQ(names(scan(0)), std::vector<std::string>{});
+}
+
+TEST_F(BuildScanTest, OneHeaderThroughTwoSpellingsOfItsFolder) {
+  std::filesystem::create_directories(dir_ / "real");
+  std::filesystem::create_directory_symlink(dir_ / "real", dir_ / "link");
+  writeFile("real/h.h", "#define H 1\n");
+  writeFile("real/a.c", "#include \"h.h\"\n");
+  writeFile("b.c", "#include <h.h>\n");
+  readDatabase({"link/a.c", "b.c"}, "-Ilink");
+  const FileFacts a = scan(0);
+  const FileFacts b = scan(1);
+  ASSERT_EQ(a.headers.size(), 1u);
+  EXPECT_EQ(a.headers, b.headers);
+}
+
+TEST_F(BuildScanTest, HeadersReachedAreScannedByTheFirstIncluder) {
+  writeFile("shared.h", "#if MODE == 1\nstatic inline int one(void) { return 1; }\n#else\n"
+                        "static inline int other(void) { return 2; }\n#endif\n");
+  writeFile("a.c", "#include \"shared.h\"\n");
+  writeFile("b.c", "#define MODE 1\n#include \"shared.h\"\n");
+  readDatabase({"a.c", "b.c"}, "-nostdinc");
+  ReachedHeaders reached(dir_.string());
+  // The second file is scanned first: the first file's scan replaces its claim.
+  for (std::size_t i : {1u, 0u}) {
+    CScanConfig config = *database_.entries()[i].config;
+    config.reached = &reached;
+    config.rank = i;
+    scanCFile(database_.entries()[i].path, config);
+  }
+  const ReachedHeader* header = reached.find(path("shared.h"));
+  ASSERT_NE(header, nullptr);
+  EXPECT_EQ(header->rank, 0u);
+  EXPECT_EQ(header->facts.path, "shared.h");
+  EXPECT_EQ(names(header->facts), (std::vector<std::string>{"other"}));
+}
+
+}  // namespace
+}  // namespace quenwick

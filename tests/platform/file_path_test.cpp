@@ -1,0 +1,69 @@
+#include "platform/file_path.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "scratch_dir.h"
+
+namespace quenwick {
+namespace {
+
+TEST(FilePathTest, NormalFormAsText) {
+  EXPECT_EQ(normalPath("/a/./b//c/../d/"), "/a/b/d");
+  EXPECT_EQ(normalPath("a/../../b"), "../b");
+  EXPECT_EQ(normalPath("/.."), "/");
+  EXPECT_EQ(normalPath("./"), ".");
+  EXPECT_EQ(normalPath("x/.."), ".");
+  EXPECT_EQ(absolutePath("../inc/./x.h", "/w/build"), "/w/inc/x.h");
+  EXPECT_EQ(absolutePath("/abs/x.h", "/w"), "/abs/x.h");
+  EXPECT_EQ(joinPath("/w/", "a.c"), "/w/a.c");
+  EXPECT_EQ(folderOf("/w/a.c"), "/w");
+  EXPECT_EQ(folderOf("/a.c"), "/");
+  EXPECT_EQ(folderOf("a.c"), ".");
+}
+
+TEST(FilePathTest, PatternsOfPrograms) {
+  struct Case {
+    const char* pattern;
+    const char* path;
+    bool matches;
+  };
+  const Case cases[] = {
+      {"/usr/bin/gcc*", "/usr/bin/gcc", true},
+      {"/usr/bin/gcc*", "/usr/bin/gcc-12", true},
+      {"/usr/bin/gcc*", "/usr/bin/gcc-12/../../../tmp/cc", false},
+      {"/usr/bin/gcc*", "/usr/bin/gccx/sub", false},
+      {"/usr/bin/*-gcc*", "/usr/bin/x86_64-linux-gnu-gcc-12", true},
+      {"/usr/bin/*-gcc*", "/usr/bin/gcc", false},
+      {"/usr/bin/cc", "/usr/bin/cc", true},
+      {"/usr/bin/cc", "/usr/bin/cc1", false},
+      {"/opt/**/cc", "/opt/a/b/cc", true},
+      {"/opt/*/cc", "/opt/a/b/cc", false},
+      {"/opt/?/cc", "/opt/a/cc", true},
+      {"/opt/?/cc", "/opt//cc", false},
+      {"*", "/usr/bin/gcc", false},
+      {"**", "/usr/bin/gcc", true},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(matchPathPattern(c.pattern, c.path), c.matches) << c.pattern << " " << c.path;
+  }
+}
+
+class ShownPathTest : public ScratchDirTest {};
+
+TEST_F(ShownPathTest, RelativeBelowTheBaseAlsoThroughALink) {
+  EXPECT_EQ(shownPath("/w/src/a.c", "/w"), "src/a.c");
+  EXPECT_EQ(shownPath("/wx/a.c", "/w"), "/wx/a.c");
+  EXPECT_EQ(shownPath("/w", "/w"), "/w");
+  const std::string real = resolvedPath(dir_.string());
+  std::filesystem::create_directory(dir_ / "tree");
+  writeFile("tree/a.c", "");
+  std::filesystem::create_directory_symlink(dir_ / "tree", dir_ / "link");
+  EXPECT_EQ(shownPath(path("link/a.c"), real + "/tree"), "a.c");
+  EXPECT_TRUE(isRegularFile(path("link/a.c")));
+  EXPECT_FALSE(isRegularFile(path("link")));
+}
+
+}  // namespace
+}  // namespace quenwick
