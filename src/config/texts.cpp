@@ -274,7 +274,11 @@ constexpr TextForms kTexts[] = {
     /* LspScanDone */ {"scanned %zu files in %.2f s: %zu definitions, %zu call sites", "scanned %zu files in %.2f s: %zu definitions, %zu call sites"},
     /* LspFileTooLarge */ {"left out %s: over the limit of %llu bytes", "left out %s: over the limit of %llu bytes"},
     /* LspLinkOutside */ {"left out %s: a link that leads out of the workspace", "left out %s: a link that leads out of the workspace"},
-    /* LspCompileCommandsNoted */ {"%s noted: the scan does not read compile commands yet and runs unconfigured", "%s noted: the scan does not read compile commands yet and runs unconfigured"},
+    /* LspDatabaseRead */ {"%s read: %zu files are scanned as their build compiles them", "%s read: %zu files are scanned as their build compiles them"},
+    /* LspDatabaseError */ {"the compilation database is not read: %s; its files are scanned unconfigured", "the compilation database is not read: %s; its files are scanned unconfigured"},
+    /* LspCompilerNotAllowed */ {"the compiler %s is not run for its predefined macros: GCC's built-in set stands in (the initialization option \"queryDriver\": [\"%s\"] allows it)", "the compiler %s is not run for its predefined macros: GCC's built-in set stands in (the initialization option \"queryDriver\": [\"%s\"] allows it)"},
+    /* LspCompilerFailed */ {"the compiler %s did not give its predefined macros: GCC's built-in set stands in", "the compiler %s did not give its predefined macros: GCC's built-in set stands in"},
+    /* LspCompilerNotFound */ {"the compiler %s is not found: GCC's built-in set stands in for its predefined macros", "the compiler %s is not found: GCC's built-in set stands in for its predefined macros"},
     /* LspBadOption */ {"initialization option '%s' is ignored: %s", "initialization option '%s' is ignored: %s"},
     /* LspBadFlag */ {"'%s' is no -D or -U flag", "'%s' is no -D or -U flag"},
     /* LspTableMissing */ {"the system-function table %s cannot be read", "the system-function table %s cannot be read"},
@@ -296,6 +300,9 @@ constexpr TextForms kTexts[] = {
     /* LspTypeArray */ {"an array", "an array"},
     /* LspTypeBoolean */ {"a boolean", "a boolean"},
     /* LspTableTooLarge */ {"the system-function table %s is left out: it is no regular file of at most 16 MiB", "the system-function table %s is left out: it is no regular file of at most 16 MiB"},
+    /* DatabaseProgram */
+    {"quenwick-graph: ",
+     "quenwick-graph: "},
     /* ProblemHeaderMissing */
     {"header not found: ",
      "header not found: "},
@@ -306,11 +313,11 @@ constexpr TextForms kTexts[] = {
     {"quenwick-graph: %s: scanned as %s includes it, with that file's configuration\n",
      "quenwick-graph: %s: scanned as %s includes it, with that file's configuration\n"},
     /* DatabaseUnreadable */
-    {"quenwick-graph: %s: no compilation database can be read there\n",
-     "quenwick-graph: %s: no compilation database can be read there\n"},
+    {"%s: no compilation database can be read there\n",
+     "%s: no compilation database can be read there\n"},
     /* DatabasePlace */
-    {"quenwick-graph: %s:%u:%u: ",
-     "quenwick-graph: %s:%u:%u: "},
+    {"%s:%u:%u: ",
+     "%s:%u:%u: "},
     /* DatabaseNotJson */
     {"not valid JSON: %s\n",
      "not valid JSON: %s\n"},

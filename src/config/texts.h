@@ -108,7 +108,11 @@ enum class Text {
   LspScanDone,  ///< The log line at the end of the first scan.
   LspFileTooLarge,  ///< A file left out for its size.
   LspLinkOutside,  ///< A link left out as it leads out of the workspace.
-  LspCompileCommandsNoted,  ///< A compilation database found but not read yet.
+  LspDatabaseRead,  ///< A compilation database read.
+  LspDatabaseError,  ///< A compilation database that cannot be read.
+  LspCompilerNotAllowed,  ///< A compiler that the queryDriver option does not allow.
+  LspCompilerFailed,  ///< A compiler that did not give its macros.
+  LspCompilerNotFound,  ///< A compiler that is not found.
   LspBadOption,  ///< An initialization option that is ignored.
   LspBadFlag,  ///< A flag that is no -D or -U.
   LspTableMissing,  ///< A system-function table that cannot be read.
@@ -130,10 +134,11 @@ enum class Text {
   LspTypeArray,  ///< The type word "an array".
   LspTypeBoolean,  ///< The type word "a boolean".
   LspTableTooLarge,  ///< A table that is no regular file of a sensible size.
+  DatabaseProgram,  ///< The program's name before a message on a database.
   ProblemHeaderMissing,  ///< -V: a header of a build that is not found.
   CScanSummaryHeaders,  ///< The C scan's counts, with the headers not found.
   CScanHeaderReached,  ///< -V: a header scanned in the configuration of a file including it.
-  DatabaseUnreadable,  ///< --compile-commands names no readable database.
+  DatabaseUnreadable,  ///< A path that holds no readable database.
   DatabasePlace,  ///< The start of a message on a place in the database.
   DatabaseNotJson,  ///< The database is no valid JSON.
   DatabaseNotList,  ///< The database is no JSON array.

@@ -245,9 +245,9 @@ bool HeaderCache::exists(const std::string& path) {
 
 void HeaderCache::forget(const std::string& path) {
   LockHeld held(lock_);
-  texts_.erase(path);
-  exists_.erase(path);
-  ++generation_;
+  // What was never asked of leaves everything built so far as it is.
+  const std::size_t erased = texts_.erase(path) + exists_.erase(path);
+  if (erased > 0) ++generation_;
 }
 
 std::uint64_t HeaderCache::generation() {

@@ -6,6 +6,7 @@
 
 #include <memory>
 
+#include "config/format_text.h"
 #include "config/texts.h"
 #include "driver/program.h"
 #include "platform/file_path.h"
@@ -27,36 +28,34 @@ struct BuildJob {
 
 }  // namespace
 
-void reportDatabaseError(const DatabaseError& error, OutStream& err) {
+std::string describeDatabaseError(const DatabaseError& error) {
   if (error.kind == DatabaseError::Unreadable && error.line == 0) {
-    err.printf(textFormat(Text::DatabaseUnreadable), error.file.c_str());
-    return;
+    return formatText(Text::DatabaseUnreadable, error.file.c_str());
   }
-  err.printf(textFormat(Text::DatabasePlace), error.file.c_str(), error.line, error.column);
+  std::string text = formatText(Text::DatabasePlace, error.file.c_str(), error.line, error.column);
   switch (error.kind) {
     case DatabaseError::Unreadable:
     case DatabaseError::NotJson:
-      err.printf(textFormat(Text::DatabaseNotJson), error.detail.c_str());
-      break;
+      return text + formatText(Text::DatabaseNotJson, error.detail.c_str());
     case DatabaseError::NotList:
-      err.printf("%s", textFormat(Text::DatabaseNotList));
-      break;
+      return text + textFormat(Text::DatabaseNotList);
     case DatabaseError::NotObject:
-      err.printf(textFormat(Text::DatabaseNotObject), error.entry);
-      break;
+      return text + formatText(Text::DatabaseNotObject, error.entry);
     case DatabaseError::NoFile:
-      err.printf(textFormat(Text::DatabaseNoFile), error.entry);
-      break;
+      return text + formatText(Text::DatabaseNoFile, error.entry);
     case DatabaseError::BadField:
-      err.printf(textFormat(Text::DatabaseBadField), error.entry, error.detail.c_str());
-      break;
+      return text + formatText(Text::DatabaseBadField, error.entry, error.detail.c_str());
     case DatabaseError::NoCommand:
-      err.printf(textFormat(Text::DatabaseNoCommand), error.entry);
-      break;
+      return text + formatText(Text::DatabaseNoCommand, error.entry);
     case DatabaseError::BadCommand:
-      err.printf(textFormat(Text::DatabaseBadCommand), error.entry, error.detail.c_str());
-      break;
+      return text + formatText(Text::DatabaseBadCommand, error.entry, error.detail.c_str());
   }
+  return text;
+}
+
+void reportDatabaseError(const DatabaseError& error, OutStream& err) {
+  err.write(textFormat(Text::DatabaseProgram));
+  err.write(describeDatabaseError(error));
 }
 
 void reportDatabaseNotices(const CompilationDatabase& database, OutStream& err) {

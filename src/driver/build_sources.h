@@ -2,10 +2,15 @@
 // cannot be read, and the compilers whose predefined macros were not asked.
 #pragma once
 
+#include <string>
+
 #include "cscan/c_database.h"
 #include "platform/out_stream.h"
 
 namespace quenwick {
+
+/// One line (ending in a newline) on why a database could not be read.
+std::string describeDatabaseError(const DatabaseError& error);
 
 /// Writes one line on why a database could not be read.
 void reportDatabaseError(const DatabaseError& error, OutStream& err);

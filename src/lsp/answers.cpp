@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <tuple>
 
-#include "lsp/format_text.h"
+#include "config/format_text.h"
 #include "lsp/params.h"
 #include "lsp/symbol_search.h"
 #include "platform/byte_class.h"

@@ -2,7 +2,7 @@
 
 #include <limits>
 
-#include "lsp/format_text.h"
+#include "config/format_text.h"
 #include "platform/ascii.h"
 #include "platform/byte_class.h"
 

@@ -1,6 +1,6 @@
 #include "lsp/params.h"
 
-#include "lsp/format_text.h"
+#include "config/format_text.h"
 
 namespace quenwick {
 

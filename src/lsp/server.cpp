@@ -5,9 +5,9 @@
 
 #include "config/config_file.h"
 #include "config/settings.h"
+#include "config/format_text.h"
 #include "driver/exclusion_file.h"
 #include "lsp/answers.h"
-#include "lsp/format_text.h"
 #include "lsp/params.h"
 #include "lsp/uri.h"
 #include "platform/console.h"
@@ -379,9 +379,9 @@ void Server::configureScan(const Json& options) {
   config.captionKeyword = settings.caption;
   workspace_ = std::make_unique<Workspace>(std::move(config));
   workspace_->setLeftOut(read.leftOut);
-  if (read.compileCommands) {
-    log(kLogInfo, formatText(Text::LspCompileCommandsNoted, read.compileCommands->c_str()));
-  }
+  // The databases are read when the workspace folders are known.
+  databaseNamed_ = std::move(read.compileCommands);
+  if (read.queryDrivers) databaseOptions_.queryDrivers = std::move(*read.queryDrivers);
 }
 
 void Server::readWorkspaceFolders(const Json& params) {
@@ -414,6 +414,9 @@ void Server::startScan() {
   scanStart_ = std::chrono::steady_clock::now();
   if (workspace_->roots().empty()) log(kLogInfo, formatText(Text::LspNoWorkspace));
   std::vector<std::string> messages;
+  workspace_->loadDatabases(databaseNamed_, databaseOptions_, messages);
+  for (const std::string& message : messages) log(kLogInfo, message);
+  messages.clear();
   pendingScan_ = workspace_->walk(messages);
   for (std::size_t i = 0; i < messages.size() && i < kMaxWalkMessages; ++i) {
     log(kLogWarning, messages[i]);
@@ -612,8 +615,16 @@ void Server::didChange(const Json& params) {
 }
 
 void Server::didSave(const Json& params) {
-  // The open text already counts; a save changes nothing the index holds.
-  (void)requireObject(params, "textDocument", "textDocument");
+  // The open text already counts, but a header's directives are read from the disk
+  // by the scans of the files whose build includes it.
+  const Json& document = requireObject(params, "textDocument", "textDocument");
+  const std::string uri = requireString(document, "uri", "textDocument.uri");
+  headerChanged(Workspace::pathOfDocument(uri));
+}
+
+// Scans again the files whose build read the directives of `path`, changed on disk.
+void Server::headerChanged(const std::string& path) {
+  for (SourceFile* reader : workspace_->headerChanged(path)) changed(*reader);
 }
 
 void Server::didClose(const Json& params) {
@@ -640,6 +651,7 @@ void Server::didChangeWatchedFiles(const Json& params) {
   for (const Json& change : changes) {
     const std::string uri = requireString(change, "uri", "changes[].uri");
     const std::uint32_t type = requireUnsigned(change, "type", "changes[].type");
+    headerChanged(Workspace::pathOfDocument(uri));
     SourceFile* file = workspace_->findUri(uri);
     if (file != nullptr && file->open) continue;  // the open text counts
     if (type == kFileDeleted) {

@@ -84,6 +84,7 @@ class Server {
   void didOpen(const Json& params);
   void didChange(const Json& params);
   void didSave(const Json& params);
+  void headerChanged(const std::string& path);
   void didClose(const Json& params);
   void didChangeWatchedFiles(const Json& params);
   void changed(SourceFile& file);
@@ -111,6 +112,8 @@ class Server {
   // The index.
   NameLists lists_;
   std::unique_ptr<Workspace> workspace_;
+  std::optional<std::string> databaseNamed_;  // the "compileCommands" option, if given
+  DatabaseOptions databaseOptions_;           // the compilers its entries may run
   CallIndex index_;
   bool indexStale_ = true;
   std::vector<std::string> pendingScan_;  // files of the first scan still to scan

@@ -2,8 +2,10 @@
 
 #include <algorithm>
 
-#include "lsp/format_text.h"
+#include "config/format_text.h"
+#include "driver/build_sources.h"
 #include "lsp/uri.h"
+#include "platform/file_path.h"
 #include "platform/source_tree.h"
 #include "platform/text_input.h"
 
@@ -77,6 +79,16 @@ WorkspaceOptions readWorkspaceOptions(const Json& options, std::vector<std::stri
       } else {
         read.systemTables = std::move(strings);
       }
+    } else if (key == "queryDriver") {
+      // A list of path patterns, or one string of them separated by commas.
+      if (value.is_string()) {
+        read.queryDrivers = splitQueryDrivers(value.get<std::string>());
+      } else if (readStrings(value, strings)) {
+        read.queryDrivers = std::move(strings);
+      } else {
+        problems.push_back(formatText(Text::LspBadOption, key.c_str(),
+                                      formatText(Text::LspNotAList).c_str()));
+      }
     } else if (key == "compileCommands") {
       if (value.is_string()) {
         read.compileCommands = value.get<std::string>();
@@ -143,10 +155,6 @@ std::vector<std::string> Workspace::walk(std::vector<std::string>& messages) con
   SourceTree tree;
   for (const std::string& root : roots_) {
     walkSourceTree(root, rules, tree);
-    const std::string database = root + "/" + std::string(kCompileCommands);
-    if (regularFileSize(database) >= 0) {
-      messages.push_back(formatText(Text::LspCompileCommandsNoted, database.c_str()));
-    }
   }
   for (const std::string& path : tree.tooLarge) {
     messages.push_back(formatText(Text::LspFileTooLarge, path.c_str(),
@@ -221,6 +229,71 @@ bool Workspace::readText(const SourceFile& file, std::string& text) const {
   return readWholeFile(file.path, text);
 }
 
+void Workspace::loadDatabases(const std::optional<std::string>& named,
+                              const DatabaseOptions& options, std::vector<std::string>& messages) {
+  databases_.clear();
+  std::vector<std::string> places;
+  if (named) {
+    const bool relative = !isAbsolute(*named) && !roots_.empty();
+    places.push_back(relative ? roots_.front() + "/" + *named : *named);
+  } else {
+    for (const std::string& root : roots_) {
+      const std::string database = root + "/" + std::string(kCompileCommands);
+      if (regularFileSize(database) >= 0) places.push_back(database);
+    }
+  }
+  for (const std::string& place : places) {
+    auto database = std::make_unique<CompilationDatabase>();
+    DatabaseError error;
+    if (!database->load(place, options, error)) {
+      std::string reason = describeDatabaseError(error);
+      if (!reason.empty() && reason.back() == '\n') reason.pop_back();
+      messages.push_back(formatText(Text::LspDatabaseError, reason.c_str()));
+      continue;
+    }
+    for (const DatabaseNotice& notice : database->notices()) {
+      const char* compiler = notice.compiler.c_str();
+      switch (notice.kind) {
+        case CompilerSetup::NotAllowed:
+          messages.push_back(formatText(Text::LspCompilerNotAllowed, compiler, compiler));
+          break;
+        case CompilerSetup::Failed:
+          messages.push_back(formatText(Text::LspCompilerFailed, compiler));
+          break;
+        case CompilerSetup::NotFound:
+          messages.push_back(formatText(Text::LspCompilerNotFound, compiler));
+          break;
+        case CompilerSetup::Asked:
+          break;
+      }
+    }
+    messages.push_back(
+        formatText(Text::LspDatabaseRead, database->file().c_str(), database->entries().size()));
+    databases_.push_back(std::move(database));
+  }
+}
+
+const DatabaseEntry* Workspace::entryOf(const std::string& path) const {
+  for (const auto& database : databases_) {
+    if (const DatabaseEntry* entry = database->find(path)) return entry;
+  }
+  return nullptr;
+}
+
+std::vector<SourceFile*> Workspace::headerChanged(const std::string& path) {
+  std::vector<SourceFile*> readers;
+  if (databases_.empty()) return readers;
+  const std::string normal = normalPath(path);
+  for (const auto& database : databases_) database->headers()->forget(normal);
+  for (const auto& [name, file] : files_) {
+    const std::vector<std::string>& headers = file->facts.headers;
+    if (std::find(headers.begin(), headers.end(), normal) != headers.end()) {
+      readers.push_back(file.get());
+    }
+  }
+  return readers;
+}
+
 bool Workspace::rescan(SourceFile& file) {
   std::string text;
   const bool read = readText(file, text);
@@ -230,7 +303,17 @@ bool Workspace::rescan(SourceFile& file) {
     file.wide.fill({});
     return false;
   }
-  file.facts = scanCSource(file.path, text, config_);
+  if (const DatabaseEntry* entry = entryOf(file.path)) {
+    // The build's configuration, then the options' own -D and -U, as on
+    // quenwick-graph's command line.
+    CScanConfig configured = *entry->config;
+    configured.symbols.insert(configured.symbols.end(), config_.symbols.begin(), config_.symbols.end());
+    configured.captions = config_.captions;
+    configured.captionKeyword = config_.captionKeyword;
+    file.facts = scanCSource(file.path, text, configured);
+  } else {
+    file.facts = scanCSource(file.path, text, config_);
+  }
   file.coding =
       file.facts.encoding == SourceEncoding::Cp932 ? TextCoding::Cp932 : TextCoding::Utf8;
   file.wide.fill(text);

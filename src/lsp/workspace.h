@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "cscan/c_database.h"
 #include "cscan/c_scan.h"
 #include "lsp/json_rpc.h"
 #include "lsp/text_columns.h"
@@ -27,6 +28,7 @@ struct WorkspaceOptions {
   std::vector<std::string> leftOut;                      // "exclude": folders not walked
   std::optional<std::vector<std::string>> systemTables;  // "systemFunctionTables"
   std::optional<std::string> compileCommands;            // "compileCommands": a path
+  std::optional<std::vector<std::string>> queryDrivers;  // "queryDriver": the compilers that may run
 };
 
 /// Reads the client's initialization options; each one that cannot be used is
@@ -80,6 +82,16 @@ class Workspace {
   /// Every C file below the workspace folders, and what was left out, with messages.
   std::vector<std::string> walk(std::vector<std::string>& messages) const;
 
+  /// Reads the compilation databases that configure the scan: `named` (a file or a
+  /// folder; a relative path counts from the first workspace folder), else the
+  /// compile_commands.json of each workspace folder's root. Messages say what was
+  /// read, what could not be, and the compilers not run.
+  void loadDatabases(const std::optional<std::string>& named, const DatabaseOptions& options,
+                     std::vector<std::string>& messages);
+  /// Forgets what the configured scans read of the header `path` after it changed
+  /// on disk; returns the files whose scans read its directives, to be scanned again.
+  std::vector<SourceFile*> headerChanged(const std::string& path);
+
   /// The file `path`, if the index has it.
   SourceFile* find(const std::string& path);
   /// The file of `uri`, if the index has it (by path, else by canonical path).
@@ -91,8 +103,9 @@ class Workspace {
   /// True when `path` lies below a workspace folder and is not left out.
   bool belongs(const std::string& path) const;
 
-  /// Scans the file again from its open text or from the disk. False when it could
-  /// not be read or is too large (its facts are then empty).
+  /// Scans the file again from its open text or from the disk, in its build's
+  /// configuration when a database lists it. False when it could not be read or is
+  /// too large (its facts are then empty).
   bool rescan(SourceFile& file);
   /// The text the file's facts come from: the open text, else the disk's bytes.
   bool readText(const SourceFile& file, std::string& text) const;
@@ -111,7 +124,10 @@ class Workspace {
   static std::string pathOfDocument(std::string_view uri);
 
  private:
+  const DatabaseEntry* entryOf(const std::string& path) const;
+
   CScanConfig config_;
+  std::vector<std::unique_ptr<CompilationDatabase>> databases_;  // read ones, first counts first
   std::vector<std::string> roots_;         // canonical workspace folders
   std::vector<std::string> leftOutNames_;  // the folders to leave out, as given
   std::map<std::string, std::unique_ptr<SourceFile>> files_;  // by path

@@ -469,6 +469,90 @@ class Editing(Project):
         self.assertEqual(c.request("workspace/symbol", {"query": "added"}), [])
 
 
+class Build(unittest.TestCase):
+    """A compile_commands.json decides the conditionals as the build does, follows
+    #include for the headers' directives, and never runs a compiler of the tree
+    unless the queryDriver option allows it."""
+
+    def make_tree(self):
+        top = tempfile.mkdtemp(prefix="quenwick-lsp-build-")
+        self.addCleanup(shutil.rmtree, top)
+        root = os.path.join(top, "ws")
+        os.makedirs(os.path.join(root, "build"))
+        os.makedirs(os.path.join(root, "include"))
+        files = {
+            "include/config.h": "#define HAVE_FAST 1\n",
+            "main.c": "#include \"config.h\"\n"
+                      "#ifdef FOO\nint foo_on(void) { return 0; }\n"
+                      "#else\nint foo_off(void) { return 0; }\n#endif\n"
+                      "#if HAVE_FAST\nint fast(void) { return 0; }\n"
+                      "#else\nint slow(void) { return 0; }\n#endif\n",
+            # A compiler of the tree: it leaves a marker when it runs.
+            "tools/cc": "#!/bin/sh\ntouch \"$(dirname \"$0\")/ran\"\n",
+        }
+        for name, text in files.items():
+            os.makedirs(os.path.dirname(os.path.join(root, name)), exist_ok=True)
+            with open(os.path.join(root, name), "w") as f:
+                f.write(text)
+        os.chmod(os.path.join(root, "tools/cc"), 0o755)
+        entry = {"directory": root, "file": "main.c",
+                 "arguments": [os.path.join(root, "tools/cc"), "-DFOO", "-Iinclude",
+                               "-fplugin=./plugin.so", "-c", "main.c"]}
+        with open(os.path.join(root, "build", "compile_commands.json"), "w") as f:
+            json.dump([entry], f)
+        return root
+
+    def names(self, client):
+        return sorted(s["name"] for s in client.request("workspace/symbol", {"query": ""}))
+
+    @posix_only("a compiler of the tree is a shell script")
+    def test_configured_scan_and_a_changed_header(self):
+        root = self.make_tree()
+        client = start()
+        client.initialize(root, options={"compileCommands": "build"})
+        client.wait_scanned()
+        self.assertEqual(self.names(client), ["fast", "foo_on"])
+        logs = [n["params"]["message"] for n in client.notifications
+                if n["method"] == "window/logMessage"]
+        cc = os.path.join(root, "tools/cc")
+        self.assertIn("the compiler %s is not run for its predefined macros: GCC's built-in set "
+                      "stands in (the initialization option \"queryDriver\": [\"%s\"] allows it)"
+                      % (cc, cc), logs)
+        self.assertIn("%s read: 1 files are scanned as their build compiles them"
+                      % os.path.join(root, "build", "compile_commands.json"), logs)
+        self.assertFalse(os.path.exists(os.path.join(root, "tools", "ran")))
+        # The header changes on disk: the file that includes it is scanned again.
+        header = os.path.join(root, "include", "config.h")
+        with open(header, "w") as f:
+            f.write("#define HAVE_FAST 0\n")
+        client.notify("workspace/didChangeWatchedFiles", {"changes": [{"uri": uri_of(header), "type": 2}]})
+        self.assertEqual(self.names(client), ["foo_on", "slow"])
+        self.assertEqual(client.close(), 0)
+
+    @posix_only("a compiler of the tree is a shell script")
+    def test_query_driver_allows_a_compiler_and_a_bad_database_is_logged(self):
+        root = self.make_tree()
+        client = start()
+        client.initialize(root, options={"compileCommands": "build/compile_commands.json",
+                                         "queryDriver": [os.path.join(root, "tools/*")]})
+        client.wait_scanned()
+        self.assertTrue(os.path.exists(os.path.join(root, "tools", "ran")))
+        self.assertEqual(self.names(client), ["fast", "foo_on"])
+        client.close()
+        # A database at the folder's root that is no JSON: logged, the scan unconfigured.
+        with open(os.path.join(root, "compile_commands.json"), "w") as f:
+            f.write("[{\"file\": ")
+        client = start()
+        client.initialize(root)
+        client.wait_scanned()
+        logs = [n["params"]["message"] for n in client.notifications
+                if n["method"] == "window/logMessage"]
+        self.assertTrue(any(m.startswith("the compilation database is not read: %s/compile_commands.json:1:"
+                                         % root) for m in logs), logs)
+        self.assertEqual(self.names(client), ["fast", "foo_off", "foo_on", "slow"])
+        self.assertEqual(client.close(), 0)
+
+
 class HostileWorkspace(unittest.TestCase):
     """A link cycle, a link out of the workspace, a 100 MB file of one line, a huge
     document: the walk ends, takes nothing from outside, and stays small."""

@@ -27,9 +27,17 @@ TEST(WorkspaceOptionsTest, FlagsFoldersTablesAndWhatIsIgnored) {
                           "initialization option 'flags' is ignored: '-D' is no -D or -U flag",
                           "initialization option 'flags' is ignored: '-U=1' is no -D or -U flag"}));
   problems.clear();
-  readWorkspaceOptions(Json::parse(R"({"exclude": "build"})"), problems);
-  EXPECT_EQ(problems, std::vector<std::string>{
-                          "initialization option 'exclude' is ignored: it must be a list of strings"});
+  readWorkspaceOptions(Json::parse(R"({"exclude": "build", "queryDriver": 1})"), problems);
+  EXPECT_EQ(problems, (std::vector<std::string>{
+                          "initialization option 'exclude' is ignored: it must be a list of strings",
+                          "initialization option 'queryDriver' is ignored: it must be a list of strings"}));
+  // The compilers that may run: a list, or one string split at its commas.
+  problems.clear();
+  read = readWorkspaceOptions(Json::parse(R"({"queryDriver": "/opt/*/gcc,/usr/bin/cc"})"), problems);
+  EXPECT_EQ(read.queryDrivers, (std::vector<std::string>{"/opt/*/gcc", "/usr/bin/cc"}));
+  read = readWorkspaceOptions(Json::parse(R"({"queryDriver": ["/opt/**"]})"), problems);
+  EXPECT_EQ(read.queryDrivers, std::vector<std::string>{"/opt/**"});
+  EXPECT_TRUE(problems.empty());
 }
 
 TEST(WideLinesTest, KeepsOnlyLinesBeyondAscii) {

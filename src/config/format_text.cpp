@@ -1,4 +1,4 @@
-#include "lsp/format_text.h"
+#include "config/format_text.h"
 
 #include <cstdarg>
 #include <cstdio>

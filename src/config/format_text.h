@@ -1,5 +1,5 @@
-// The program's texts (src/config/texts.h) filled in as C formats, for messages of
-// the server that go out as JSON strings.
+// The program's texts (src/config/texts.h) filled in as C formats: for messages
+// that are made before they are written, or go out as JSON strings.
 #pragma once
 
 #include <string>
