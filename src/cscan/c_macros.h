@@ -2,6 +2,7 @@
 // value, undefined, or not known at all.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -64,8 +65,10 @@ class TextArena {
   std::string_view keep(std::string_view text) {
     if (text.empty()) return std::string_view();
     if (text.size() > left_) {
-      const std::size_t size = text.size() > kBlock / 4 ? text.size() : kBlock;
-      blocks_.push_back(std::make_unique<char[]>(size));
+      // Blocks grow from small (most tables keep a few texts) to kBlock.
+      block_ = block_ == 0 ? kFirstBlock : std::min(block_ * 2, kBlock);
+      const std::size_t size = std::max(text.size(), block_);
+      blocks_.emplace_back(new char[size]);
       next_ = blocks_.back().get();
       left_ = size;
     }
@@ -84,8 +87,10 @@ class TextArena {
   }
 
  private:
-  static constexpr std::size_t kBlock = 16384;  // bytes of one ordinary block
+  static constexpr std::size_t kFirstBlock = 256;  // bytes of the first block
+  static constexpr std::size_t kBlock = 16384;     // bytes of the largest ordinary block
   std::vector<std::unique_ptr<char[]>> blocks_;  // the copies
+  std::size_t block_ = 0;                        // bytes of the last ordinary block
   char* next_ = nullptr;                         // where the next copy goes
   std::size_t left_ = 0;                         // bytes left after it in its block
 };
