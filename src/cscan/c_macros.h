@@ -108,8 +108,9 @@ class MacroTable {
   /// says anything of it.
   const MacroState& find(std::string_view name) const {
     const MacroState* state = &unlisted_;
+    const Name key = nameOf(name);  // hashed once for the whole chain
     for (const MacroTable* table = this; table != nullptr; table = table->base_) {
-      auto found = table->states_.find(name);
+      auto found = table->states_.find(key);
       if (found != table->states_.end()) {
         state = &found->second;
         break;
@@ -123,14 +124,15 @@ class MacroTable {
   void noteLookups(std::vector<std::pair<std::string, std::uint64_t>>* log) { lookups_ = log; }
   /// The state of `name` as this table says it, without its base.
   const MacroState& findOwn(std::string_view name) const {
-    auto found = states_.find(name);
+    auto found = states_.find(nameOf(name));
     return found != states_.end() ? found->second : unknown_;
   }
   /// Sets the state of `name`, which must outlive the table (a view of the source,
   /// the configuration or the list of predefined macros).
   void set(std::string_view name, MacroState state) {
     if (state.kind == MacroState::Defined && state.functionLike) functionLike_ = true;
-    auto found = states_.find(name);
+    const Name key = nameOf(name);
+    auto found = states_.find(key);
     if (state.kind == MacroState::Unknown && base_ == nullptr) {
       if (found != states_.end()) states_.erase(found);  // what nothing is said of is unknown
       return;
@@ -138,7 +140,7 @@ class MacroTable {
     if (found != states_.end()) {
       found->second = std::move(state);
     } else {
-      states_.emplace(name, std::move(state));
+      states_.emplace(key, std::move(state));
     }
   }
   /// Sets the state of `name` from copies of its texts that the table keeps: for
@@ -166,7 +168,7 @@ class MacroTable {
       chain.push_back(table);
     }
     for (auto table = chain.rbegin(); table != chain.rend(); ++table) {
-      for (const auto& [name, state] : (*table)->states_) flat.setCopy(name, state);
+      for (const auto& [name, state] : (*table)->states_) flat.setCopy(name.text, state);
     }
     flat.unlisted_ = unlisted_;
     return flat;
@@ -177,7 +179,19 @@ class MacroTable {
   }
 
  private:
-  std::unordered_map<std::string_view, MacroState> states_;  // every symbol something was said of
+  /// A symbol's name with its hash, so that a lookup through a chain of tables
+  /// hashes the name once.
+  struct Name {
+    std::string_view text;  // the name
+    std::size_t hash;       // its hash
+    bool operator==(const Name& other) const { return hash == other.hash && text == other.text; }
+  };
+  struct NameHash {
+    std::size_t operator()(const Name& name) const { return name.hash; }
+  };
+  static Name nameOf(std::string_view text) { return Name{text, std::hash<std::string_view>{}(text)}; }
+
+  std::unordered_map<Name, MacroState, NameHash> states_;  // every symbol something was said of
   const MacroTable* base_;                              // what is said of the others, if anything
   bool functionLike_ = false;                           // a function-like macro was set
   MacroState unknown_;                                  // the state of names not in this table
