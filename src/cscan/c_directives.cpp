@@ -19,27 +19,6 @@ bool isName(const Token& token) {
   return token.kind == TokenKind::Identifier;
 }
 
-PpToken toPpToken(const Token& token) {
-  PpToken::Kind kind = PpToken::Punct;
-  switch (token.kind) {
-    case TokenKind::Identifier:
-      kind = PpToken::Identifier;
-      break;
-    case TokenKind::Number:
-      kind = PpToken::Number;
-      break;
-    case TokenKind::Character:
-      kind = PpToken::Character;
-      break;
-    case TokenKind::String:
-      kind = PpToken::String;
-      break;
-    default:
-      break;
-  }
-  return PpToken{kind, std::string(token.text)};
-}
-
 // The parameters of a function-like macro, from its "(" at `at`; returns the
 // index after its ")" (the size when there is none).
 std::size_t readParams(const std::vector<Token>& tokens, std::size_t at,
@@ -185,7 +164,7 @@ std::string CScanner::conditionText(std::size_t from) const {
 Truth CScanner::conditionOf(std::size_t from) {
   std::vector<PpToken> tokens;
   tokens.reserve(directive_.size() - std::min(from, directive_.size()));
-  for (std::size_t i = from; i < directive_.size(); ++i) tokens.push_back(toPpToken(directive_[i]));
+  for (std::size_t i = from; i < directive_.size(); ++i) tokens.push_back(ppTokenOf(directive_[i]));
   if (config_.build) settleHasInclude(tokens);  // c_includes.cpp
   return evaluateCondition(tokens, macros_);
 }
@@ -330,7 +309,7 @@ bool CScanner::defaultTruth(std::size_t from, const std::string_view& word) {
     return defined == (word == "ifdef" || word == "elifdef");
   }
   std::vector<PpToken> tokens;
-  for (std::size_t i = from; i < directive_.size(); ++i) tokens.push_back(toPpToken(directive_[i]));
+  for (std::size_t i = from; i < directive_.size(); ++i) tokens.push_back(ppTokenOf(directive_[i]));
   if (config_.build) settleHasInclude(tokens);  // c_includes.cpp
   return evaluateByDefault(tokens, defaults_);
 }

@@ -39,6 +39,27 @@ std::size_t skipQuoted(std::string_view text, std::size_t i) {
 
 }  // namespace
 
+PpToken ppTokenOf(const Token& token) {
+  PpToken::Kind kind = PpToken::Punct;
+  switch (token.kind) {
+    case TokenKind::Identifier:
+      kind = PpToken::Identifier;
+      break;
+    case TokenKind::Number:
+      kind = PpToken::Number;
+      break;
+    case TokenKind::Character:
+      kind = PpToken::Character;
+      break;
+    case TokenKind::String:
+      kind = PpToken::String;
+      break;
+    default:
+      break;
+  }
+  return PpToken{kind, std::string(token.text), token.spaceBefore};
+}
+
 std::vector<PpToken> tokenizeExpression(std::string_view text) {
   std::vector<PpToken> tokens;
   std::size_t i = 0;

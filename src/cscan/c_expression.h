@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "cscan/c_lexer.h"
 #include "cscan/c_macros.h"
 
 namespace quenwick {
@@ -23,6 +24,9 @@ struct PpToken {
   std::string text;          // its bytes
   bool spaceBefore = false;  // a blank stood before it
 };
+
+/// The token of a condition that the lexer's `token` stands for.
+PpToken ppTokenOf(const Token& token);
 
 /// Splits `text` into tokens (comments are blanks).
 std::vector<PpToken> tokenizeExpression(std::string_view text);

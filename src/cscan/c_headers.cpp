@@ -14,27 +14,6 @@ namespace {
 
 constexpr std::size_t kLeftOut = std::numeric_limits<std::size_t>::max();
 
-PpToken ppTokenOf(const Token& token) {
-  PpToken::Kind kind = PpToken::Punct;
-  switch (token.kind) {
-    case TokenKind::Identifier:
-      kind = PpToken::Identifier;
-      break;
-    case TokenKind::Number:
-      kind = PpToken::Number;
-      break;
-    case TokenKind::Character:
-      kind = PpToken::Character;
-      break;
-    case TokenKind::String:
-      kind = PpToken::String;
-      break;
-    default:
-      break;
-  }
-  return PpToken{kind, std::string(token.text), token.spaceBefore};
-}
-
 bool isName(const Token& token) {
   return token.kind == TokenKind::Identifier;
 }

@@ -206,11 +206,7 @@ void CScanner::followInclude(const Token& hash, std::string_view word) {
         break;
       }
     }
-    PpToken::Kind kind = token.kind == TokenKind::Identifier ? PpToken::Identifier
-                         : token.kind == TokenKind::String   ? PpToken::String
-                         : token.kind == TokenKind::Number   ? PpToken::Number
-                                                             : PpToken::Punct;
-    tokens.push_back(PpToken{kind, std::string(token.text), token.spaceBefore});
+    tokens.push_back(ppTokenOf(token));
   }
   std::string name;
   if (!tokens.empty() && tokens[0].kind == PpToken::String && !tokens[0].text.empty() &&
