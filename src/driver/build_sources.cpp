@@ -106,13 +106,7 @@ void Program::scanBuildSources() {
     reached.exclude(path);
     const std::string resolved = resolvedPath(path);
     if (!resolved.empty()) reached.exclude(resolved);
-    if (before == nullptr || before->symbols != job.symbols || before->captions != job.captions ||
-        before->captionKeyword != job.captionKeyword) {
-      last = std::make_shared<CScanConfig>();
-      last->symbols.assign(cSymbols_.begin(), cSymbols_.begin() + static_cast<std::ptrdiff_t>(job.symbols));
-      last->captions = job.captions;
-      last->captionKeyword = job.captionKeyword;
-    }
+    if (before == nullptr || !sameCConfig(*before, job)) last = cConfigOf(job);
     before = &job;
     jobs.push_back(BuildJob{job.name, last});
   }
@@ -121,23 +115,7 @@ void Program::scanBuildSources() {
   std::vector<std::vector<std::string>> headersOf(listed);
   const FactsOptions factsOptions{options.showComments, frontEnd_.keepSites};
   const unsigned threads = workerCount();
-  auto take = [&](FileFacts& facts) {
-    if (!facts.read) {
-      // As a source that cannot be opened is reported without a database.
-      console.err.write(facts.path);
-      console.ringBell();
-      console.err.write(text(Text::SourceMissing));
-      console.err.put('\n');
-      inputUnread();
-      return;
-    }
-    if (!facts.isText) {
-      console.err.printf(textFormat(Text::CScanNotText), facts.path.c_str());
-      return;
-    }
-    addFileFacts(facts, functionTable, lists, factsOptions);
-    reportCScanProblems(facts);
-  };
+  auto take = [&](FileFacts& facts) { takeCFacts(facts, factsOptions); };
   runInOrder(
       jobs.size(), threads, threads * kWaitingPerThread,
       [&](std::size_t i) { results[i] = scanCFile(jobs[i].name, *jobs[i].config); },

@@ -60,22 +60,46 @@ void Program::addCSymbol(const std::string& value, bool define) {
   cSymbols_.push_back(std::move(setting));
 }
 
+bool Program::sameCConfig(const CScanJob& one, const CScanJob& other) const {
+  return one.symbols == other.symbols && one.captions == other.captions &&
+         one.captionKeyword == other.captionKeyword;
+}
+
+std::shared_ptr<CScanConfig> Program::cConfigOf(const CScanJob& job) const {
+  auto config = std::make_shared<CScanConfig>();
+  config->symbols.assign(cSymbols_.begin(), cSymbols_.begin() + static_cast<std::ptrdiff_t>(job.symbols));
+  config->captions = job.captions;
+  config->captionKeyword = job.captionKeyword;
+  return config;
+}
+
+void Program::takeCFacts(FileFacts& facts, const FactsOptions& factsOptions) {
+  if (!facts.read) {
+    // As quenwick's scan reports a source it cannot open.
+    console.err.write(facts.path);
+    console.ringBell();
+    console.err.write(text(Text::SourceMissing));
+    console.err.put('\n');
+    inputUnread();
+    return;
+  }
+  if (!facts.isText) {
+    console.err.printf(textFormat(Text::CScanNotText), facts.path.c_str());
+    return;
+  }
+  addFileFacts(facts, functionTable, lists, factsOptions);
+  reportCScanProblems(facts);
+}
+
 void Program::scanCSources() {
   if (frontEnd_.database != nullptr) return scanBuildSources();  // build_sources.cpp
   // One configuration for each run of files named with the same options.
-  std::vector<std::unique_ptr<CScanConfig>> configs;
+  std::vector<std::shared_ptr<CScanConfig>> configs;
   std::vector<const CScanConfig*> configOf(cJobs_.size());
   for (std::size_t i = 0; i < cJobs_.size(); ++i) {
     const CScanJob& job = cJobs_[i];
     const CScanJob* before = i > 0 ? &cJobs_[i - 1] : nullptr;
-    if (before == nullptr || before->symbols != job.symbols || before->captions != job.captions ||
-        before->captionKeyword != job.captionKeyword) {
-      auto config = std::make_unique<CScanConfig>();
-      config->symbols.assign(cSymbols_.begin(), cSymbols_.begin() + static_cast<std::ptrdiff_t>(job.symbols));
-      config->captions = job.captions;
-      config->captionKeyword = job.captionKeyword;
-      configs.push_back(std::move(config));
-    }
+    if (before == nullptr || !sameCConfig(*before, job)) configs.push_back(cConfigOf(job));
     configOf[i] = configs.back().get();
   }
   std::vector<FileFacts> results(cJobs_.size());
@@ -87,21 +111,7 @@ void Program::scanCSources() {
       [&](std::size_t i) {
         FileFacts facts = std::move(results[i]);
         results[i] = FileFacts();
-        if (!facts.read) {
-          // As quenwick's scan reports a source it cannot open.
-          console.err.write(facts.path);
-          console.ringBell();
-          console.err.write(text(Text::SourceMissing));
-          console.err.put('\n');
-          inputUnread();
-          return;
-        }
-        if (!facts.isText) {
-          console.err.printf(textFormat(Text::CScanNotText), facts.path.c_str());
-          return;
-        }
-        addFileFacts(facts, functionTable, lists, factsOptions);
-        reportCScanProblems(facts);
+        takeCFacts(facts, factsOptions);
       });
   cJobs_.clear();
   reportCScanTotals();

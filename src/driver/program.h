@@ -14,6 +14,7 @@
 #include "scan/scanner.h"
 #include "shared/name_lists.h"
 #include "shared/options.h"
+#include "tree/facts_table.h"
 #include "tree/function_table.h"
 
 namespace quenwick {
@@ -81,6 +82,10 @@ class Program {
   void processSourceFile(const std::string& name);
   void addCSymbol(const std::string& value, bool define);
   void scanCSources();
+  struct CScanJob;
+  bool sameCConfig(const CScanJob& one, const CScanJob& other) const;
+  std::shared_ptr<CScanConfig> cConfigOf(const CScanJob& job) const;
+  void takeCFacts(FileFacts& facts, const FactsOptions& factsOptions);
   void reportCScanProblems(const FileFacts& facts);
   void reportCScanTotals();
   // build_sources.cpp: the files of a compilation database, and the headers they reach.
