@@ -224,6 +224,9 @@ constexpr TextForms kTexts[] = {
     /* CScanNotText */
     {"quenwick-graph: '%s' holds NUL bytes, so it is no C source: left out\n",
      "quenwick-graph: '%s' holds NUL bytes, so it is no C source: left out\n"},
+    /* CScanTooLarge */
+    {"quenwick-graph: '%s' is over %llu MiB, so it is no C source: left out\n",
+     "quenwick-graph: '%s' is over %llu MiB, so it is no C source: left out\n"},
     /* CScanSummary */
     {"quenwick-graph: %llu files did not balance, %llu conditionals were left undecided (-V lists them)\n",
      "quenwick-graph: %llu files did not balance, %llu conditionals were left undecided (-V lists them)\n"},

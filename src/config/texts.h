@@ -65,6 +65,7 @@ enum class Text {
   GraphLinkControl,  ///< A --link template with a control character.
   GraphLinkScript,  ///< A --link template whose address would run a script.
   CScanNotText,  ///< A file the C scan leaves out: it holds NUL bytes.
+  CScanTooLarge,  ///< A file the C scan leaves out: larger than any C source.
   CScanSummary,  ///< The C scan's counts of what it did not understand.
   CScanProblem,  ///< -V: one place the C scan did not understand.
   ProblemUndecided,  ///< -V: a conditional left undecided.

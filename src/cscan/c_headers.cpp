@@ -4,6 +4,7 @@
 
 #include "cscan/c_build.h"
 #include "cscan/c_lexer.h"
+#include "cscan/c_scan.h"
 #include "cscan/c_source.h"
 #include "platform/file_path.h"
 #include "platform/text_input.h"
@@ -205,7 +206,9 @@ std::shared_ptr<const HeaderText> HeaderCache::get(const std::string& path) {
   // the first to finish is kept.
   std::string bytes;
   std::shared_ptr<const HeaderText> text;
-  if (readWholeFile(path, bytes)) text = readHeaderText(path, std::move(bytes));
+  if (readWholeFile(path, bytes, kMaxCSourceSize) == WholeFile::Read) {
+    text = readHeaderText(path, std::move(bytes));
+  }
   LockHeld held(lock_);
   return texts_.emplace(path, std::move(text)).first->second;
 }

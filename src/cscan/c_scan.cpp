@@ -22,10 +22,12 @@ FileFacts scanCSource(const std::string& path, std::string_view bytes, const CSc
 
 FileFacts scanCFile(const std::string& path, const CScanConfig& config) {
   std::string bytes;
-  if (!readWholeFile(path, bytes)) {
+  const WholeFile read = readWholeFile(path, bytes, kMaxCSourceSize);
+  if (read != WholeFile::Read) {
     FileFacts facts;
     facts.path = path;
     facts.read = false;
+    facts.tooLarge = read == WholeFile::TooLarge;
     return facts;
   }
   return scanCSource(path, bytes, config);

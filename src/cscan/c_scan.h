@@ -4,6 +4,7 @@
 // own, and calls through pointers kept apart from direct calls.
 #pragma once
 
+#include <cstddef>
 #include <memory>
 #include <optional>
 #include <string>
@@ -40,8 +41,12 @@ struct CScanConfig {
 /// is listed in the facts' problems.
 FileFacts scanCSource(const std::string& path, std::string_view bytes, const CScanConfig& config);
 
-/// Reads the file `path` and scans it; the facts say when it could not be read or
-/// is no text.
+/// The largest file the C scan reads: the largest C sources are tens of MB, and a
+/// device such as /dev/zero never ends.
+inline constexpr std::size_t kMaxCSourceSize = std::size_t{256} << 20;
+
+/// Reads the file `path` and scans it; the facts say when it could not be read, is
+/// over `kMaxCSourceSize` or is no text.
 FileFacts scanCFile(const std::string& path, const CScanConfig& config);
 
 }  // namespace quenwick

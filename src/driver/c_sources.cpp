@@ -74,6 +74,14 @@ std::shared_ptr<CScanConfig> Program::cConfigOf(const CScanJob& job) const {
 }
 
 void Program::takeCFacts(FileFacts& facts, const FactsOptions& factsOptions) {
+  if (facts.tooLarge) {
+    // An input that is not read: the run fails unless --keep-going, as for one that
+    // cannot be opened.
+    console.err.printf(textFormat(Text::CScanTooLarge), facts.path.c_str(),
+                       static_cast<unsigned long long>(kMaxCSourceSize >> 20));
+    inputUnread();
+    return;
+  }
   if (!facts.read) {
     // As quenwick's scan reports a source it cannot open.
     console.err.write(facts.path);

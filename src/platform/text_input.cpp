@@ -68,10 +68,14 @@ int openForReading(const std::string& path, FileIdentity& identity) {
 }  // namespace
 
 bool readWholeFile(const std::string& path, std::string& bytes) {
+  return readWholeFile(path, bytes, SIZE_MAX) == WholeFile::Read;
+}
+
+WholeFile readWholeFile(const std::string& path, std::string& bytes, std::size_t limit) {
   FileIdentity identity;
   int fd = openForReading(path, identity);
   bytes.clear();
-  if (fd < 0) return false;
+  if (fd < 0) return WholeFile::Unreadable;
   // The size the file says it has is read at once; more is read as long as it comes
   // (a file that grows, a pipe).
   std::size_t expected = 0;
@@ -84,9 +88,10 @@ bool readWholeFile(const std::string& path, std::string& bytes) {
 #endif
   constexpr std::size_t kPiece = 1 << 16;
   bool ok = true;
+  bool tooLarge = expected > limit;
   std::size_t have = 0;
-  bytes.resize(expected + 1);
-  for (;;) {
+  if (!tooLarge) bytes.resize(expected + 1);
+  while (!tooLarge) {
     if (have == bytes.size()) bytes.resize(have + kPiece);
     const std::size_t room = bytes.size() - have;
 #ifdef _WIN32
@@ -102,14 +107,16 @@ bool readWholeFile(const std::string& path, std::string& bytes) {
       break;
     }
     have += static_cast<std::size_t>(got);
+    tooLarge = have > limit;
   }
-  bytes.resize(have);
+  bytes.resize(tooLarge ? 0 : have);
+  if (tooLarge) bytes.shrink_to_fit();
 #ifdef _WIN32
   ::_close(fd);
 #else
   ::close(fd);
 #endif
-  return ok;
+  return tooLarge ? WholeFile::TooLarge : ok ? WholeFile::Read : WholeFile::Unreadable;
 }
 
 TextInput::TextInput() : fd_(-1), pendingCr_(false), pos_(nullptr), end_(nullptr) {}

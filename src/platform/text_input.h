@@ -15,6 +15,13 @@ namespace quenwick {
 /// folded). False when it cannot be opened, is a directory, or a read fails.
 bool readWholeFile(const std::string& path, std::string& bytes);
 
+/// How reading a whole file within a limit ended.
+enum class WholeFile { Read, Unreadable, TooLarge };
+
+/// As `readWholeFile`, but stops once more than `limit` bytes came (a device such
+/// as /dev/zero never ends): then TooLarge, with `bytes` empty.
+WholeFile readWholeFile(const std::string& path, std::string& bytes, std::size_t limit);
+
 /// A file (or an in-memory text) read byte by byte in text mode. A CR directly
 /// followed by LF is delivered as one LF; a lone CR stays byte 13; nothing else
 /// changes. A directory cannot be opened, as if it did not exist.

@@ -78,6 +78,7 @@ enum class SourceEncoding : std::uint8_t {
 struct FileFacts {
   std::string path;                          // the file as it was named
   bool read = false;                         // false when the file could not be read
+  bool tooLarge = false;                     // not read: larger than any C source may be
   bool isText = true;                        // false when it holds NUL bytes: it was not scanned
   SourceEncoding encoding = SourceEncoding::Utf8;  // how its bytes were read
   std::vector<std::string> names;            // every callee name of `calls`, each once

@@ -75,6 +75,21 @@ TEST_F(TextInputFileTest, MissingFileAndDirectoryCannotBeOpened) {
   EXPECT_FALSE(in.open(writeFile("plain", "x") + "/"));
 }
 
+TEST_F(TextInputFileTest, WholeFileWithinALimit) {
+  const std::string file = writeFile("ten", "0123456789");
+  std::string bytes;
+  EXPECT_EQ(readWholeFile(file, bytes, 10), WholeFile::Read);
+  EXPECT_EQ(bytes, "0123456789");
+  EXPECT_EQ(readWholeFile(file, bytes, 9), WholeFile::TooLarge);
+  EXPECT_TRUE(bytes.empty());
+  EXPECT_EQ(readWholeFile(path("absent"), bytes, 9), WholeFile::Unreadable);
+#ifndef _WIN32
+  // A device that never ends stops at the limit.
+  EXPECT_EQ(readWholeFile("/dev/zero", bytes, 1 << 20), WholeFile::TooLarge);
+  EXPECT_TRUE(bytes.empty());
+#endif
+}
+
 TEST_F(TextInputFileTest, CrLfAcrossTheChunkBoundary) {
   // Every size around one and two chunks, with line ends placed so that the CR
   // falls just before, on, and just after the last byte of a chunk.
