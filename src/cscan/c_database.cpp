@@ -122,7 +122,8 @@ bool CompilationDatabase::load(const std::string& where, const DatabaseOptions& 
   std::string file = absolutePath(where, here);
   if (isDirectory(file)) file = joinPath(file, kFileName);
   std::string text;
-  if (isDirectory(file) || !readWholeFile(file, text)) {
+  // Within a size no database has (a kernel's is under 100 MB): /dev/zero never ends.
+  if (isDirectory(file) || readWholeFile(file, text, kMaxDatabaseSize) != WholeFile::Read) {
     error = DatabaseError{};
     error.kind = DatabaseError::Unreadable;
     error.file = where;

@@ -33,6 +33,9 @@
 
 namespace quenwick {
 
+/// The largest database read.
+inline constexpr std::size_t kMaxDatabaseSize = std::size_t{512} << 20;
+
 /// How a database is read.
 struct DatabaseOptions {
   std::vector<std::string> queryDrivers = defaultQueryDrivers();  // patterns of the compilers that may run
