@@ -277,8 +277,8 @@ class Program:
         order = sorted(range(len(self.records)), key=lambda r: self.records[r][0] != "main")
         return [r for r in order if self.records[r][0] not in called]
 
-    def named(self, spec):
-        name, _, file = spec.partition("@")
+    def named(self, given):
+        name, _, file = given.partition("@")
         return [r for r, rec in enumerate(self.records) if rec[0] == name and file in ("", rec[1])]
 
 
@@ -320,7 +320,7 @@ def expected(program, query):
     calls (caller, callee) of each kind of tree, and the calls of names without one
     definition (caller, name, kind)."""
     limit = query.get("depth", float("inf"))
-    targets = {r for spec in query.get("target", []) for r in program.named(spec)}
+    targets = {r for given in query.get("target", []) for r in program.named(given)}
     target_names = {program.records[t][0] for t in targets}
 
     def follows(u, v):
@@ -332,7 +332,7 @@ def expected(program, query):
                                      lambda r: program.records[r][0] == own)
         return reaches(program, v, lambda r: r in targets)
 
-    roots = [r for spec in query.get("root", []) for r in program.named(spec)]
+    roots = [r for given in query.get("root", []) for r in program.named(given)]
     if not roots and not query.get("callers"):
         roots = program.tree_roots()
     roots = [r for r in roots if not targets or reaches(program, r, lambda r: r in targets)]
@@ -346,7 +346,7 @@ def expected(program, query):
             elif len(candidates) > 1 and (not targets or (
                     name in target_names and (u not in targets or name != program.records[u][0]))):
                 names.add((u, name, "several"))
-    caller_roots = [r for spec in query.get("callers", []) for r in program.named(spec)]
+    caller_roots = [r for given in query.get("callers", []) for r in program.named(given)]
     up = walk(caller_roots, limit, program.callers)
     callers = {(c, r) for r in up if up[r] < limit for c in program.callers(r)}
     return {"roots": roots, "caller_roots": caller_roots, "functions": set(down) | set(up),
@@ -355,20 +355,20 @@ def expected(program, query):
 
 def random_query(program, rng):
     """Options for a random query, and the query as a dict."""
-    def spec():
+    def given():
         r = rng.randrange(len(program.records))
         name, file = program.records[r][:2]
         return name + ("@" + file if rng.random() < 0.3 else "")
     query = {}
     kind = rng.choice(["root", "root", "target", "callers", "depth", "both"])
     if kind in ("root", "target", "both"):
-        query["root"] = [spec() for _ in range(rng.randint(1, 2))]
+        query["root"] = [given() for _ in range(rng.randint(1, 2))]
     if kind == "target":
         if rng.random() < 0.3:
             del query["root"]
-        query["target"] = [spec() for _ in range(rng.randint(1, 2))]
+        query["target"] = [given() for _ in range(rng.randint(1, 2))]
     if kind in ("callers", "both"):
-        query["callers"] = [spec() for _ in range(rng.randint(1, 2))]
+        query["callers"] = [given() for _ in range(rng.randint(1, 2))]
     if kind == "depth" or rng.random() < 0.6:
         query["depth"] = rng.choice([0, 1, 1, 2, 2, 2, 3, 3, 4, 5])
     options = ["--%s=%s" % (key, value) for key in ("root", "callers", "target")

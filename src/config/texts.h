@@ -12,9 +12,9 @@ namespace quenwick {
 enum class Text {
   BannerTitle,  ///< The title line of the banner.
   BannerNotice,  ///< The second banner line.
-  UsageDescription,  ///< Usage, part 1: what the program does and its synopsis.
-  UsageCommands,  ///< Usage, part 2: the two ways to name sources.
-  UsageOptions,  ///< Usage, part 3: the listed options.
+  UsageDescription,  ///< Usage, first piece: what the program does and its synopsis.
+  UsageCommands,  ///< Usage, second piece: the two ways to name sources.
+  UsageOptions,  ///< Usage, third piece: the listed options.
   ExclusionRead,  ///< -E: the exclusion file was read.
   ExclusionMissing,  ///< -E: the exclusion file cannot be opened.
   UnknownOption,  ///< An option letter the program does not know.

@@ -35,15 +35,15 @@ Query::Query(const GraphOptions& options, const CallGraph& graph, const NameList
 // NAME@FILE names the definitions of NAME in the file FILE, exactly as the file was
 // named to the driver; NAME alone names all of them.
 std::vector<Query::Found> Query::find(const char* option,
-                                      const std::vector<std::string>& specs) const {
+                                      const std::vector<std::string>& names) const {
   std::vector<Found> found;
   const FunctionTable& table = graph_.table();
-  for (const std::string& spec : specs) {
-    Found item{option, spec, spec, "", {}};
-    const std::size_t at = spec.find('@');
+  for (const std::string& given : names) {
+    Found item{option, given, given, "", {}};
+    const std::size_t at = given.find('@');
     if (at != std::string::npos) {
-      item.name = spec.substr(0, at);
-      item.file = spec.substr(at + 1);
+      item.name = given.substr(0, at);
+      item.file = given.substr(at + 1);
     }
     const std::uint32_t key = table.findName(item.name);
     if (key != SymbolTable::kNone) {

@@ -110,13 +110,13 @@ class Query {
   /// One NAME or NAME@FILE of an option, found.
   struct Found {
     const char* option;                  // the option's name
-    std::string spec;                    // as given
+    std::string given;                    // as given
     std::string name;                    // before "@"
     std::string file;                    // after "@"; empty when none is given
     std::vector<std::uint32_t> records;  // its definitions, in table order
   };
 
-  std::vector<Found> find(const char* option, const std::vector<std::string>& specs) const;
+  std::vector<Found> find(const char* option, const std::vector<std::string>& names) const;
   static std::vector<std::uint32_t> recordsOf(const std::vector<Found>& found);
   void markTargets(Selection& selection) const;
   void markTrees(Selection& selection, std::size_t limit) const;

@@ -21,11 +21,11 @@ struct Wanted {
 std::vector<Wanted> wantedOf(const GraphView& view) {
   std::vector<Wanted> wanted;
   const FunctionTable& table = view.graph.table();
-  for (const std::string& spec : view.options.sites) {
+  for (const std::string& given : view.options.sites) {
     Wanted item;
-    const std::size_t at = spec.find('@');
-    item.name = spec.substr(0, at);
-    if (at != std::string::npos) item.file = spec.substr(at + 1);
+    const std::size_t at = given.find('@');
+    item.name = given.substr(0, at);
+    if (at != std::string::npos) item.file = given.substr(at + 1);
     item.key = table.findName(item.name);
     if (!item.file.empty() && item.key != SymbolTable::kNone) {
       item.records.assign(view.graph.size(), false);

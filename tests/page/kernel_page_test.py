@@ -113,20 +113,20 @@ def main():
                     abs(len(shown) - len(expected))))
             else:
                 print("%s: %d lines as in the text tree" % (fragment, len(shown)))
-        for spec, up, down in PICTURES:
+        for given, up, down in PICTURES:
             page.navigate("about:blank")
-            page.navigate("file://%s#fn=%s&up=%d&down=%d" % (page_file, spec, up, down))
+            page.navigate("file://%s#fn=%s&up=%d&down=%d" % (page_file, given, up, down))
             page.wait_for("document.documentElement.dataset.views === '1'", 30)
             boxes = page.evaluate(OPEN_ALL)
             picture = page.evaluate(PICTURE)
             want = json_neighbourhood(lambda *o: graph(*o).decode("utf-8", errors="replace"),
-                                      spec, up, down)
+                                      given, up, down)
             faults = geometry_faults(picture)
             if picture_sets(picture) != want:
                 faults.append("boxes or calls differ from the JSON")
-            failures += ["picture of %s (%d, %d): %s" % (spec, up, down, f) for f in faults[:5]]
+            failures += ["picture of %s (%d, %d): %s" % (given, up, down, f) for f in faults[:5]]
             print("picture of %s, %d levels up and %d down: %d boxes, %d edges%s" % (
-                spec, up, down, boxes, len(picture["edges"]),
+                given, up, down, boxes, len(picture["edges"]),
                 "" if faults else ", as in the JSON"))
         if shots:
             os.makedirs(shots, exist_ok=True)

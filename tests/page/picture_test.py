@@ -81,7 +81,7 @@ def run_graph(folder, *options, files=FILES):
                           check=True).stdout.decode("utf-8", errors="replace")
 
 
-def json_neighbourhood(graph, spec, up, down):
+def json_neighbourhood(graph, given, up, down):
     """The boxes and calls that the JSON documents of --root=SPEC --depth=DOWN and
     --callers=SPEC --depth=UP hold: ("f", id), ("u", name) or ("m", name).
     `graph(*options)` runs quenwick-graph and returns its standard output."""
@@ -89,7 +89,7 @@ def json_neighbourhood(graph, spec, up, down):
     for option, depth in (("--root", down), ("--callers", up)):
         if depth == 0:
             continue
-        doc = json.loads(graph("--format=json", "%s=%s" % (option, spec), "--depth=%d" % depth))
+        doc = json.loads(graph("--format=json", "%s=%s" % (option, given), "--depth=%d" % depth))
         for f in doc["functions"]:
             me = ("f", f["id"])
             boxes.add(me)
@@ -211,12 +211,12 @@ class PictureTest(unittest.TestCase):
     def test_pictures_hold_what_the_json_holds(self):
         # Names without a definition and with several are boxes of their own; a
         # recursion is an edge back.
-        for spec, up, down in [("helper@a.c", 1, 1), ("helper@a.c", 2, 2), ("main", 0, 2),
+        for given, up, down in [("helper@a.c", 1, 1), ("helper@a.c", 2, 2), ("main", 0, 2),
                                ("leaf", 3, 0), ("ping", 2, 2), ("walk", 1, 3)]:
-            with self.subTest(spec=spec, up=up, down=down):
-                self.show("#fn=%s&up=%d&down=%d" % (spec, up, down))
+            with self.subTest(given=given, up=up, down=down):
+                self.show("#fn=%s&up=%d&down=%d" % (given, up, down))
                 picture = self.picture()
-                expected = json_neighbourhood(lambda *o: run_graph(self.folder, *o), spec, up, down)
+                expected = json_neighbourhood(lambda *o: run_graph(self.folder, *o), given, up, down)
                 self.assertEqual(picture_sets(picture), expected)
                 self.check_geometry(picture)
         self.show("#fn=main&up=0&down=1")

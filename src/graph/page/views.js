@@ -207,10 +207,10 @@ const Views = (() => {
       homeView();
     } else {
       const records = Address.records(graph, at);
-      const spec = at.name + (at.file === null ? '' : '@' + at.file) +
+      const named = at.name + (at.file === null ? '' : '@' + at.file) +
         (at.line === null ? '' : ' at line ' + at.line);
       if (records.length === 0) {
-        missing('No function ' + spec + ' is defined in this page.');
+        missing('No function ' + named + ' is defined in this page.');
       } else if (at.view === 'fn' && records.length > 1) {
         chooserView(at.name, records, 'fn', at.depth);
       } else if (at.view === 'fn') {
