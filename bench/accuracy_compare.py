@@ -717,30 +717,8 @@ def measure_gcc(corpus, graph, args):
     result.update({k: v for k, v in def_measures(gcc, {}, set()).items() if k.startswith("gcc")})
     result.update(gcc_calls=len(gcc.edges))
     if doc is not None:
-        recs = Records(doc)
-        defs, records_of = {}, {}
-        for f in recs.functions():
-            key = (recs.file[f["id"]], f["name"])
-            defs.setdefault(key, set()).update(Records.lines(f))
-            records_of.setdefault(key, []).append(f)
-        static_h = {k for k, fs in records_of.items()
-                    if is_header(k[0]) and any(f.get("static") is True for f in fs)}
-        key_of = {f["id"]: (recs.file[f["id"]], f["name"]) for f in recs.functions()}
-        calls, sites = set(), {}
-        for f in recs.functions():
-            caller = key_of[f["id"]]
-            if caller in gcc.defs:
-                calls.update((caller, key_of[c]) for c in recs.reach(f["id"]))
-                for site in f.get("calls") or []:
-                    c = site.get("callee")
-                    if c not in recs.by_id:
-                        continue
-                    ends = recs.reach(c) if recs.kind[c] == "macro" else {c}
-                    for e in ends:
-                        sites.setdefault((caller, key_of[e]), site.get("line"))
-        result.update(def_measures(gcc, defs, static_h))
-        result.update(call_measures(gcc, calls))
-        write_details(work, gcc, defs, calls, sites)
+        measures, _ = graph_measures(gcc, doc, work, keep=lambda file: True)
+        result.update(measures)
     if args.peers:
         rows = run_ctags(folder, names, work)
         cdefs = {}
@@ -965,14 +943,16 @@ def measure_build(corpus, graph, args):
     return result
 
 
-def graph_measures(gcc, doc, work):
+def graph_measures(gcc, doc, work, keep=None):
     """Definition and call measures of one quenwick-graph document against gcc, with
-    only the files inside the corpus counted; also the set of files it holds."""
+    only the files `keep` accepts counted (by default those inside the corpus); also
+    the set of files it holds. With `work`, the lists of misses are written there."""
+    keep = keep or inside
     recs = Records(doc)
     defs, records_of = {}, {}
     for f in recs.functions():
         key = (recs.file[f["id"]], f["name"])
-        if not inside(key[0]):
+        if not keep(key[0]):
             continue
         defs.setdefault(key, set()).update(Records.lines(f))
         records_of.setdefault(key, []).append(f)
