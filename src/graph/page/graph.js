@@ -118,19 +118,7 @@ const Graph = (() => {
     marked(text) {
       const flags = new Uint8Array(this.size);
       let at = 0;
-      let value = 0;
-      for (let i = 0; i < text.length; i++) {
-        const code = text.charCodeAt(i);
-        const digit = code < 128 ? DIGIT[code] : -1;
-        if (digit < 0) throw new Error('bad number digit at ' + i);
-        if (digit >= 32) {
-          value = value * 32 + (digit - 32);
-        } else {
-          at += value * 32 + digit;
-          flags[at] = 1;
-          value = 0;
-        }
-      }
+      for (const step of decodeNumbers(text)) flags[at += step] = 1;
       return flags;
     }
 
