@@ -892,12 +892,14 @@ def print_prepared(corpus, binary, jobs):
     work = os.path.join(WORK, corpus.name)
     listing = os.path.join(work, "scanned-files.txt")
     out = os.path.join(work, "prepare.json")
-    subprocess.run([binary, f"--compile-commands={database}", "--format=json", f"--output={out}"],
-                   cwd=folder, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, check=True)
-    with open(out, "rb") as f:
-        files = {norm(fn["file"]) for fn in json.loads(f.read().decode("utf-8", "surrogateescape"))
-                 .get("functions", []) if fn.get("file")}
+    # -V names each header scanned as a file, with or without definitions in it.
+    run = subprocess.run([binary, f"--compile-commands={database}", "--format=json", f"--output={out}",
+                          "-V"], cwd=folder, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE,
+                         check=True)
     os.remove(out)
+    reached = re.compile(r"^quenwick-graph: (.*): scanned as .* includes it, with that file's configuration$")
+    files = {norm(m.group(1)) for line in run.stderr.decode("utf-8", "surrogateescape").splitlines()
+             if (m := reached.match(line))}
     listed = {below(os.path.normpath(os.path.join(e["directory"], e["file"])), folder) for e in entries}
     names = sorted(listed | {f for f in files if inside(f)})
     check_tokens(names, folder)
