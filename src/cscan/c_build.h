@@ -65,6 +65,9 @@ class HeaderCache {
   std::shared_ptr<const HeaderText> get(const std::string& path);
   /// True when `path` names a regular file (asked once, then remembered).
   bool exists(const std::string& path);
+  /// The folder `path` with its links followed (empty: it does not exist), asked
+  /// once: the files of a build lie in few folders.
+  std::string resolvedFolder(const std::string& path);
   /// Forgets what was read of `path`, so that the next request reads it again.
   void forget(const std::string& path);
   /// Forgets everything.
@@ -77,6 +80,7 @@ class HeaderCache {
   std::uint64_t generation_ = 0;  // counts `forget` and `clear`
   std::unordered_map<std::string, std::shared_ptr<const HeaderText>> texts_;  // by path; null: unreadable
   std::unordered_map<std::string, bool> exists_;  // by path: a regular file
+  std::unordered_map<std::string, std::string> folders_;  // by folder: with its links followed
 };
 
 /// What a file's symbols are after a run of first steps (the start of its build,

@@ -139,6 +139,7 @@ bool CompilationDatabase::read(std::string_view text, const std::string& file,
   base_ = currentDirectory();
   entries_.clear();
   byPath_.clear();
+  paths_ = PathResolver();  // links may have changed since the last reading
   notices_.clear();
   builds_.clear();
   error = DatabaseError{};
@@ -194,7 +195,7 @@ bool CompilationDatabase::read(std::string_view text, const std::string& file,
 void CompilationDatabase::addEntry(const std::string& directory, const std::string& file,
                                    const std::vector<std::string>& words, CompilerCache& compilers) {
   const std::string path = absolutePath(file, directory);
-  const std::string resolved = resolvedPath(path);
+  const std::string resolved = paths_.resolved(path);
   if (byPath_.count(path) != 0 || (!resolved.empty() && byPath_.count(resolved) != 0)) {
     return;  // the first entry of a file counts
   }
@@ -207,7 +208,7 @@ void CompilationDatabase::addEntry(const std::string& directory, const std::stri
   config->build = buildFor(flags, setup, directory);
   byPath_.emplace(path, entries_.size());
   if (!resolved.empty() && resolved != path) byPath_.emplace(resolved, entries_.size());
-  entries_.push_back(DatabaseEntry{path, shownPath(path, base_), std::move(config)});
+  entries_.push_back(DatabaseEntry{path, paths_.shown(path, base_), resolved, std::move(config)});
 }
 
 std::shared_ptr<const CBuild> CompilationDatabase::buildFor(const CompileFlags& flags,
@@ -215,8 +216,8 @@ std::shared_ptr<const CBuild> CompilationDatabase::buildFor(const CompileFlags& 
                                                             const std::string& directory) {
   // Folders with their links followed: a header reached through two spellings of
   // one folder is still one header.
-  auto real = [](const std::string& folder) {
-    std::string resolved = resolvedPath(folder);
+  auto real = [this](const std::string& folder) {
+    std::string resolved = paths_.resolved(folder);
     return resolved.empty() ? folder : resolved;
   };
   std::vector<SearchFolder> folders;

@@ -29,6 +29,7 @@
 #include "cscan/c_build.h"
 #include "cscan/c_command_line.h"
 #include "cscan/c_compiler.h"
+#include "platform/file_path.h"
 #include "cscan/c_scan.h"
 
 namespace quenwick {
@@ -72,6 +73,7 @@ struct DatabaseNotice {
 struct DatabaseEntry {
   std::string path;    // absolute, in normal form
   std::string shown;   // how facts name it: relative to the current folder when below it
+  std::string resolved;  // `path` with its links followed (empty: it does not exist)
   std::shared_ptr<const CScanConfig> config;  // its symbols and build; captions as by default
 };
 
@@ -105,6 +107,7 @@ class CompilationDatabase {
   void notice(const CompilerSetup& setup, const std::string& name);
 
 
+  PathResolver paths_;                       // the folders of its entries, with links followed
   std::string file_;                         // the database file
   std::string base_;                         // the current folder when it was read
   std::vector<DatabaseEntry> entries_;       // in order

@@ -225,6 +225,17 @@ bool HeaderCache::exists(const std::string& path) {
   return regular;
 }
 
+std::string HeaderCache::resolvedFolder(const std::string& path) {
+  {
+    LockHeld held(lock_);
+    auto found = folders_.find(path);
+    if (found != folders_.end()) return found->second;
+  }
+  std::string resolved = resolvedPath(path);
+  LockHeld held(lock_);
+  return folders_.emplace(path, std::move(resolved)).first->second;
+}
+
 void HeaderCache::forget(const std::string& path) {
   LockHeld held(lock_);
   // What was never asked of leaves everything built so far as it is.
@@ -241,6 +252,7 @@ void HeaderCache::clear() {
   LockHeld held(lock_);
   texts_.clear();
   exists_.clear();
+  folders_.clear();
   ++generation_;
 }
 

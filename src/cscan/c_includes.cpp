@@ -147,7 +147,7 @@ void CScanner::startBuild() {
   applySymbols(config_);
   // The file's folder with its links followed, as the build's folders are.
   const std::string named = absolutePath(facts_.path, currentDirectory());
-  const std::string real = resolvedPath(folderOf(named));
+  const std::string real = build.headers->resolvedFolder(folderOf(named));
   const std::string folder = real.empty() ? folderOf(named) : real;
   const std::string path = joinPath(folder, named.substr(named.find_last_of('/') + 1));
   includes_->frames.push_back(IncludeState::Frame{path, folder, -1, false});

@@ -92,8 +92,7 @@ void Program::scanBuildSources() {
     config->reached = &reached;
     config->rank = jobs.size();
     reached.exclude(entry.path);
-    const std::string resolved = resolvedPath(entry.path);
-    if (!resolved.empty()) reached.exclude(resolved);
+    if (!entry.resolved.empty()) reached.exclude(entry.resolved);
     jobs.push_back(BuildJob{entry.shown, std::move(config)});
   }
   const std::size_t listed = jobs.size();

@@ -122,17 +122,27 @@ std::string below(const std::string& path, const std::string& base) {
   return std::string();
 }
 
-}  // namespace
-
-std::string shownPath(const std::string& path, const std::string& base) {
+// shownPath, with `resolveFolder` following the links of a folder.
+template <typename Resolve>
+std::string shownThrough(const std::string& path, const std::string& base, Resolve resolveFolder) {
   if (base.empty() || base == "/") return path;
   std::string relative = below(path, base);
   if (!relative.empty()) return relative;
   // Below it through a link: the current folder is told with every link followed.
-  const std::string folder = resolvedPath(folderOf(path));
+  const std::string folder = resolveFolder(folderOf(path));
   if (folder.empty()) return path;
   relative = below(joinPath(folder, path.substr(path.find_last_of('/') + 1)), base);
   return relative.empty() ? path : relative;
+}
+
+}  // namespace
+
+std::string shownPath(const std::string& path, const std::string& base) {
+  return shownThrough(path, base, [](const std::string& folder) { return resolvedPath(folder); });
+}
+
+std::string PathResolver::shown(const std::string& path, const std::string& base) {
+  return shownThrough(path, base, [this](const std::string& folder) { return resolved(folder); });
 }
 
 std::string resolvedPath(const std::string& path) {
@@ -143,6 +153,23 @@ std::string resolvedPath(const std::string& path) {
 #else
   std::unique_ptr<char, void (*)(void*)> resolved(::realpath(path.c_str(), nullptr), std::free);
   return resolved ? std::string(resolved.get()) : std::string();
+#endif
+}
+
+std::string PathResolver::resolved(const std::string& path) {
+#ifdef _WIN32
+  return resolvedPath(path);  // nothing to follow: the path in full is all it takes
+#else
+  const std::size_t slash = path.find_last_of('/');
+  const std::string_view leaf = slash == std::string::npos ? std::string_view() : std::string_view(path).substr(slash + 1);
+  if (slash == 0 || leaf.empty() || leaf == "." || leaf == "..") return resolvedPath(path);
+  auto [at, isNew] = folders_.try_emplace(path.substr(0, slash));
+  if (isNew) at->second = resolvedPath(at->first);
+  if (at->second.empty()) return std::string();
+  std::string candidate = joinPath(at->second, leaf);
+  struct stat entry;
+  if (::lstat(candidate.c_str(), &entry) != 0) return std::string();
+  return S_ISLNK(entry.st_mode) ? resolvedPath(candidate) : candidate;
 #endif
 }
 

@@ -5,6 +5,7 @@
 
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace quenwick {
@@ -36,6 +37,20 @@ std::string shownPath(const std::string& path, const std::string& base);
 
 /// `path` with every link followed, absolute (empty when it does not exist).
 std::string resolvedPath(const std::string& path);
+
+/// `resolvedPath` for many paths in few folders (a build's files and search
+/// folders): each folder is resolved once, then a path costs one look at its last
+/// part. Not safe for threads.
+class PathResolver {
+ public:
+  /// What `resolvedPath(path)` gives for an absolute `path`.
+  std::string resolved(const std::string& path);
+  /// What `shownPath(path, base)` gives.
+  std::string shown(const std::string& path, const std::string& base);
+
+ private:
+  std::unordered_map<std::string, std::string> folders_;  // each folder asked, resolved (empty: none)
+};
 
 /// True when `path` names a regular file (a link to one included).
 bool isRegularFile(const std::string& path);

@@ -65,5 +65,24 @@ TEST_F(ShownPathTest, RelativeBelowTheBaseAlsoThroughALink) {
   EXPECT_FALSE(isRegularFile(path("link")));
 }
 
+TEST_F(ShownPathTest, AResolverAnswersAsTheFileSystemDoes) {
+  const std::string real = resolvedPath(dir_.string());
+  std::filesystem::create_directories(dir_ / "tree/sub");
+  writeFile("tree/a.c", "");
+  writeFile("tree/sub/b.h", "");
+  std::filesystem::create_directory_symlink(dir_ / "tree", dir_ / "link");
+  std::filesystem::create_symlink(dir_ / "tree/a.c", dir_ / "tree/sub/to-a.c");
+  PathResolver resolver;
+  // Twice each: the second answer comes from what the first remembered.
+  for (int round = 0; round < 2; ++round) {
+    for (const char* name : {"link/a.c", "link/sub/b.h", "link/sub/to-a.c", "link/sub", "link",
+                             "tree/missing.c", "missing/a.c", "link/sub/../a.c"}) {
+      EXPECT_EQ(resolver.resolved(path(name)), resolvedPath(path(name))) << name;
+    }
+  }
+  EXPECT_EQ(resolver.resolved(path("link/sub/to-a.c")), real + "/tree/a.c");
+  EXPECT_EQ(resolver.shown(path("link/sub/b.h"), real + "/tree"), "sub/b.h");
+}
+
 }  // namespace
 }  // namespace quenwick
