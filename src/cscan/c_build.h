@@ -163,6 +163,29 @@ class HeaderEffects {
   std::uint64_t generation_ = 0;  // the header cache's generation the effects were made in
 };
 
+/// Where the headers of one build were found, by how each was asked for: the
+/// files of a build include the same headers from the same folders.
+class HeaderSearches {
+ public:
+  /// The answer to one search.
+  struct Found {
+    bool found = false;   // the header exists
+    std::string path;     // absolute, in normal form
+    int chain = -1;       // the search folder it is in (-1: none)
+    bool system = false;  // that folder is a system one
+  };
+  /// True, with `found` set, when the search `key` was answered at the header
+  /// cache's `generation`; a new generation forgets every answer.
+  bool find(const std::string& key, std::uint64_t generation, Found& found);
+  /// Keeps the answer to `key`.
+  void add(const std::string& key, const Found& found, std::uint64_t generation);
+
+ private:
+  Lock lock_;  // guards the map
+  std::unordered_map<std::string, Found> found_;  // by search
+  std::uint64_t generation_ = 0;  // the header cache's generation of the answers
+};
+
 /// The settings of a build that files compiled alike share.
 struct CBuild {
   std::string compiler;                       // the compiler as the entry names it
@@ -174,6 +197,7 @@ struct CBuild {
   std::shared_ptr<HeaderCache> headers;       // the headers read so far (never null)
   std::shared_ptr<PrefixTree> prefixes;       // the first steps of its files (null: not shared)
   std::shared_ptr<HeaderEffects> effects;     // what its headers do (null: each read every time)
+  std::shared_ptr<HeaderSearches> searches;   // where its headers were found (null: searched each time)
 };
 
 /// A header scanned as a file of its own in the configuration of a file that

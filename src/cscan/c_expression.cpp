@@ -137,12 +137,15 @@ class Expander {
   Expander(const MacroTable& macros, bool byDefault) : macros_(macros), byDefault_(byDefault) {}
 
   bool expand(const std::vector<PpToken>& in, std::vector<PpToken>& out) {
-    std::vector<PpToken> looked = lookUpDefined(in);
-    std::vector<PpToken> expanded;
-    if (!expandMacros(looked, macros_, expanded)) return false;
-    // `defined` made by an expansion is looked up as well; a call left over is of
-    // a function-like macro not known here, or of __has_include and the like.
-    expanded = lookUpDefined(expanded);
+    std::vector<PpToken> expanded = lookUpDefined(in);
+    if (expandsAny(expanded)) {
+      std::vector<PpToken> looked = std::move(expanded);
+      if (!expandMacros(looked, macros_, expanded)) return false;
+      // `defined` made by an expansion is looked up as well.
+      expanded = lookUpDefined(expanded);
+    }
+    // A call left over is of a function-like macro not known here, or of
+    // __has_include and the like.
     out.clear();
     for (std::size_t i = 0; i < expanded.size(); ++i) {
       const PpToken& token = expanded[i];
@@ -160,6 +163,17 @@ class Expander {
  private:
   PpToken unknowable() const {
     return byDefault_ ? PpToken{PpToken::Number, "0", false} : PpToken{PpToken::Unknowable, "?", false};
+  }
+
+  // True when a name of `tokens` is a macro whose value is known: most conditions
+  // hold none once `defined` is looked up, and need no expansion.
+  bool expandsAny(const std::vector<PpToken>& tokens) const {
+    for (const PpToken& token : tokens) {
+      if (token.kind != PpToken::Identifier) continue;
+      const MacroState& state = macros_.find(token.text);
+      if (state.kind == MacroState::Defined && state.valueKnown) return true;
+    }
+    return false;
   }
 
   std::vector<PpToken> lookUpDefined(const std::vector<PpToken>& in) const {

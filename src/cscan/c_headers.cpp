@@ -343,6 +343,23 @@ void HeaderEffects::add(const std::string& key, std::shared_ptr<const HeaderEffe
   if (known.size() < kMostEffects) known.push_back(std::move(effect));
 }
 
+bool HeaderSearches::find(const std::string& key, std::uint64_t generation, Found& found) {
+  LockHeld held(lock_);
+  if (generation != generation_) {
+    found_.clear();
+    generation_ = generation;
+  }
+  auto at = found_.find(key);
+  if (at == found_.end()) return false;
+  found = at->second;
+  return true;
+}
+
+void HeaderSearches::add(const std::string& key, const Found& found, std::uint64_t generation) {
+  LockHeld held(lock_);
+  if (generation == generation_) found_.emplace(key, found);
+}
+
 const ReachedHeader* ReachedHeaders::find(const std::string& path) const {
   LockHeld held(lock_);
   auto found = headers_.find(path);

@@ -239,12 +239,42 @@ void CScanner::includeNamed(const std::string& name, bool next) {
   includeHeader(path, chain, system);
 }
 
+// Looks for the header `name` ("x.h" or <x.h>) as the compiler does, asking the
+// file system once per build for each way of asking.
+bool CScanner::findHeader(const std::string& name, bool next, std::string& path, int& chain,
+                          bool& system) const {
+  HeaderSearches* searches = config_.build->searches.get();
+  if (searches == nullptr || name.size() < 3) return searchHeader(name, next, path, chain, system);
+  // What the answer depends on: for "x.h" the includer's folder, for
+  // #include_next the folder the includer was found in.
+  const IncludeState::Frame& frame = includes_->frames.back();
+  std::string key;
+  if (next && frame.chain >= 0 && includes_->frames.size() > 1) {
+    key = "n" + std::to_string(frame.chain);
+  } else if (next) {
+    key = "N";
+  } else if (name.front() == '"') {
+    key = (frame.system ? "s" : "p") + frame.folder;
+  }
+  key += '\n';
+  key += name;
+  HeaderSearches::Found found;
+  if (!searches->find(key, includes_->generation, found)) {
+    found.found = searchHeader(name, next, found.path, found.chain, found.system);
+    searches->add(key, found, includes_->generation);
+  }
+  path = std::move(found.path);
+  chain = found.chain;
+  system = found.system;
+  return found.found;
+}
+
 // Looks for the header `name` ("x.h" or <x.h>) as the compiler does: a "x.h" in
 // the folder of the file that includes it, then in the -iquote folders; then, and
 // for <x.h>, in the search folders in order, from the one after the includer's
 // for #include_next.
-bool CScanner::findHeader(const std::string& name, bool next, std::string& path, int& chain,
-                          bool& system) const {
+bool CScanner::searchHeader(const std::string& name, bool next, std::string& path, int& chain,
+                            bool& system) const {
   if (name.size() < 3) return false;
   const std::string inner = name.substr(1, name.size() - 2);
   const CBuild& build = *config_.build;

@@ -199,6 +199,8 @@ class CScanner {
   void includeNamed(const std::string& name, bool next);
   bool findHeader(const std::string& name, bool next, std::string& path, int& chain,
                   bool& system) const;
+  bool searchHeader(const std::string& name, bool next, std::string& path, int& chain,
+                  bool& system) const;
   void includeHeader(const std::string& path, int chain, bool system);
   void readHeaderLines(const struct HeaderText& text);
   void openHeaderConditional(const struct HeaderLine& line);
