@@ -45,7 +45,6 @@ struct HeaderLine {
 /// A header as the scans of a run read it.
 struct HeaderText {
   std::string path;               // absolute, in normal form
-  std::string bytes;              // the file as stored, for its scan as a file
   std::vector<HeaderLine> lines;  // its directives, in order
   std::string guard;              // the symbol of an include guard around all of them, if any
   bool pragmaOnce = false;        // it holds "#pragma once"
@@ -53,7 +52,7 @@ struct HeaderText {
 };
 
 /// Makes a header's text ready: its directives read and their conditionals linked.
-std::shared_ptr<const HeaderText> readHeaderText(std::string path, std::string bytes);
+std::shared_ptr<const HeaderText> readHeaderText(std::string path, std::string_view bytes);
 
 /// The headers of a run, each read once, shared by every scan and thread. A
 /// long-running process forgets a header that changed and scans again the files

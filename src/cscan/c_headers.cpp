@@ -183,7 +183,7 @@ void linkConditionals(HeaderText& text) {
 
 }  // namespace
 
-std::shared_ptr<const HeaderText> readHeaderText(std::string path, std::string bytes) {
+std::shared_ptr<const HeaderText> readHeaderText(std::string path, std::string_view bytes) {
   auto text = std::make_shared<HeaderText>();
   text->path = std::move(path);
   if (holdsNul(bytes)) return nullptr;
@@ -192,7 +192,6 @@ std::shared_ptr<const HeaderText> readHeaderText(std::string path, std::string b
     readLines(source, *text);
   }
   linkConditionals(*text);
-  text->bytes = std::move(bytes);
   return text;
 }
 
@@ -207,7 +206,7 @@ std::shared_ptr<const HeaderText> HeaderCache::get(const std::string& path) {
   std::string bytes;
   std::shared_ptr<const HeaderText> text;
   if (readWholeFile(path, bytes, kMaxCSourceSize) == WholeFile::Read) {
-    text = readHeaderText(path, std::move(bytes));
+    text = readHeaderText(path, bytes);
   }
   LockHeld held(lock_);
   return texts_.emplace(path, std::move(text)).first->second;

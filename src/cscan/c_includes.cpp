@@ -9,8 +9,11 @@
 
 #include "cscan/c_build.h"
 #include "cscan/c_expander.h"
+#include "cscan/c_scan.h"
 #include "cscan/c_scanner.h"
+#include "cscan/c_source.h"
 #include "platform/file_path.h"
+#include "platform/text_input.h"
 
 namespace quenwick {
 
@@ -665,10 +668,14 @@ void CScanner::closeHeaderConditional() {
 void CScanner::scanHeaderAsFile(const HeaderText& text, int chain) {
   ReachedHeaders& reached = *config_.reached;
   if (!reached.claim(text.path, config_.rank)) return;
+  // Read again rather than kept since its directives were read: from the system's
+  // cache, into memory that the next file's reading takes over.
+  std::string bytes;
+  if (readWholeFile(text.path, bytes, kMaxCSourceSize) != WholeFile::Read || holdsNul(bytes)) return;
   FileFacts facts;
   facts.path = reached.shown(text.path);
   facts.read = true;
-  const SourceText source(text.bytes, detectEncoding(text.bytes));
+  const SourceText source(bytes, detectEncoding(bytes));
   facts.encoding = source.encoding();
   CScanner inner(source, config_, facts);
   inner.includes_ = std::make_shared<IncludeState>();
