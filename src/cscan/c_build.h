@@ -127,14 +127,14 @@ class PrefixTree {
 struct HeaderEffect {
   /// A symbol the reading changed.
   struct Change {
-    std::string name;         // the symbol
+    std::string_view name;    // the symbol, kept in `texts`
     MacroState state;         // what it is after the reading
     bool inDefaults = false;  // the plain build's view changed too
     bool defaultsDiffer = false;  // to another state than `state`:
     MacroState defaultState;  // what it is in that view then
   };
-  using Lookups = std::vector<std::pair<std::string, std::uint64_t>>;
-  Lookups inputs;                               // symbols looked up before being changed, with the digest of what was found
+  using Lookups = std::vector<std::pair<std::string_view, std::uint64_t>>;
+  Lookups inputs;                               // symbols looked up before being changed, with the digest of what was found (names kept in `texts`)
   Lookups defaultInputs;                        // the same in the plain build's view
   std::vector<std::pair<std::string, bool>> onceInputs;  // "#pragma once" headers asked about: read already
   bool outOfDefault = false;                    // read in a branch a plain build leaves out
@@ -142,7 +142,7 @@ struct HeaderEffect {
   std::vector<std::string> headers;             // every header met, in order
   std::vector<std::string> once;                // the headers of "#pragma once" read
   std::vector<std::string> reachable;           // the project's headers met
-  TextArena texts;                              // the parameters and replacements of the changes
+  TextArena texts;                              // the names, parameters and replacements of the inputs and changes
 };
 
 /// The effects of the headers of one build, by header and search folder.

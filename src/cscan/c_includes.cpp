@@ -104,7 +104,7 @@ struct CScanner::IncludeState {
   std::vector<std::string> reachable;          // the project's headers met in the step being read
   // What the headers being read do, to make their effects of.
   struct Write {
-    std::string name;         // the symbol changed
+    std::string_view name;    // the symbol changed (kept in `logTexts`, or by an effect used)
     std::size_t macroReads;   // lookups before it
     std::size_t defaultReads; // lookups of the plain build's view before it
     bool inDefaults;          // that view changed too
@@ -120,6 +120,7 @@ struct CScanner::IncludeState {
     bool outOfDefault;  // it began out of a plain build's branches
     bool valid;         // nothing made it depend on more than the logs hold
   };
+  TextArena logTexts;                          // the names in the logs below
   HeaderEffect::Lookups macroReads;            // lookups of the symbols while recording
   HeaderEffect::Lookups defaultReads;          // lookups of the plain build's view
   std::vector<Write> writes;                   // changes of the symbols
@@ -377,7 +378,7 @@ void CScanner::setHeaderSymbol(std::string_view name, const MacroState& symbol) 
   const bool inDefaults = !outOfDefault_;
   setSymbol(name, symbol);
   if (!state.recordings.empty()) {
-    state.writes.push_back({std::string(name), state.macroReads.size(), state.defaultReads.size(), inDefaults});
+    state.writes.push_back({state.logTexts.keep(name), state.macroReads.size(), state.defaultReads.size(), inDefaults});
   }
 }
 
@@ -385,8 +386,8 @@ void CScanner::beginRecording(bool makeEffect) {
   IncludeState& state = *includes_;
   if (!config_.build->effects || (!makeEffect && state.recordings.empty())) return;
   if (state.recordings.empty()) {
-    macros_.noteLookups(&state.macroReads);
-    defaults_.noteLookups(&state.defaultReads);
+    macros_.noteLookups(&state.macroReads, &state.logTexts);
+    defaults_.noteLookups(&state.defaultReads, &state.logTexts);
   }
   state.recordings.push_back({state.macroReads.size(), state.defaultReads.size(), state.writes.size(),
                               state.onceEvents.size(), state.headersMet.size(), state.reachable.size(),
@@ -399,8 +400,8 @@ void CScanner::endRecording(const std::string& key) {
   if (!config_.build->effects || state.recordings.empty()) return;
   const IncludeState::Recording recording = state.recordings.back();
   state.recordings.pop_back();
-  macros_.noteLookups(nullptr);
-  defaults_.noteLookups(nullptr);
+  macros_.noteLookups(nullptr, nullptr);
+  defaults_.noteLookups(nullptr, nullptr);
   // A header that took few lines to read is read again rather than remembered.
   if (recording.valid && state.linesRead - recording.lines >= kLinesWorthAnEffect) {
     auto effect = std::make_shared<HeaderEffect>();
@@ -419,7 +420,7 @@ void CScanner::endRecording(const std::string& key) {
         const std::size_t before = write == firstWrite.end() ? SIZE_MAX
                                    : defaults                ? write->second->defaultReads
                                                              : write->second->macroReads;
-        if (i < before) inputs.push_back(reads[i]);
+        if (i < before) inputs.emplace_back(effect->texts.keep(reads[i].first), reads[i].second);
       }
     };
     inputsOf(state.macroReads, recording.macroReads, false, effect->inputs);
@@ -447,7 +448,7 @@ void CScanner::endRecording(const std::string& key) {
       auto [at, isNew] = changed.try_emplace(write.name, effect->changes.size());
       if (isNew) {
         effect->changes.emplace_back();
-        effect->changes.back().name = write.name;
+        effect->changes.back().name = effect->texts.keep(write.name);
       }
       if (write.inDefaults) effect->changes[at->second].inDefaults = true;
     }
@@ -471,12 +472,13 @@ void CScanner::endRecording(const std::string& key) {
   if (state.recordings.empty()) {
     state.macroReads.clear();
     state.defaultReads.clear();
+    state.logTexts.clear();
     state.writes.clear();
     state.onceEvents.clear();
     state.headersMet.clear();
   } else {
-    macros_.noteLookups(&state.macroReads);
-    defaults_.noteLookups(&state.defaultReads);
+    macros_.noteLookups(&state.macroReads, &state.logTexts);
+    defaults_.noteLookups(&state.defaultReads, &state.logTexts);
     if (!recording.valid) state.recordings.back().valid = false;
   }
 }

@@ -70,12 +70,20 @@ class TextArena {
       blocks_.emplace_back(new char[size]);
       next_ = blocks_.back().get();
       left_ = size;
+      lastSize_ = size;
     }
     char* copy = next_;
     text.copy(copy, text.size());
     next_ += text.size();
     left_ -= text.size();
     return std::string_view(copy, text.size());
+  }
+  /// Forgets every copy, keeping the last block for the next ones.
+  void clear() {
+    if (blocks_.empty()) return;
+    blocks_.erase(blocks_.begin(), blocks_.end() - 1);
+    next_ = blocks_.back().get();
+    left_ = lastSize_;
   }
   /// `state` with its parameters and replacement copied into the arena.
   MacroState keep(const MacroState& state) {
@@ -92,6 +100,7 @@ class TextArena {
   std::size_t block_ = 0;                        // bytes of the last ordinary block
   char* next_ = nullptr;                         // where the next copy goes
   std::size_t left_ = 0;                         // bytes left after it in its block
+  std::size_t lastSize_ = 0;                     // bytes of the last block
 };
 
 /// The macros GCC predefines (see c_predefined.h), read once.
@@ -115,12 +124,16 @@ class MacroTable {
         break;
       }
     }
-    if (lookups_ != nullptr) lookups_->emplace_back(std::string(name), digestOf(*state));
+    if (lookups_ != nullptr) lookups_->emplace_back(lookupTexts_->keep(name), digestOf(*state));
     return *state;
   }
   /// While `log` is set, notes every name `find` looks up with the digest of the
-  /// state it found (what the reading of a header depended on); null stops it.
-  void noteLookups(std::vector<std::pair<std::string, std::uint64_t>>* log) { lookups_ = log; }
+  /// state it found (what the reading of a header depended on), the name copied
+  /// into `texts`; null stops it.
+  void noteLookups(std::vector<std::pair<std::string_view, std::uint64_t>>* log, TextArena* texts) {
+    lookups_ = log;
+    lookupTexts_ = texts;
+  }
   /// The state of `name` as this table says it, without its base.
   const MacroState& findOwn(std::string_view name) const {
     auto found = states_.find(nameOf(name));
@@ -196,7 +209,8 @@ class MacroTable {
   MacroState unknown_;                                  // the state of names not in this table
   MacroState unlisted_;                                 // the state of names in no table of the chain
   std::unique_ptr<TextArena> arena_;                    // the texts of `setCopy`, if any
-  std::vector<std::pair<std::string, std::uint64_t>>* lookups_ = nullptr;  // where lookups are noted (with the digest of what they found), if anywhere
+  std::vector<std::pair<std::string_view, std::uint64_t>>* lookups_ = nullptr;  // where lookups are noted (with the digest of what they found), if anywhere
+  TextArena* lookupTexts_ = nullptr;  // where the names noted are kept
 };
 
 }  // namespace quenwick
