@@ -125,13 +125,14 @@ class PrefixTree {
 /// of the same build that includes the header where the same holds gets the same
 /// effect without reading the header again.
 struct HeaderEffect {
+  /// A change's position in `defaultStates` when the plain build's view has its `state` too.
+  static constexpr std::uint32_t kSame = UINT32_MAX;
   /// A symbol the reading changed.
   struct Change {
     std::string_view name;    // the symbol, kept in `texts`
     MacroState state;         // what it is after the reading
     bool inDefaults = false;  // the plain build's view changed too
-    bool defaultsDiffer = false;  // to another state than `state`:
-    MacroState defaultState;  // what it is in that view then
+    std::uint32_t byDefault = kSame;  // what it is in that view: its position in `defaultStates`
   };
   using Lookups = std::vector<std::pair<std::string_view, std::uint64_t>>;
   Lookups inputs;                               // symbols looked up before being changed, with the digest of what was found (names kept in `texts`)
@@ -139,6 +140,7 @@ struct HeaderEffect {
   std::vector<std::pair<std::string, bool>> onceInputs;  // "#pragma once" headers asked about: read already
   bool outOfDefault = false;                    // read in a branch a plain build leaves out
   std::vector<Change> changes;                  // in the order first made
+  std::vector<MacroState> defaultStates;        // the plain build's view of the changes where it differs
   std::vector<std::string> headers;             // every header met, in order
   std::vector<std::string> once;                // the headers of "#pragma once" read
   std::vector<std::string> reachable;           // the project's headers met

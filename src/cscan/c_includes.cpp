@@ -457,8 +457,10 @@ void CScanner::endRecording(const std::string& key) {
       change.state = effect->texts.keep(macros_.find(change.name));
       if (change.inDefaults) {
         const MacroState& byDefault = defaults_.find(change.name);
-        change.defaultsDiffer = !byDefault.sameAs(change.state);
-        if (change.defaultsDiffer) change.defaultState = effect->texts.keep(byDefault);
+        if (!byDefault.sameAs(change.state)) {
+          change.byDefault = static_cast<std::uint32_t>(effect->defaultStates.size());
+          effect->defaultStates.push_back(effect->texts.keep(byDefault));
+        }
       }
     }
     std::unordered_set<std::string_view> met;
@@ -520,7 +522,10 @@ bool CScanner::replayEffect(const std::string& key, bool& worthRecording) {
       }
       macros_.set(change.name, change.state);
       const bool inDefaults = change.inDefaults && !outOfDefault_;
-      if (inDefaults) defaults_.set(change.name, change.defaultsDiffer ? change.defaultState : change.state);
+      if (inDefaults) {
+        defaults_.set(change.name, change.byDefault == HeaderEffect::kSame ? change.state
+                                                                         : effect->defaultStates[change.byDefault]);
+      }
       if (!state.recordings.empty()) {
         state.writes.push_back({change.name, state.macroReads.size(), state.defaultReads.size(), inDefaults});
       }
