@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <memory_resource>
+#include <new>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -111,6 +113,16 @@ class MacroTable {
  public:
   /// A table of its own, reading `base` for every name it says nothing of.
   explicit MacroTable(const MacroTable* base = nullptr) : base_(base) {}
+  MacroTable(MacroTable&& other) noexcept = default;
+  /// Takes `other`'s symbols. (The memory of the old ones goes with their table,
+  /// not into this one.)
+  MacroTable& operator=(MacroTable&& other) noexcept {
+    if (this != &other) {
+      this->~MacroTable();
+      new (this) MacroTable(std::move(other));
+    }
+    return *this;
+  }
 
   /// The state of `name`: this table's, else its base's; `unlisted()` when none
   /// says anything of it.
@@ -203,7 +215,11 @@ class MacroTable {
   };
   static Name nameOf(std::string_view text) { return Name{text, std::hash<std::string_view>{}(text)}; }
 
-  std::unordered_map<Name, MacroState, NameHash> states_;  // every symbol something was said of
+  // The symbols' entries come from one growing buffer and go with the table: a
+  // file's table is filled by the thousand and dropped whole.
+  std::unique_ptr<std::pmr::monotonic_buffer_resource> memory_ =
+      std::make_unique<std::pmr::monotonic_buffer_resource>();
+  std::pmr::unordered_map<Name, MacroState, NameHash> states_{memory_.get()};  // every symbol something was said of
   const MacroTable* base_;                              // what is said of the others, if anything
   bool functionLike_ = false;                           // a function-like macro was set
   MacroState unknown_;                                  // the state of names not in this table
