@@ -4,6 +4,7 @@
 // them), and the headers that the file reaches scanned as files with the symbols
 // it had where it included them.
 #include <algorithm>
+#include <memory_resource>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -407,13 +408,16 @@ void CScanner::endRecording(const std::string& key) {
     auto effect = std::make_shared<HeaderEffect>();
     effect->outOfDefault = recording.outOfDefault;
     // A symbol is an input when it was looked up before the header changed it.
-    std::unordered_map<std::string_view, const IncludeState::Write*> firstWrite;
+    // The sets below live as long as this effect's making: their entries come
+    // from one buffer, given back at once.
+    std::pmr::monotonic_buffer_resource memory;
+    std::pmr::unordered_map<std::string_view, const IncludeState::Write*> firstWrite(&memory);
     for (std::size_t i = recording.writes; i < state.writes.size(); ++i) {
       firstWrite.emplace(state.writes[i].name, &state.writes[i]);
     }
     auto inputsOf = [&](const HeaderEffect::Lookups& reads, std::size_t from, bool defaults,
                         HeaderEffect::Lookups& inputs) {
-      std::unordered_set<std::string_view> seen;
+      std::pmr::unordered_set<std::string_view> seen(&memory);
       for (std::size_t i = from; i < reads.size(); ++i) {
         if (!seen.insert(reads[i].first).second) continue;
         auto write = firstWrite.find(reads[i].first);
@@ -425,7 +429,7 @@ void CScanner::endRecording(const std::string& key) {
     };
     inputsOf(state.macroReads, recording.macroReads, false, effect->inputs);
     inputsOf(state.defaultReads, recording.defaultReads, true, effect->defaultInputs);
-    std::unordered_set<std::string_view> onceSeen;
+    std::pmr::unordered_set<std::string_view> onceSeen(&memory);
     for (std::size_t i = recording.once; i < state.onceEvents.size(); ++i) {
       const IncludeState::OnceEvent& event = state.onceEvents[i];
       if (!onceSeen.insert(event.path).second) continue;
@@ -441,7 +445,7 @@ void CScanner::endRecording(const std::string& key) {
         effect->once.push_back(event.path);
       }
     }
-    std::unordered_map<std::string_view, std::size_t> changed;  // position in the changes
+    std::pmr::unordered_map<std::string_view, std::size_t> changed(&memory);  // position in the changes
     effect->changes.reserve(firstWrite.size());
     for (std::size_t i = recording.writes; i < state.writes.size(); ++i) {
       const IncludeState::Write& write = state.writes[i];
@@ -463,7 +467,7 @@ void CScanner::endRecording(const std::string& key) {
         }
       }
     }
-    std::unordered_set<std::string_view> met;
+    std::pmr::unordered_set<std::string_view> met(&memory);
     for (std::size_t i = recording.headers; i < state.headersMet.size(); ++i) {
       if (met.insert(state.headersMet[i]).second) effect->headers.push_back(state.headersMet[i]);
     }
