@@ -34,7 +34,7 @@ struct HeaderLine {
   };
   Kind kind = Define;                // what it is
   SourcePlace place;                 // where its "#" is
-  std::string name;                  // Define, Undef, Ifdef, Ifndef, Elifdef, Elifndef: the symbol
+  std::string_view name;             // Define, Undef, Ifdef, Ifndef, Elifdef, Elifndef: the symbol (kept in the text's arena)
   MacroState macro;                  // Define: the state it gives the symbol
   std::vector<PpToken> tokens;       // If, Elif: the condition; Include: the tokens after the word
   std::string header;                // Include: the name with its "" or <>, when written so
@@ -48,7 +48,7 @@ struct HeaderText {
   std::vector<HeaderLine> lines;  // its directives, in order
   std::string guard;              // the symbol of an include guard around all of them, if any
   bool pragmaOnce = false;        // it holds "#pragma once"
-  TextArena texts;                // the parameters and replacements of the #define lines
+  TextArena texts;                // the symbols, parameters and replacements of the lines
 };
 
 /// Makes a header's text ready: its directives read and their conditionals linked.

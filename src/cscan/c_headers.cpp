@@ -104,7 +104,7 @@ void readLines(const SourceText& source, HeaderText& text) {
     switch (line.kind) {
       case HeaderLine::Define:
         if (tokens.empty() || !isName(tokens[0])) continue;
-        line.name = std::string(tokens[0].text);
+        line.name = text.texts.keep(tokens[0].text);
         line.macro = macroOf(tokens, text.texts);
         break;
       case HeaderLine::Undef:
@@ -112,7 +112,7 @@ void readLines(const SourceText& source, HeaderText& text) {
       case HeaderLine::Ifndef:
       case HeaderLine::Elifdef:
       case HeaderLine::Elifndef:
-        if (!tokens.empty() && isName(tokens[0])) line.name = std::string(tokens[0].text);
+        if (!tokens.empty() && isName(tokens[0])) line.name = text.texts.keep(tokens[0].text);
         if (line.kind == HeaderLine::Undef && line.name.empty()) continue;
         break;
       case HeaderLine::Include:
@@ -177,7 +177,7 @@ void linkConditionals(HeaderText& text) {
   if (size >= 3 && text.lines[0].kind == HeaderLine::Ifndef && !text.lines[0].name.empty() &&
       text.lines[0].next == size - 1 && text.lines[1].kind == HeaderLine::Define &&
       text.lines[1].name == text.lines[0].name) {
-    text.guard = text.lines[0].name;
+    text.guard = std::string(text.lines[0].name);
   }
 }
 
