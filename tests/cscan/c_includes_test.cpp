@@ -65,6 +65,7 @@ class BuildScanTest : public ScratchDirTest {
     build->headers = std::make_shared<HeaderCache>();
     build->prefixes.reset();
     build->effects.reset();
+    build->searches.reset();
     config.build = build;
     return scanCFile(e.path, config);
   }
@@ -155,6 +156,39 @@ TEST_F(BuildScanTest, AChangedHeaderIsReadAgainOnceForgotten) {
   EXPECT_EQ(names(scan(0)), (std::vector<std::string>{"on"}));  // still the text read first
   database_.headers()->forget(path("conf.h"));
   EXPECT_EQ(names(scan(0)), std::vector<std::string>{});
+}
+
+TEST_F(BuildScanTest, WhereAHeaderIsFoundDependsOnItsIncluder) {
+  // "x.h" from two folders, <x.h> and #include_next: each found where the
+  // compiler finds it, also when the build remembers its searches.
+  std::filesystem::create_directories(dir_ / "a");
+  std::filesystem::create_directories(dir_ / "b");
+  std::filesystem::create_directories(dir_ / "sys");
+  writeFile("a/one.h", "#include \"x.h\"\n");
+  writeFile("a/x.h", "#define FROM_A 1\n");
+  writeFile("b/two.h", "#include <x.h>\n");
+  writeFile("b/x.h", "#define FROM_B 1\n#include_next <x.h>\n");
+  writeFile("sys/x.h", "#define FROM_SYS 1\n");
+  writeFile("main.c",
+            "#include \"a/one.h\"\n#include \"b/two.h\"\n"
+            "#if FROM_A && FROM_B && FROM_SYS\nint all(void) { return 0; }\n#endif\n");
+  writeFile("other.c",
+            "#include \"x.h\"\n#if !defined(FROM_A) && FROM_B && FROM_SYS\nint no_a(void) { return 0; }\n#endif\n");
+  readDatabase({"main.c", "other.c"}, "-Ib -Isys -nostdinc");
+  EXPECT_EQ(names(scan(0)), (std::vector<std::string>{"all"}));
+  EXPECT_EQ(names(scan(1)), (std::vector<std::string>{"no_a"}));
+  EXPECT_EQ(summary(scan(1)), summary(scanAlone(1)));
+}
+
+TEST_F(BuildScanTest, AHeaderMadeLaterIsFoundOnceForgotten) {
+  writeFile("main.c", "#include \"late.h\"\n#ifdef LATE\nint late(void) { return 0; }\n#endif\n");
+  readDatabase({"main.c"}, "-nostdinc");
+  EXPECT_EQ(scan(0).missingHeaders, (std::vector<std::string>{"\"late.h\""}));
+  writeFile("late.h", "#define LATE 1\n");
+  database_.headers()->forget(path("late.h"));
+  const FileFacts facts = scan(0);
+  EXPECT_TRUE(facts.missingHeaders.empty());
+  EXPECT_EQ(names(facts), (std::vector<std::string>{"late"}));
 }
 
 TEST_F(BuildScanTest, OneHeaderThroughTwoSpellingsOfItsFolder) {
