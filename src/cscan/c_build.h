@@ -52,7 +52,7 @@ struct HeaderText {
 };
 
 /// Makes a header's text ready: its directives read and their conditionals linked.
-std::shared_ptr<const HeaderText> readHeaderText(std::string path, std::string_view bytes);
+std::shared_ptr<const HeaderText> readHeaderText(std::string path, std::string bytes);
 
 /// The headers of a run, each read once, shared by every scan and thread. A
 /// long-running process forgets a header that changed and scans again the files

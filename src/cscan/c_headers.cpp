@@ -183,12 +183,13 @@ void linkConditionals(HeaderText& text) {
 
 }  // namespace
 
-std::shared_ptr<const HeaderText> readHeaderText(std::string path, std::string_view bytes) {
+std::shared_ptr<const HeaderText> readHeaderText(std::string path, std::string bytes) {
   auto text = std::make_shared<HeaderText>();
   text->path = std::move(path);
   if (holdsNul(bytes)) return nullptr;
   {
-    const SourceText source(bytes, detectEncoding(bytes));
+    const SourceEncoding encoding = detectEncoding(bytes);
+    const SourceText source(std::move(bytes), encoding);
     readLines(source, *text);
   }
   linkConditionals(*text);
@@ -206,7 +207,7 @@ std::shared_ptr<const HeaderText> HeaderCache::get(const std::string& path) {
   std::string bytes;
   std::shared_ptr<const HeaderText> text;
   if (readWholeFile(path, bytes, kMaxCSourceSize) == WholeFile::Read) {
-    text = readHeaderText(path, bytes);
+    text = readHeaderText(path, std::move(bytes));
   }
   LockHeld held(lock_);
   return texts_.emplace(path, std::move(text)).first->second;

@@ -686,7 +686,8 @@ void CScanner::scanHeaderAsFile(const HeaderText& text, int chain) {
   FileFacts facts;
   facts.path = reached.shown(text.path);
   facts.read = true;
-  const SourceText source(bytes, detectEncoding(bytes));
+  const SourceEncoding encoding = detectEncoding(bytes);
+  const SourceText source(std::move(bytes), encoding);
   facts.encoding = source.encoding();
   CScanner inner(source, config_, facts);
   inner.includes_ = std::make_shared<IncludeState>();

@@ -6,7 +6,12 @@
 
 namespace quenwick {
 
-FileFacts scanCSource(const std::string& path, std::string_view bytes, const CScanConfig& config) {
+namespace {
+
+// The scan of `bytes`: a view is copied for the lexer, a string of the scan's
+// own is read where it is.
+template <typename Bytes>
+FileFacts scanBytes(const std::string& path, Bytes&& bytes, const CScanConfig& config) {
   FileFacts facts;
   facts.path = path;
   facts.read = true;
@@ -14,10 +19,17 @@ FileFacts scanCSource(const std::string& path, std::string_view bytes, const CSc
     facts.isText = false;
     return facts;
   }
-  const SourceText source(bytes, detectEncoding(bytes));
+  const SourceEncoding encoding = detectEncoding(bytes);
+  const SourceText source(std::forward<Bytes>(bytes), encoding);
   facts.encoding = source.encoding();
   CScanner(source, config, facts).run();
   return facts;
+}
+
+}  // namespace
+
+FileFacts scanCSource(const std::string& path, std::string_view bytes, const CScanConfig& config) {
+  return scanBytes(path, bytes, config);
 }
 
 FileFacts scanCFile(const std::string& path, const CScanConfig& config) {
@@ -30,7 +42,7 @@ FileFacts scanCFile(const std::string& path, const CScanConfig& config) {
     facts.tooLarge = read == WholeFile::TooLarge;
     return facts;
   }
-  return scanCSource(path, bytes, config);
+  return scanBytes(path, std::move(bytes), config);
 }
 
 }  // namespace quenwick

@@ -3,6 +3,7 @@
 // byte back its physical line and column.
 #pragma once
 
+#include <concepts>
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -26,6 +27,12 @@ class SourceText {
  public:
   /// Prepares a copy of `bytes`.
   SourceText(std::string_view bytes, SourceEncoding encoding);
+  /// Prepares `bytes` themselves (a string given up), splices taken out where they are.
+  template <typename String>
+    requires std::same_as<String, std::string>
+  SourceText(String&& bytes, SourceEncoding encoding) : encoding_(encoding), joined_(std::move(bytes)) {
+    joinInPlace();
+  }
 
   /// The text, splices taken out.
   std::string_view text() const { return text_; }
@@ -37,6 +44,9 @@ class SourceText {
 
  private:
   std::size_t spliceLength(std::string_view bytes, std::size_t at) const;
+  template <typename TakeOut>
+  void findSplices(std::string_view bytes, TakeOut takeOut) const;
+  void joinInPlace();
 
   SourceEncoding encoding_;          // how the bytes are read
   std::string_view text_;            // `joined_`

@@ -30,7 +30,22 @@ TEST(CSourceTest, SplicesJoinLinesWithLfOrCrLfAndBlanksBeforeTheLineEnd) {
     EXPECT_EQ(source.text(), c.text) << c.bytes;
     EXPECT_EQ(source.splices(), c.splices) << c.bytes;
     EXPECT_EQ(source.text().data()[source.text().size()], '\0');
+    // A string given up is joined where it is, to the same text.
+    const SourceText owned(std::string(c.bytes), SourceEncoding::Utf8);
+    EXPECT_EQ(owned.text(), c.text) << c.bytes;
+    EXPECT_EQ(owned.splices(), c.splices) << c.bytes;
+    EXPECT_EQ(owned.text().data()[owned.text().size()], '\0');
   }
+  // Long enough to live outside the string itself, with splices all along.
+  std::string bytes, text;
+  for (int i = 0; i < 200; ++i) {
+    bytes += "#define X" + std::to_string(i) + " \\\n  " + std::to_string(i) + "\n";
+    text += "#define X" + std::to_string(i) + "   " + std::to_string(i) + "\n";
+  }
+  const SourceText owned(std::string(bytes), SourceEncoding::Utf8);
+  EXPECT_EQ(owned.text(), SourceText(bytes, SourceEncoding::Utf8).text());
+  EXPECT_EQ(owned.text(), text);
+  EXPECT_EQ(owned.splices().size(), 200u);
 }
 
 TEST(CSourceTest, InCodePage932ASecondByteBackslashIsNoSplice) {
