@@ -3,9 +3,11 @@
 #include <nlohmann/json.hpp>
 
 #include "cscan/c_command_line.h"
+#include "cscan/c_prefetch.h"
 #include "platform/directory.h"
 #include "platform/file_path.h"
 #include "platform/text_input.h"
+#include "platform/workers.h"
 
 namespace quenwick {
 
@@ -14,6 +16,10 @@ namespace {
 using Json = nlohmann::json;
 
 constexpr std::string_view kFileName = "compile_commands.json";
+
+// Headers read ahead at most while the compilers answer: enough for a large
+// project's, few enough for a kernel's not to cost more than they save.
+constexpr std::size_t kMostPrefetched = 4096;
 
 // Programs that start the compiler named after them.
 bool isLauncher(const std::string& word) {
@@ -162,7 +168,7 @@ bool CompilationDatabase::read(std::string_view text, const std::string& file,
     return false;
   }
   const std::string folder = folderOf(file);
-  CompilerCache compilers(options.queryDrivers);
+  std::vector<PendingEntry> pending;
   std::size_t number = 0;
   for (const Json& entry : document) {
     ++number;
@@ -187,19 +193,57 @@ bool CompilationDatabase::read(std::string_view text, const std::string& file,
       error.detail = "empty";
       return fail(DatabaseError::BadCommand);
     }
-    addEntry(absolutePath(hasDirectory ? directory : std::string("."), folder), name, words, compilers);
+    const std::string at = absolutePath(hasDirectory ? directory : std::string("."), folder);
+    pending.push_back(PendingEntry{at, absolutePath(name, at), readCompileFlags(words, at)});
   }
+  // Every entry is read: now the compilers are asked, while the headers the files
+  // include are read on another thread.
+  std::vector<PrefetchSource> sources = prefetchSources(pending);
+  CompilerCache compilers(options.queryDrivers);
+  std::atomic<bool> asked{false};
+  runInOrder(
+      2, 2, 2,
+      [&](std::size_t job) {
+        if (job == 1) return prefetchHeaders(*headers_, sources, asked, kMostPrefetched);
+        for (const PendingEntry& entry : pending) addEntry(entry.directory, entry.path, entry.flags, compilers);
+        asked = true;
+      },
+      [](std::size_t) {});
   return true;
 }
 
-void CompilationDatabase::addEntry(const std::string& directory, const std::string& file,
-                                   const std::vector<std::string>& words, CompilerCache& compilers) {
-  const std::string path = absolutePath(file, directory);
+std::vector<PrefetchSource> CompilationDatabase::prefetchSources(const std::vector<PendingEntry>& pending) {
+  // The compiler's own folders as the host's GCC has them: a guess, good for
+  // reading ahead only (each scan searches the folders of its compiler).
+  const std::vector<std::string> guessed = compilerFolders(std::string(), *builtInPredefined());
+  std::vector<PrefetchSource> sources;
+  for (const PendingEntry& entry : pending) {
+    PrefetchSource source;
+    const std::string real = paths_.resolved(folderOf(entry.path));
+    source.path = real.empty() ? entry.path : joinPath(real, entry.path.substr(entry.path.find_last_of('/') + 1));
+    for (const std::string& folder : entry.flags.quoteDirs) source.quoteFolders.push_back(resolvedFolder(folder));
+    const CompileFlags& flags = entry.flags;
+    for (const auto* list : {&flags.includeDirs, &flags.systemDirs, flags.noStandardFolders ? nullptr : &guessed,
+                             &flags.afterDirs}) {
+      if (list == nullptr) continue;
+      for (const std::string& folder : *list) source.folders.push_back(resolvedFolder(folder));
+    }
+    sources.push_back(std::move(source));
+  }
+  return sources;
+}
+
+std::string CompilationDatabase::resolvedFolder(const std::string& folder) {
+  std::string resolved = paths_.resolved(folder);
+  return resolved.empty() ? folder : resolved;
+}
+
+void CompilationDatabase::addEntry(const std::string& directory, const std::string& path,
+                                   const CompileFlags& flags, CompilerCache& compilers) {
   const std::string resolved = paths_.resolved(path);
   if (byPath_.count(path) != 0 || (!resolved.empty() && byPath_.count(resolved) != 0)) {
     return;  // the first entry of a file counts
   }
-  const CompileFlags flags = readCompileFlags(words, directory);
   const CompilerSetup& setup =
       compilers.setup(flags.compiler, directory, flags.targetFlags, flags.noPredefined);
   notice(setup, flags.compiler);
@@ -216,10 +260,7 @@ std::shared_ptr<const CBuild> CompilationDatabase::buildFor(const CompileFlags& 
                                                             const std::string& directory) {
   // Folders with their links followed: a header reached through two spellings of
   // one folder is still one header.
-  auto real = [this](const std::string& folder) {
-    std::string resolved = paths_.resolved(folder);
-    return resolved.empty() ? folder : resolved;
-  };
+  auto real = [this](const std::string& folder) { return resolvedFolder(folder); };
   std::vector<SearchFolder> folders;
   for (const std::string& folder : flags.includeDirs) folders.push_back({real(folder), false});
   for (const std::string& folder : flags.systemDirs) folders.push_back({real(folder), true});

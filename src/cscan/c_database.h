@@ -100,8 +100,16 @@ class CompilationDatabase {
   const std::shared_ptr<HeaderCache>& headers() const { return headers_; }
 
  private:
-  void addEntry(const std::string& directory, const std::string& file,
-                const std::vector<std::string>& words, CompilerCache& compilers);
+  /// An entry read, its compiler not asked yet.
+  struct PendingEntry {
+    std::string directory;  // absolute
+    std::string path;       // the file, absolute
+    CompileFlags flags;     // its command's flags
+  };
+  void addEntry(const std::string& directory, const std::string& path, const CompileFlags& flags,
+                CompilerCache& compilers);
+  std::vector<struct PrefetchSource> prefetchSources(const std::vector<PendingEntry>& pending);
+  std::string resolvedFolder(const std::string& folder);
   std::shared_ptr<const CBuild> buildFor(const CompileFlags& flags, const CompilerSetup& setup,
                                          const std::string& directory);
   void notice(const CompilerSetup& setup, const std::string& name);
