@@ -66,7 +66,10 @@ void prefetchHeaders(HeaderCache& cache, const std::vector<PrefetchSource>& sour
   for (const PrefetchSource& source : sources) {
     std::string bytes;
     if (enough || read.size() >= most) return;
-    if (readWholeFile(source.path, bytes, kMaxCSourceSize) != WholeFile::Read) continue;
+    // A file larger than this (an amalgamation) is left to its scan: reading it
+    // here would keep the compilers' answers waiting.
+    constexpr std::size_t kMostSourceBytes = std::size_t{1} << 20;
+    if (readWholeFile(source.path, bytes, kMostSourceBytes) != WholeFile::Read) continue;
     // The file's own directives, read as a header's are: only its #include lines count.
     const std::shared_ptr<const HeaderText> own = readHeaderText(source.path, std::move(bytes));
     if (own) want(*own, source, -1, queue);

@@ -21,7 +21,8 @@ struct PrefetchSource {
 
 /// Reads into `cache` the headers that the files of `sources` include, and those
 /// they include in turn, whatever the conditionals around each #include say;
-/// stops when `enough` is set or `most` headers were read.
+/// stops when `enough` is set or `most` headers were read. Files over 1 MiB are
+/// left out.
 void prefetchHeaders(HeaderCache& cache, const std::vector<PrefetchSource>& sources,
                      const std::atomic<bool>& enough, std::size_t most);
 

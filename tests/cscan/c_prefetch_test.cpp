@@ -56,5 +56,12 @@ TEST_F(PrefetchTest, StopsWhenToldOrAtItsMost) {
   EXPECT_EQ(read, 1);
 }
 
+TEST_F(PrefetchTest, AFileOverAMebibyteIsLeftToItsScan) {
+  writeFile("main.c", "#include \"local.h\"\n" + std::string(std::size_t{1} << 20, ' '));
+  const std::atomic<bool> enough{false};
+  prefetchHeaders(cache_, {source_}, enough, 100);
+  EXPECT_FALSE(readAhead("local.h"));
+}
+
 }  // namespace
 }  // namespace quenwick
