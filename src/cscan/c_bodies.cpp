@@ -167,7 +167,7 @@ void CScanner::openParen(const Token& paren) {
     const std::string_view name = prev_.text;
     // assert() compiles to nothing once NDEBUG is defined.
     const bool deadAssert =
-        name == "assert" && defaults_.find("NDEBUG").kind == MacroState::Defined;
+        name == "assert" && plainView().find("NDEBUG").kind == MacroState::Defined;
     if (holdsNoCalls(name) || deadAssert ||
         (asmNext_ && (isAsmWord(name) || isAsmQualifier(name)))) {
       opened.skipped = true;
@@ -290,8 +290,8 @@ void CScanner::recordCall(const Token& name, bool indirect) {
 // The parameters that the plain build's replacement of the function-like macro
 // `macro` never uses, as bits (none for a function or an unknown name).
 std::uint64_t CScanner::unusedArguments(std::string_view macro) {
-  if (!defaults_.mayHoldFunctionLike()) return 0;
-  const MacroState& state = defaults_.findOwn(macro);  // a compiler predefines no function-like macro
+  if (!plainView().mayHoldFunctionLike()) return 0;
+  const MacroState& state = plainView().findOwn(macro);  // a compiler predefines no function-like macro
   if (state.kind != MacroState::Defined || !state.functionLike || state.params.empty()) return 0;
   auto found = unusedArguments_.find(std::string(macro));
   if (found != unusedArguments_.end()) return found->second;

@@ -139,6 +139,7 @@ struct HeaderEffect {
   Lookups defaultInputs;                        // the same in the plain build's view
   std::vector<std::pair<std::string, bool>> onceInputs;  // "#pragma once" headers asked about: read already
   bool outOfDefault = false;                    // read in a branch a plain build leaves out
+  bool plainFollows = true;                     // a plain build's view changes as the symbols do
   std::vector<Change> changes;                  // in the order first made
   std::vector<MacroState> defaultStates;        // the plain build's view of the changes where it differs
   std::vector<std::string> headers;             // every header met, in order

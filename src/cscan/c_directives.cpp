@@ -66,7 +66,7 @@ void CScanner::applySymbols(const CScanConfig& config) {
       }
       state.body = setting.value ? std::string_view(*setting.value) : kOne;
     }
-    defaults_.set(name, state);
+    if (!defaultsFollow_) defaults_.set(name, state);
     macros_.set(name, std::move(state));
   }
 }
@@ -275,8 +275,9 @@ void CScanner::setSymbol(std::string_view name, const MacroState& state) {
       level.touched.push_back(Touched{name, macros_.find(name), {}});
     }
   }
+  if (outOfDefault_) separateDefaults();  // a plain build does not see this
   macros_.set(name, state);
-  if (!outOfDefault_) defaults_.set(name, state);
+  if (!outOfDefault_ && !defaultsFollow_) defaults_.set(name, state);
 }
 
 void CScanner::openConditional(std::string_view word, Truth truth, const Token& hash,
@@ -303,6 +304,7 @@ void CScanner::openConditional(std::string_view word, Truth truth, const Token& 
 // The value of the directive's condition in a build that defines nothing unknown;
 // `word` is the directive's name.
 bool CScanner::defaultTruth(std::size_t from, const std::string_view& word) {
+  separateDefaults();  // the condition is undecided: the views part here
   if (word == "ifdef" || word == "elifdef" || word == "ifndef" || word == "elifndef") {
     const bool defined = from < directive_.size() &&
                          defaults_.find(directive_[from].text).kind == MacroState::Defined;

@@ -139,9 +139,12 @@ void CScanner::startBuild() {
     // A header scanned as a file: the symbols are the includer's at its #include.
     const CScanner& outer = *includes_->outer;
     macros_ = MacroTable(&outer.macros_);
-    defaults_ = MacroTable(&outer.defaults_);
     macros_.setUnlistedUndefined(outer.macros_.unlisted().kind == MacroState::Undefined);
-    defaults_.setUnlistedUndefined(true);
+    defaultsFollow_ = outer.defaultsFollow_;
+    if (!defaultsFollow_) {
+      defaults_ = MacroTable(&outer.defaults_);
+      defaults_.setUnlistedUndefined(true);
+    }
     return;
   }
   includes_ = std::make_shared<IncludeState>();
@@ -149,6 +152,8 @@ void CScanner::startBuild() {
   defaults_ = MacroTable(build.predefined.get());
   macros_.setUnlistedUndefined(true);
   defaults_.setUnlistedUndefined(true);
+  // Until something is undecided, a plain build decides as the build does.
+  defaultsFollow_ = true;
   applySymbols(config_);
   // The file's folder with its links followed, as the build's folders are.
   const std::string named = absolutePath(facts_.path, currentDirectory());
@@ -173,7 +178,7 @@ void CScanner::startBuild() {
       auto made = std::make_shared<PrefixNode>();
       // Copies: the node outlives this file's configuration.
       made->macros = std::make_shared<MacroTable>(macros_.flattened(build.predefined.get()));
-      made->defaults = std::make_shared<MacroTable>(defaults_.flattened(build.predefined.get()));
+      made->defaults = made->macros;
       start = state.tree->add(nullptr, key, std::move(made), state.generation);
     }
     state.onSteps = true;
@@ -388,11 +393,24 @@ void CScanner::beginRecording(bool makeEffect) {
   if (!config_.build->effects || (!makeEffect && state.recordings.empty())) return;
   if (state.recordings.empty()) {
     macros_.noteLookups(&state.macroReads, &state.logTexts);
-    defaults_.noteLookups(&state.defaultReads, &state.logTexts);
+    noteDefaultLookups();
   }
   state.recordings.push_back({state.macroReads.size(), state.defaultReads.size(), state.writes.size(),
                               state.onceEvents.size(), state.headersMet.size(), state.reachable.size(),
                               state.linesRead, outOfDefault_, makeEffect});
+}
+
+void CScanner::separateDefaults() {
+  if (!defaultsFollow_) return;
+  defaultsFollow_ = false;
+  defaults_ = macros_.ownCopy();
+  defaults_.setUnlistedUndefined(true);
+  if (includes_ && !includes_->recordings.empty()) noteDefaultLookups();
+}
+
+// Notes the lookups of the plain build's view while its own table is kept.
+void CScanner::noteDefaultLookups() {
+  if (!defaultsFollow_) defaults_.noteLookups(&includes_->defaultReads, &includes_->logTexts);
 }
 
 // Makes the effect of the header whose reading ends, from the logs since it began.
@@ -460,12 +478,13 @@ void CScanner::endRecording(const std::string& key) {
       // Copies of the texts: the effect outlives the file that recorded it.
       change.state = effect->texts.keep(macros_.find(change.name));
       if (change.inDefaults) {
-        const MacroState& byDefault = defaults_.find(change.name);
+        const MacroState& byDefault = plainView().find(change.name);
         if (!byDefault.sameAs(change.state)) {
           change.byDefault = static_cast<std::uint32_t>(effect->defaultStates.size());
           effect->defaultStates.push_back(effect->texts.keep(byDefault));
         }
       }
+      if (!change.inDefaults || change.byDefault != HeaderEffect::kSame) effect->plainFollows = false;
     }
     std::pmr::unordered_set<std::string_view> met(&memory);
     for (std::size_t i = recording.headers; i < state.headersMet.size(); ++i) {
@@ -484,7 +503,7 @@ void CScanner::endRecording(const std::string& key) {
     state.headersMet.clear();
   } else {
     macros_.noteLookups(&state.macroReads, &state.logTexts);
-    defaults_.noteLookups(&state.defaultReads, &state.logTexts);
+    noteDefaultLookups();
     if (!recording.valid) state.recordings.back().valid = false;
   }
 }
@@ -505,7 +524,7 @@ bool CScanner::replayEffect(const std::string& key, bool& worthRecording) {
       if (!(same = digestOf(macros_.find(name)) == digest)) break;
     }
     for (std::size_t i = 0; same && i < effect->defaultInputs.size(); ++i) {
-      same = digestOf(defaults_.find(effect->defaultInputs[i].first)) == effect->defaultInputs[i].second;
+      same = digestOf(plainView().find(effect->defaultInputs[i].first)) == effect->defaultInputs[i].second;
     }
     for (std::size_t i = 0; same && i < effect->onceInputs.size(); ++i) {
       const auto& [path, wasRead] = effect->onceInputs[i];
@@ -517,6 +536,8 @@ bool CScanner::replayEffect(const std::string& key, bool& worthRecording) {
       same = !config_.reached->wouldClaim(effect->reachable[i], config_.rank);
     }
     if (!same) continue;
+    // An effect that changes the views apart parts them first.
+    if (outOfDefault_ || !effect->plainFollows) separateDefaults();
     for (const HeaderEffect::Change& change : effect->changes) {
       for (Conditional& level : conditionals_) {
         if (level.maybeTaken && level.touchedAt.count(change.name) == 0) {
@@ -526,7 +547,7 @@ bool CScanner::replayEffect(const std::string& key, bool& worthRecording) {
       }
       macros_.set(change.name, change.state);
       const bool inDefaults = change.inDefaults && !outOfDefault_;
-      if (inDefaults) {
+      if (inDefaults && !defaultsFollow_) {
         defaults_.set(change.name, change.byDefault == HeaderEffect::kSame ? change.state
                                                                          : effect->defaultStates[change.byDefault]);
       }
@@ -623,6 +644,7 @@ Truth CScanner::headerTruth(const HeaderLine& line, bool& byDefault) {
     }
     const std::vector<PpToken>& tokens = line.hasInclude ? settled : line.tokens;
     truth = evaluateCondition(tokens, macros_);
+    if (truth == Truth::Unknown) separateDefaults();  // the views part here
     byDefault = truth == Truth::True || (truth == Truth::Unknown && evaluateByDefault(tokens, defaults_));
     return truth;
   }
@@ -631,6 +653,7 @@ Truth CScanner::headerTruth(const HeaderLine& line, bool& byDefault) {
   truth = kind == MacroState::Unknown                       ? Truth::Unknown
           : (kind == MacroState::Defined) == wantDefined ? Truth::True
                                                           : Truth::False;
+  if (truth == Truth::Unknown) separateDefaults();  // the views part here
   byDefault = truth == Truth::True ||
               (truth == Truth::Unknown &&
                (defaults_.find(line.name).kind == MacroState::Defined) == wantDefined);
@@ -707,6 +730,7 @@ void CScanner::noteMissingHeader(const std::string& name) {
     facts_.missingHeaders.push_back(name);
     facts_.problems.push_back({ScanProblem::HeaderMissing, state.at, name});
   }
+  separateDefaults();  // a plain build still has the names nobody lists undefined
   macros_.setUnlistedUndefined(false);
 }
 
@@ -768,7 +792,7 @@ bool CScanner::takeSymbolStep(std::string_view name, const MacroState& state) {
   std::shared_ptr<const PrefixNode> next = include.tree->find(include.node.get(), step, include.generation);
   if (!next) {
     macros_.set(name, state);
-    defaults_.set(name, state);
+    if (!defaultsFollow_) defaults_.set(name, state);
     next = include.tree->add(include.node.get(), step, stepNode(false), include.generation);
     include.onSteps = false;
   }
@@ -815,12 +839,13 @@ std::shared_ptr<const PrefixNode> CScanner::stepNode(bool wholeCopy) {
   if (wholeCopy || node->depth >= kStepDepth) {
     const MacroTable* base = config_.build->predefined.get();
     node->macros = std::make_shared<MacroTable>(macros_.flattened(base));
-    node->defaults = std::make_shared<MacroTable>(defaults_.flattened(base));
+    node->defaults = defaultsFollow_ ? node->macros : std::make_shared<MacroTable>(defaults_.flattened(base));
     node->depth = 0;
   } else {
     // What the step changed, copied: the node outlives this file's text.
     node->macros = std::make_shared<MacroTable>(macros_.flattened(state.node->macros.get()));
-    node->defaults = std::make_shared<MacroTable>(defaults_.flattened(state.node->defaults.get()));
+    node->defaults = defaultsFollow_ ? node->macros
+                                     : std::make_shared<MacroTable>(defaults_.flattened(state.node->defaults.get()));
   }
   node->headers = facts_.headers;
   node->missing = facts_.missingHeaders;
@@ -835,8 +860,12 @@ void CScanner::adoptStep(std::shared_ptr<const PrefixNode> node) {
   IncludeState& state = *includes_;
   macros_ = MacroTable(node->macros.get());
   macros_.setUnlistedUndefined(!node->unlistedUnknown);
-  defaults_ = MacroTable(node->defaults.get());
-  defaults_.setUnlistedUndefined(true);
+  // A step whose views had parted leaves them apart.
+  if (node->defaults != node->macros) defaultsFollow_ = false;
+  if (!defaultsFollow_) {
+    defaults_ = MacroTable(node->defaults.get());
+    defaults_.setUnlistedUndefined(true);
+  }
   for (std::size_t i = facts_.headers.size(); i < node->headers.size(); ++i) {
     state.recorded.insert(node->headers[i]);
     facts_.headers.push_back(node->headers[i]);

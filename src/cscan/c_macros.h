@@ -197,6 +197,16 @@ class MacroTable {
     flat.unlisted_ = unlisted_;
     return flat;
   }
+  /// A table with this one's own symbols on the same base (their texts are this
+  /// table's views), and names nobody lists undefined.
+  MacroTable ownCopy() const {
+    MacroTable copy(base_);
+    copy.states_.reserve(states_.size());
+    for (const auto& [name, state] : states_) copy.set(name.text, state);
+    return copy;
+  }
+  /// The table this one reads for the names it says nothing of.
+  const MacroTable* base() const { return base_; }
   /// False when no function-like macro was ever set here or in the base.
   bool mayHoldFunctionLike() const {
     return functionLike_ || (base_ != nullptr && base_->mayHoldFunctionLike());

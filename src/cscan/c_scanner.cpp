@@ -47,6 +47,7 @@ CScanner::CScanner(const SourceText& source, const CScanConfig& config, FileFact
       facts_(facts),
       macros_(&outer.macros_),
       defaults_(&outer.defaults_),
+      defaultsFollow_(outer.defaultsFollow_),
       nesting_(outer.nesting_ + 1) {
   lexer_.setCaptionKeyword(config.captionKeyword, false);
 }

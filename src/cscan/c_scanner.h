@@ -170,6 +170,11 @@ class CScanner {
   void defineMacro();
   void undefineMacro();
   void setSymbol(std::string_view name, const MacroState& state);
+  /// The symbols as a plain build has them.
+  const MacroTable& plainView() const { return defaultsFollow_ ? macros_ : defaults_; }
+  /// Gives the plain build's view a table of its own, from here on apart from `macros_`.
+  void separateDefaults();
+  void noteDefaultLookups();
   void recordMacroCalls(std::uint32_t definition, std::size_t bodyBegin,
                         const std::vector<std::string_view>& params);
   void openConditional(std::string_view word, Truth truth, const Token& hash,
@@ -226,6 +231,7 @@ class CScanner {
   FileFacts& facts_;                      // where the facts go
   MacroTable macros_;                     // the symbols as far as the scan knows them
   MacroTable defaults_;                   // the symbols of a plain build: GCC's, then the default path
+  bool defaultsFollow_ = false;           // a build's scan whose plain build's view is `macros_` itself, so far
   std::vector<Block> blocks_;             // open braces
   std::vector<Token> decl_;               // the file-level declaration being read
   int declParens_ = 0;                    // open parentheses in `decl_`
