@@ -345,13 +345,25 @@ void CScanner::includeHeader(const std::string& path, int chain, bool system) {
   }
   std::shared_ptr<const HeaderText> text = config_.build->headers->get(path);
   if (!text) return noteMissingHeader("\"" + path + "\"");
+  const bool readBefore = state.recorded.count(path) != 0;
   meetHeader(path);
   if (text->pragmaOnce) {
     const bool wasRead = state.once.count(path) != 0;
     if (!state.recordings.empty()) state.onceEvents.push_back({path, false, wasRead});
     if (wasRead) return;
   }
-  if (!text->guard.empty() && macros_.find(text->guard).kind == MacroState::Defined) return;
+  if (!text->guard.empty()) {
+    const MacroState::Kind guard = macros_.find(text->guard).kind;
+    if (guard == MacroState::Defined) return;
+    // A guarded header this file read already, whose guard an undecided
+    // conditional left unknown: what it defines is as known as it can be, and
+    // reading it again would repeat it, header within header, for every include.
+    // (A recording cannot tell that this file had read it: it is no effect.)
+    if (guard == MacroState::Unknown && readBefore) {
+      for (IncludeState::Recording& recording : state.recordings) recording.valid = false;
+      return;
+    }
+  }
   const std::string key = std::to_string(chain) + (system ? "s" : "p") + path;
   bool worthRecording = false;
   if (replayEffect(key, worthRecording)) return;
