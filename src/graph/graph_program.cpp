@@ -30,12 +30,8 @@ int runGraphProgram(const std::vector<std::string>& args, Console& console) {
   frontEnd.cScan = options.scan == ScanKind::C;
   frontEnd.keepSites = frontEnd.cScan && (!options.sites.empty() || options.format == GraphFormat::Json ||
                                           options.format == GraphFormat::Html);
-  // The files of a build, each with its configuration. The database, with the
-  // headers, steps and effects its builds share, is left for the system to take
-  // back at exit: freeing it piece by piece takes longer than a small build's scan.
-  static CompilationDatabase* kept = nullptr;
-  if (kept == nullptr) kept = new CompilationDatabase;
-  CompilationDatabase& database = *kept;
+  // The files of a build, each with its configuration.
+  CompilationDatabase database;
   if (options.compileCommands) {
     DatabaseOptions read;
     if (options.queryDriver) read.queryDrivers = splitQueryDrivers(*options.queryDriver);
