@@ -154,8 +154,10 @@ class HeaderEffects {
   /// Effects kept for one key at most: a header read in more ways is read each time.
   static constexpr std::size_t kMostEffects = 8;
 
-  /// The effects known for `key`; a new `generation` of the header cache forgets all.
-  std::vector<std::shared_ptr<const HeaderEffect>> find(const std::string& key, std::uint64_t generation);
+  /// The effects known for `key`, with `first` set when the header was not asked
+  /// for before; a new `generation` of the header cache forgets all.
+  std::vector<std::shared_ptr<const HeaderEffect>> find(const std::string& key, std::uint64_t generation,
+                                                        bool& first);
   /// Adds an effect for `key` (a few at most for each).
   void add(const std::string& key, std::shared_ptr<const HeaderEffect> effect, std::uint64_t generation);
 

@@ -325,14 +325,15 @@ std::shared_ptr<const PrefixNode> PrefixTree::add(const PrefixNode* parent, cons
 }
 
 std::vector<std::shared_ptr<const HeaderEffect>> HeaderEffects::find(const std::string& key,
-                                                                    std::uint64_t generation) {
+                                                                    std::uint64_t generation, bool& first) {
   LockHeld held(lock_);
   if (generation != generation_) {
     effects_.clear();
     generation_ = generation;
   }
-  auto found = effects_.find(key);
-  return found == effects_.end() ? std::vector<std::shared_ptr<const HeaderEffect>>() : found->second;
+  auto [found, isNew] = effects_.try_emplace(key);
+  first = isNew;
+  return found->second;
 }
 
 void HeaderEffects::add(const std::string& key, std::shared_ptr<const HeaderEffect> effect,

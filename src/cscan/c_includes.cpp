@@ -526,9 +526,12 @@ bool CScanner::replayEffect(const std::string& key, bool& worthRecording) {
   IncludeState& state = *includes_;
   worthRecording = false;
   if (!config_.build->effects) return false;
+  bool first = false;
   const std::vector<std::shared_ptr<const HeaderEffect>> effects =
-      config_.build->effects->find(key, state.generation);
-  worthRecording = effects.size() < HeaderEffects::kMostEffects;
+      config_.build->effects->find(key, state.generation, first);
+  // A header read once in a build may be read once only: its effect is made
+  // when it is read again.
+  worthRecording = !first && effects.size() < HeaderEffects::kMostEffects;
   for (const std::shared_ptr<const HeaderEffect>& effect : effects) {
     if (effect->outOfDefault != outOfDefault_) continue;
     bool same = true;
