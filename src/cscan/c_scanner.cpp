@@ -1,6 +1,7 @@
 #include "cscan/c_scanner.h"
 
 #include <algorithm>
+#include <span>
 
 #include "cscan/c_expander.h"
 #include "cscan/c_words.h"
@@ -17,7 +18,7 @@ constexpr int kOldStyleDeclarations = 64;
 
 // True when `decl` declares nothing that takes parameters, as the parameter
 // declarations of an old-style head do (`int a`, `char *b`, `int (*f)()`).
-bool isPlainDeclaration(const std::vector<Token>& decl) {
+bool isPlainDeclaration(std::span<const Token> decl) {
   if (decl.empty() || decl[0].kind != TokenKind::Identifier) return false;
   for (std::size_t i = 0; i + 1 < decl.size(); ++i) {
     if (decl[i].is(Punct::Assign)) return false;
@@ -178,8 +179,10 @@ void CScanner::endDeclaration() {
     oldStyle_.name = decl_[head.name];
     oldStyle_.isStatic = head.isStatic;
     oldStyle_.start = decl_.front().place;
-    oldStyle_.declarations = 0;
-    // The first parameter declaration stands in the same declaration as the head.
+    // The first parameter declaration stands in the same declaration as the head:
+    // `f(a) int a;` is one, and a head of one parameter needs no other.
+    const std::span<const Token> first = std::span<const Token>(decl_).subspan(head.paramsClose + 1);
+    oldStyle_.declarations = isPlainDeclaration(first) ? 1 : 0;
     oldStyle_.pointers = pointerNames(decl_, head.paramsClose, decl_.size());
   } else if (oldStyle_.declarations >= 0) {
     if (isPlainDeclaration(decl_) && oldStyle_.declarations < kOldStyleDeclarations) {

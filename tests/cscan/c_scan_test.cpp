@@ -175,6 +175,18 @@ TEST(CScanTest, CallsThroughPointersAndMembersAreIndirect) {
   EXPECT_EQ(callsOf(facts, "dma_supported"), "*dma_supported");
 }
 
+TEST(CScanTest, OldStyleDefinitionsOfAnyNumberOfParameters) {
+  const FileFacts facts = scan(
+      "uLong bound(len)\n    uLong len;\n{\n  return len + 13;\n}\n"
+      "static int two(a, b) int a; char *b; { return bound(a); }\n"
+      "int sort(base, cmp)\n  char *base;\n  int (*cmp)();\n{\n  return cmp(base) + two(1, base);\n}\n"
+      "EXPORT(bound);\n"
+      "int last(s) char *s; { return 0; }\n");
+  EXPECT_EQ(definitionsOf(facts), "bound@1:7 static two@6:12 sort@7:5 last@14:5");
+  EXPECT_EQ(callsOf(facts, "two"), "bound");
+  EXPECT_EQ(callsOf(facts, "sort"), "*cmp two");
+}
+
 TEST(CScanTest, DeclarationsInABodyAreNoCalls) {
   const FileFacts facts = scan(
       "int f(void) {\n"
