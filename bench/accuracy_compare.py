@@ -50,7 +50,7 @@ class Corpus:
 
     def __init__(self, name, kind, title, tree, subdirs=(), npm=None, root=".", sources=(),
                  exclude=(), headers=(), flags=(), note="", build=None, base=None, package=None,
-                 cmake_args=()):
+                 cmake_args=(), make=()):
         self.name = name
         self.kind = kind          # "ctags", "gcc" or "balance"
         self.title = title
@@ -63,10 +63,11 @@ class Corpus:
         self.headers = headers    # gcc: globs of the project's headers, given to the scanners
         self.flags = list(flags)  # gcc: extra compile flags
         self.note = note          # said below the table
-        self.build = build        # "build" corpora: "written" (one entry per source) or "cmake"
+        self.build = build        # "build" corpora: "written" (one entry per source), "cmake" or "bear"
         self.base = base          # "build": the corpus whose files a written database lists
         self.package = package    # "build" with cmake: the Debian source package
         self.cmake_args = list(cmake_args)  # "build" with cmake: options of its configuration
+        self.make = [list(step) for step in make]  # "build" with bear: the build's commands, the last under bear
 
     def folder(self):
         if self.npm:
@@ -107,6 +108,12 @@ CORPORA = [
     Corpus("mbedtls-build", "build", "Mbed TLS 2.28.3 library (Debian's source), its own CMake build",
            None, build="cmake", package="mbedtls",
            cmake_args=["-DENABLE_TESTING=OFF", "-DENABLE_PROGRAMS=OFF"]),
+    Corpus("zlib-build", "build", "zlib 1.2.13 (Debian's source), configure and make under bear", None,
+           build="bear", package="zlib", make=[["./configure"], ["make", "libz.a"]]),
+    Corpus("bzip2-build", "build", "bzip2 1.0.8 (Debian's source), make under bear (each library file "
+           "listed twice: static and shared)", None, build="bear", package="bzip2", make=[["make"]]),
+    Corpus("libyaml-build", "build", "libyaml 0.2.5 (Debian's source), its own CMake build", None,
+           build="cmake", package="libyaml"),
 ]
 BY_NAME = {c.name: c for c in CORPORA}
 
@@ -811,6 +818,22 @@ def cmake_database(package, jobs, cmake_args=()):
     return source, database
 
 
+def bear_database(package, steps, jobs):
+    """The source folder of a Debian package and the compile_commands.json that bear writes
+    for its own build (`steps`, the last one run under bear), made once in the source."""
+    source = fetch_debian_source(package)
+    database = os.path.join(source, "compile_commands.json")
+    if not os.path.exists(database):
+        if not shutil.which("bear"):
+            sys.exit("bench/accuracy: bear is needed (apt-get install bear)")
+        log(f"building {package} under bear")
+        for step in steps[:-1]:
+            subprocess.run(step, cwd=source, check=True, stdout=subprocess.DEVNULL)
+        subprocess.run(["bear", "--", *steps[-1], f"-j{jobs}"], cwd=source, check=True,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    return source, database
+
+
 def entry_words(entry):
     import shlex
     return list(entry["arguments"]) if "arguments" in entry else shlex.split(entry["command"])
@@ -868,8 +891,9 @@ def prepare_build(corpus, jobs):
     """(folder the tools run in, database file, its entries) of a "build" corpus."""
     work = os.path.join(WORK, corpus.name)
     os.makedirs(work, exist_ok=True)
-    if corpus.build == "cmake":
-        folder, database = cmake_database(corpus.package, jobs, corpus.cmake_args)
+    if corpus.build in ("cmake", "bear"):
+        folder, database = (cmake_database(corpus.package, jobs, corpus.cmake_args) if corpus.build == "cmake"
+                            else bear_database(corpus.package, corpus.make, jobs))
         with open(database) as f:
             return folder, database, json.load(f)
     base = BY_NAME[corpus.base]
