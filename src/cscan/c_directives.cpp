@@ -388,7 +388,7 @@ void CScanner::nextBranch(Truth truth, bool isElse, const Token& hash, bool byDe
   }
   Conditional& level = conditionals_.back();
   if (level.scanning && current_ == kNone && atFileLevel()) {
-    const Head head = readHead(decl_);
+    const Head head = readFileHead();
     if (head.kind == Head::Function) {
       level.alternatives.push_back(Alternative{decl_[head.name], head.isStatic, decl_.front().place});
     }
@@ -420,7 +420,7 @@ void CScanner::closeConditional(const Token& hash) {
   }
   if (level.hasDefaultEnd && !level.lastWasDefault) {
     if (current_ == kNone && atFileLevel()) {
-      const Head head = readHead(decl_);
+      const Head head = readFileHead();
       if (head.kind == Head::Function) {
         level.alternatives.push_back(Alternative{decl_[head.name], head.isStatic, decl_.front().place});
       }

@@ -177,7 +177,7 @@ void CScanner::endDeclaration() {
   Head head;
   if (readOldStyleHead(decl_, head)) {
     oldStyle_.name = decl_[head.name];
-    oldStyle_.isStatic = head.isStatic;
+    oldStyle_.isStatic = head.isStatic || staticByMacro(head.name);
     oldStyle_.start = decl_.front().place;
     // The first parameter declaration stands in the same declaration as the head:
     // `f(a) int a;` is one, and a head of one parameter needs no other.
@@ -201,7 +201,7 @@ void CScanner::endDeclaration() {
 }
 
 void CScanner::openFileBrace(const Token& brace) {
-  const Head head = readHead(decl_);
+  const Head head = readFileHead();
   if (head.kind == Head::Function) {
     // Heads that other branches of a conditional left for this body come first,
     // in source order.
@@ -241,6 +241,42 @@ void CScanner::openFileBrace(const Token& brace) {
   decl_.clear();
   declParens_ = 0;
   lexer_.captureCaptions(false);
+}
+
+// The head of the declaration read so far, static also where a macro before its
+// name says so (`#define MEM_STATIC static inline`).
+Head CScanner::readFileHead() const {
+  Head head = readHead(decl_);
+  if (head.kind == Head::Function && !head.isStatic) head.isStatic = staticByMacro(head.name);
+  return head;
+}
+
+// True when a word before the name at `name` in the declaration is an object-like
+// macro whose replacement holds "static", itself or through the macros it names.
+bool CScanner::staticByMacro(std::size_t name) const {
+  constexpr int kDepth = 4;  // macros within macros followed
+  auto says = [this](std::string_view word, int depth, auto& self) -> bool {
+    const MacroState& state = macros_.find(word);
+    if (state.kind != MacroState::Defined || state.functionLike || !state.valueKnown) return false;
+    const std::string_view body = state.body;
+    for (std::size_t i = 0; i < body.size();) {
+      if (!hasClass(body[i], kWordStart)) {
+        ++i;
+        continue;
+      }
+      std::size_t end = i;
+      while (end < body.size() && hasClass(body[end], kWordChar)) ++end;
+      const std::string_view inner = body.substr(i, end - i);
+      if (inner == "static" || (depth > 0 && inner != word && self(inner, depth - 1, self))) return true;
+      i = end;
+    }
+    return false;
+  };
+  for (std::size_t i = 0; i < name && i < decl_.size(); ++i) {
+    const Token& token = decl_[i];
+    if (token.kind == TokenKind::Identifier && !isKeyword(token.text) && says(token.text, kDepth, says)) return true;
+  }
+  return false;
 }
 
 void CScanner::closeBrace(const Token& brace) {

@@ -187,6 +187,18 @@ TEST(CScanTest, OldStyleDefinitionsOfAnyNumberOfParameters) {
   EXPECT_EQ(callsOf(facts, "sort"), "*cmp two");
 }
 
+TEST(CScanTest, AMacroThatSaysStaticMakesADefinitionStatic) {
+  const FileFacts facts = scan(
+      "#define INLINE_KEYWORD inline\n#define MEM_STATIC static INLINE_KEYWORD\n"
+      "#define TEMPLATE MEM_STATIC __attribute__((always_inline))\n#define EXPORTED __attribute__((used))\n"
+      "#define LOOP LOOP\n"
+      "MEM_STATIC unsigned count(unsigned v) { return v; }\n"
+      "TEMPLATE size_t body(int n) { return n; }\n"
+      "EXPORTED LOOP int shown(void) { return 0; }\n"
+      "MEM_STATIC int old(a) int a; { return a; }\n");
+  EXPECT_EQ(definitionsOf(facts), "static count@6:21 static body@7:17 shown@8:19 static old@9:16");
+}
+
 TEST(CScanTest, DeclarationsInABodyAreNoCalls) {
   const FileFacts facts = scan(
       "int f(void) {\n"
