@@ -108,7 +108,8 @@ void CScanner::fileToken(const Token& token) {
 }
 
 // A file-level call of a macro of this file that makes definitions, such as
-// `#define SETTER(f) void set_##f(int v) { ... }` / `SETTER(size);`: the
+// `#define SETTER(f) void set_##f(int v) { ... }` / `SETTER(size);`, also through
+// the macros it calls (`#define EACH(X) X(a) X(b)` / `EACH(SETTER)`): the
 // definitions of its expansion stand at the call.
 void CScanner::expandInvocation() {
   constexpr int kMaxNesting = 8;
@@ -117,10 +118,7 @@ void CScanner::expandInvocation() {
     return;
   }
   const MacroState& macro = macros_.find(decl_[0].text);
-  if (macro.kind != MacroState::Defined || !macro.functionLike || !macro.valueKnown ||
-      macro.body.find('{') == std::string_view::npos) {
-    return;
-  }
+  if (macro.kind != MacroState::Defined || !macro.functionLike || !macro.valueKnown) return;
   std::vector<PpToken> tokens;
   tokens.reserve(decl_.size());
   for (const Token& token : decl_) tokens.push_back(PpToken{PpToken::Punct, std::string(token.text), token.spaceBefore});
@@ -129,6 +127,10 @@ void CScanner::expandInvocation() {
   }
   std::vector<PpToken> expanded;
   expandMacros(tokens, macros_, expanded);
+  // An expansion without a body makes no definition: it is part of the declaration.
+  if (std::none_of(expanded.begin(), expanded.end(), [](const PpToken& token) { return token.text == "{"; })) {
+    return;
+  }
   std::string text;
   for (const PpToken& token : expanded) {
     text += token.text;

@@ -302,6 +302,18 @@ TEST(CScanTest, AFileLevelMacroCallMakesTheDefinitionsOfItsExpansion) {
   EXPECT_EQ(definitionsOf(facts), "#SET@1:9 set_size@2:1 h@3:5");
   EXPECT_EQ(callsOf(facts, "set_size"), "g");
   EXPECT_EQ(callsOf(facts, "h"), "set_size");
+  // Through macros that call it for each of a list; a call that makes no body is
+  // part of the declaration after it.
+  const FileFacts listed = scan(
+      "#define GEN(mode, n) static int find_##mode##_##n(int x) { return probe(x, n); }\n"
+      "#define EACH_N(X, mode) X(mode, 4) X(mode, 5)\n"
+      "#define EACH_MODE(X, ...) X(__VA_ARGS__, plain) X(__VA_ARGS__, dict)\n"
+      "#define ATTRS(x) __attribute__((x))\n"
+      "EACH_MODE(EACH_N, GEN)\n"
+      "ATTRS(cold) int later(void) { return 0; }\n");
+  EXPECT_EQ(definitionsOf(listed), "#GEN@1:9 #EACH_N@2:9 #EACH_MODE@3:9 #ATTRS@4:9 static find_plain_4@5:1 "
+                                   "static find_plain_5@5:1 static find_dict_4@5:1 static find_dict_5@5:1 later@6:17");
+  EXPECT_EQ(callsOf(listed, "find_dict_5"), "probe");
 }
 
 TEST(CScanTest, ACaptionGoesToTheNextDefinitionFromOutsideBodies) {
