@@ -284,7 +284,9 @@ void CScanner::statementToken(const Token& token) {
 }
 
 void CScanner::recordCall(const Token& name, bool indirect) {
-  recordCall(name.text, name.place, indirect);
+  // A macro may make the name a keyword (`#define check _Static_assert`): no call.
+  const std::string_view compiled = compiledName(name.text);
+  if (!isKeyword(compiled)) recordCall(compiled, name.place, indirect);
 }
 
 // The parameters that the plain build's replacement of the function-like macro

@@ -35,6 +35,10 @@ struct CScanConfig {
   std::shared_ptr<const CBuild> build;  // the build's settings; none: the scan is unconfigured
   ReachedHeaders* reached = nullptr;    // where the headers it reaches are scanned as files; none: they are not
   std::size_t rank = 0;                 // its place among the files of the run, for `reached`
+  // With a build, a name that its object-like macros make another name is that
+  // name, as the compiler has it (a graph of the build); else names are as
+  // written (an editor, whose words they are).
+  bool compiledNames = false;
 };
 
 /// Scans `bytes` as the source file `path`. Never fails: what cannot be understood

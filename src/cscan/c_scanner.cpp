@@ -245,6 +245,20 @@ void CScanner::openFileBrace(const Token& brace) {
   lexer_.captureCaptions(false);
 }
 
+// The name that the build compiles for `name`: an object-like macro of the build
+// that expands to one name stands for that name (`#define pcre2_compile
+// pcre2_compile_8`), which may be a keyword. Without a build, or unless asked,
+// the name is as written.
+std::string_view CScanner::compiledName(std::string_view name) {
+  if (!config_.build || !config_.compiledNames) return name;
+  const MacroState& state = macros_.find(name);
+  if (state.kind != MacroState::Defined || state.functionLike || !state.valueKnown) return name;
+  std::vector<PpToken> expanded;
+  expandMacros(std::vector<PpToken>{PpToken{PpToken::Identifier, std::string(name), false}}, macros_, expanded);
+  if (expanded.size() != 1 || expanded[0].kind != PpToken::Identifier) return name;
+  return keep(expanded[0].text);
+}
+
 // The head of the declaration read so far, static also where a macro before its
 // name says so (`#define MEM_STATIC static inline`).
 Head CScanner::readFileHead() const {
@@ -307,8 +321,10 @@ void CScanner::closeBrace(const Token& brace) {
 
 std::uint32_t CScanner::defineFunction(const Token& name, bool isStatic, SourcePlace start) {
   bool isNew = false;
+  std::string_view compiled = compiledName(name.text);
+  if (isKeyword(compiled)) compiled = name.text;
   const std::uint32_t definition =
-      definitionFor(name.text, DefinitionKind::Function, name.place, start, isNew);
+      definitionFor(compiled, DefinitionKind::Function, name.place, start, isNew);
   FileDefinition& defined = facts_.definitions[definition];
   if (isNew) {
     defined.isStatic = isStatic;

@@ -90,6 +90,7 @@ void Program::scanBuildSources() {
     config->captions = options.showComments;
     config->captionKeyword = settings.caption;
     config->reached = &reached;
+    config->compiledNames = true;
     config->rank = jobs.size();
     reached.exclude(entry.path);
     if (!entry.resolved.empty()) reached.exclude(entry.resolved);
