@@ -114,6 +114,20 @@ CORPORA = [
            "listed twice: static and shared)", None, build="bear", package="bzip2", make=[["make"]]),
     Corpus("libyaml-build", "build", "libyaml 0.2.5 (Debian's source), its own CMake build", None,
            build="cmake", package="libyaml"),
+    Corpus("pcre2-build", "build", "PCRE2 10.42 (Debian's source), its own CMake build (the library "
+           "compiled for 8, 16 and 32-bit code units)", None, build="cmake", package="pcre2",
+           cmake_args=["-DPCRE2_BUILD_PCRE2_16=ON", "-DPCRE2_BUILD_PCRE2_32=ON"]),
+    Corpus("zstd-build", "build", "Zstandard 1.5.4 lib/ (Debian's source), make under bear (with an "
+           "assembler file)", None, build="bear", package="libzstd", root="lib", make=[["make", "libzstd.a"]]),
+    Corpus("libuv-build", "build", "libuv 1.44.2 (Debian's source), its own CMake build", None,
+           build="cmake", package="libuv1", cmake_args=["-DLIBUV_BUILD_TESTS=OFF", "-DLIBUV_BUILD_BENCH=OFF"]),
+    Corpus("cjson-build", "build", "cJSON 1.7.15 (Debian's source), its own CMake build", None,
+           build="cmake", package="cjson", cmake_args=["-DENABLE_CJSON_TEST=ON", "-DENABLE_CJSON_UTILS=ON"]),
+    Corpus("libevent-build", "build", "libevent 2.1.12 (Debian's source), its own CMake build", None,
+           build="cmake", package="libevent", cmake_args=["-DEVENT__DISABLE_OPENSSL=ON",
+                                                          "-DEVENT__DISABLE_MBEDTLS=ON",
+                                                          "-DEVENT__DISABLE_TESTS=ON",
+                                                          "-DEVENT__DISABLE_BENCHMARK=ON"]),
 ]
 BY_NAME = {c.name: c for c in CORPORA}
 
@@ -801,10 +815,10 @@ def fetch_debian_source(package):
     return folders[0]
 
 
-def cmake_database(package, jobs, cmake_args=()):
-    """The source folder of a Debian package and the compile_commands.json of its own CMake
-    build, made once in a folder beside the source."""
-    source = fetch_debian_source(package)
+def cmake_database(package, jobs, cmake_args=(), root="."):
+    """The source folder of a Debian package (its folder `root`, where the CMake project is)
+    and the compile_commands.json of its own CMake build, made once in a folder beside it."""
+    source = os.path.normpath(os.path.join(fetch_debian_source(package), root))
     build = os.path.join(os.path.dirname(source), "build")
     database = os.path.join(build, "compile_commands.json")
     if not os.path.exists(database):
@@ -818,10 +832,11 @@ def cmake_database(package, jobs, cmake_args=()):
     return source, database
 
 
-def bear_database(package, steps, jobs):
-    """The source folder of a Debian package and the compile_commands.json that bear writes
-    for its own build (`steps`, the last one run under bear), made once in the source."""
-    source = fetch_debian_source(package)
+def bear_database(package, steps, jobs, root="."):
+    """The source folder of a Debian package (its folder `root`, where the build is run) and
+    the compile_commands.json that bear writes for its own build (`steps`, the last one run
+    under bear), made once in that folder."""
+    source = os.path.normpath(os.path.join(fetch_debian_source(package), root))
     database = os.path.join(source, "compile_commands.json")
     if not os.path.exists(database):
         if not shutil.which("bear"):
@@ -892,8 +907,9 @@ def prepare_build(corpus, jobs):
     work = os.path.join(WORK, corpus.name)
     os.makedirs(work, exist_ok=True)
     if corpus.build in ("cmake", "bear"):
-        folder, database = (cmake_database(corpus.package, jobs, corpus.cmake_args) if corpus.build == "cmake"
-                            else bear_database(corpus.package, corpus.make, jobs))
+        folder, database = (cmake_database(corpus.package, jobs, corpus.cmake_args, corpus.root)
+                            if corpus.build == "cmake"
+                            else bear_database(corpus.package, corpus.make, jobs, corpus.root))
         with open(database) as f:
             return folder, database, json.load(f)
     base = BY_NAME[corpus.base]

@@ -203,16 +203,16 @@ void CScanner::endDeclaration() {
 }
 
 void CScanner::openFileBrace(const Token& brace) {
-  const Head head = readFileHead();
+  Head head = readFileHead();
   if (head.kind == Head::Function) {
+    const Token named = headThroughMacro(head);
     // Heads that other branches of a conditional left for this body come first,
     // in source order.
     std::vector<std::uint32_t> others;
     for (const Alternative& other : alternatives_) {
       others.push_back(defineFunction(other.name, other.isStatic, other.start));
     }
-    const std::uint32_t definition =
-        defineFunction(decl_[head.name], head.isStatic, decl_.front().place);
+    const std::uint32_t definition = defineFunction(named, head.isStatic, decl_.front().place);
     blocks_.push_back(Block{Block::Function, definition, brace.place});
     startBody(definition, head);
     for (std::uint32_t also : others) {
@@ -257,6 +257,43 @@ std::string_view CScanner::compiledName(std::string_view name) {
   expandMacros(std::vector<PpToken>{PpToken{PpToken::Identifier, std::string(name), false}}, macros_, expanded);
   if (expanded.size() != 1 || expanded[0].kind != PpToken::Identifier) return name;
   return keep(expanded[0].text);
+}
+
+// A head that a function-like macro of the build wraps, `UV_UNUSED(static int
+// f(int x)) {`: the function is the one its expansion declares, at the place where
+// its name is written (a name made by pasting, as the compiler names it, at the
+// macro's place). Without a build, or for a macro whose expansion is more than
+// one head, the head is as written.
+Token CScanner::headThroughMacro(Head& head) {
+  const Token& written = decl_[head.name];
+  if (!config_.build || nesting_ > 0) return written;
+  const MacroState& macro = macros_.find(written.text);
+  if (macro.kind != MacroState::Defined || !macro.functionLike || !macro.valueKnown) return written;
+  std::vector<PpToken> tokens;
+  tokens.reserve(decl_.size());
+  for (const Token& token : decl_) tokens.push_back(ppTokenOf(token));
+  std::vector<PpToken> expanded;
+  expandMacros(tokens, macros_, expanded);
+  std::string text;
+  for (const PpToken& token : expanded) {
+    if (token.text == "{") return written;  // bodies of its own
+    text += token.text;
+    text += ' ';
+  }
+  text += "{}";
+  const SourceText source(text, SourceEncoding::Utf8);
+  FileFacts inner;
+  CScanner(source, config_, inner, *this).run();
+  if (inner.definitions.size() != 1 || inner.definitions[0].kind != DefinitionKind::Function) return written;
+  const FileDefinition& made = inner.definitions[0];
+  head.isStatic = head.isStatic || made.isStatic;
+  for (std::size_t i = head.name + 1; i < decl_.size(); ++i) {
+    if (decl_[i].kind == TokenKind::Identifier && compiledName(decl_[i].text) == made.name) return decl_[i];
+  }
+  if (!config_.compiledNames) return written;
+  Token named = written;
+  named.text = keep(made.name);
+  return named;
 }
 
 // The head of the declaration read so far, static also where a macro before its

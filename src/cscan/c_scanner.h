@@ -146,6 +146,7 @@ class CScanner {
   std::string_view keep(std::string_view text);
   std::uint32_t defineFunction(const Token& name, bool isStatic, SourcePlace start);
   Head readFileHead() const;
+  Token headThroughMacro(Head& head);
   std::string_view compiledName(std::string_view name);
   bool staticByMacro(std::size_t name) const;
   std::uint32_t definitionFor(std::string_view name, DefinitionKind kind, SourcePlace place,

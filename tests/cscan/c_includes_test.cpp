@@ -162,6 +162,28 @@ TEST_F(BuildScanTest, NamesAreTheOnesTheBuildCompiles) {
   EXPECT_EQ(calledIn(facts), (std::vector<std::string>{"ZSTD_hash", "maybe", "sized"}));
 }
 
+TEST_F(BuildScanTest, AHeadWrappedInAMacroIsTheHeadOfItsExpansion) {
+  writeFile("wrap.h",
+            "#define UNUSED(declaration) __attribute__((unused)) declaration\n"
+            "#define EXPORT(d) static d\n#define PASTE(n) int made_##n(void)\n");
+  writeFile("main.c",
+            "#include \"wrap.h\"\nUNUSED(int swap(int *p, int v)) {\n  return helper(p, v);\n}\n"
+            "EXPORT(void init(int *h)) { swap(h, 1); }\nPASTE(one) { return 0; }\n"
+            "int UNUSED(x) { return 0; }\n");
+  readDatabase({"main.c"}, "-nostdinc");
+  // Where the name is written; a pasted one, as the compiler names it, in a graph.
+  FileFacts facts = scan(0);
+  ASSERT_EQ(names(facts), (std::vector<std::string>{"swap", "init", "PASTE", "UNUSED"}));
+  EXPECT_EQ(facts.definitions[0].place.line, 2u);
+  EXPECT_EQ(facts.definitions[0].place.column, 12u);
+  EXPECT_FALSE(facts.definitions[0].isStatic);
+  EXPECT_TRUE(facts.definitions[1].isStatic);
+  CScanConfig config = *database_.entries()[0].config;
+  config.compiledNames = true;
+  facts = scanCFile(database_.entries()[0].path, config);
+  EXPECT_EQ(names(facts), (std::vector<std::string>{"swap", "init", "made_one", "UNUSED"}));
+}
+
 TEST_F(BuildScanTest, AHeaderInAnUndecidedBranchMergesAsTheFilesOwn) {
   writeFile("on.h", "#define FEATURE 1\n");
   writeFile("main.c",
