@@ -1,5 +1,7 @@
 #include "cscan/c_database.h"
 
+#include <algorithm>
+
 #include <nlohmann/json.hpp>
 
 #include "cscan/c_command_line.h"
@@ -241,18 +243,29 @@ std::string CompilationDatabase::resolvedFolder(const std::string& folder) {
 void CompilationDatabase::addEntry(const std::string& directory, const std::string& path,
                                    const CompileFlags& flags, CompilerCache& compilers) {
   const std::string resolved = paths_.resolved(path);
-  if (byPath_.count(path) != 0 || (!resolved.empty() && byPath_.count(resolved) != 0)) {
-    return;  // the first entry of a file counts
-  }
+  auto listed = byPath_.find(path);
+  if (listed == byPath_.end() && !resolved.empty()) listed = byPath_.find(resolved);
   const CompilerSetup& setup =
       compilers.setup(flags.compiler, directory, flags.targetFlags, flags.noPredefined);
   notice(setup, flags.compiler);
   auto config = std::make_shared<CScanConfig>();
   config->symbols = flags.symbols;
   config->build = buildFor(flags, setup, directory);
+  if (listed != byPath_.end()) {
+    // The first entry of a file names it; another that compiles it otherwise
+    // is a variant (the same flags again, as static and shared builds give, are not).
+    DatabaseEntry& first = entries_[listed->second];
+    auto same = [&config](const std::shared_ptr<const CScanConfig>& other) {
+      return other->build == config->build && other->symbols == config->symbols;
+    };
+    if (!same(first.config) && std::none_of(first.variants.begin(), first.variants.end(), same)) {
+      first.variants.push_back(std::move(config));
+    }
+    return;
+  }
   byPath_.emplace(path, entries_.size());
   if (!resolved.empty() && resolved != path) byPath_.emplace(resolved, entries_.size());
-  entries_.push_back(DatabaseEntry{path, paths_.shown(path, base_), resolved, std::move(config)});
+  entries_.push_back(DatabaseEntry{path, paths_.shown(path, base_), resolved, std::move(config), {}});
 }
 
 std::shared_ptr<const CBuild> CompilationDatabase::buildFor(const CompileFlags& flags,

@@ -75,6 +75,9 @@ struct DatabaseEntry {
   std::string shown;   // how facts name it: relative to the current folder when below it
   std::string resolved;  // `path` with its links followed (empty: it does not exist)
   std::shared_ptr<const CScanConfig> config;  // its symbols and build; captions as by default
+  // Later entries of the same file that compile it otherwise (other symbols, or
+  // another build: a library built for several widths), in the database's order.
+  std::vector<std::shared_ptr<const CScanConfig>> variants;
 };
 
 /// The entries of one database.

@@ -23,6 +23,8 @@ struct SymbolSetting {
   std::string name;                  // the symbol
   std::optional<std::string> value;  // -DNAME=VALUE: VALUE; -DNAME: none (it stands for 1)
   bool define = true;                // false for -U
+
+  bool operator==(const SymbolSetting& other) const = default;
 };
 
 /// What a file's scan depends on besides its bytes.

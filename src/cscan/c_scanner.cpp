@@ -260,15 +260,23 @@ std::string_view CScanner::compiledName(std::string_view name) {
 }
 
 // A head that a function-like macro of the build wraps, `UV_UNUSED(static int
-// f(int x)) {`: the function is the one its expansion declares, at the place where
+// f(int x)) {`, or whose name one makes, `int PRIV(f)(int x) {`: the function is
+// the one its expansion declares, at the place where
 // its name is written (a name made by pasting, as the compiler names it, at the
 // macro's place). Without a build, or for a macro whose expansion is more than
 // one head, the head is as written.
 Token CScanner::headThroughMacro(Head& head) {
   const Token& written = decl_[head.name];
   if (!config_.build || nesting_ > 0) return written;
-  const MacroState& macro = macros_.find(written.text);
-  if (macro.kind != MacroState::Defined || !macro.functionLike || !macro.valueKnown) return written;
+  auto wraps = [this](const Token& token) {
+    if (token.kind != TokenKind::Identifier) return false;
+    const MacroState& macro = macros_.find(token.text);
+    return macro.kind == MacroState::Defined && macro.functionLike && macro.valueKnown;
+  };
+  // The name itself, or a macro that makes it: `int PRIV(compile)(int x) {`.
+  if (!wraps(written) && !(head.name >= 2 && decl_[head.name - 1].is(Punct::LParen) && wraps(decl_[head.name - 2]))) {
+    return written;
+  }
   std::vector<PpToken> tokens;
   tokens.reserve(decl_.size());
   for (const Token& token : decl_) tokens.push_back(ppTokenOf(token));

@@ -24,6 +24,7 @@ constexpr std::size_t kWaitingPerThread = 8;
 struct BuildJob {
   std::string name;                           // as the facts name it
   std::shared_ptr<const CScanConfig> config;  // its configuration
+  std::vector<std::shared_ptr<const CScanConfig>> variants;  // the other ones it is compiled in
 };
 
 }  // namespace
@@ -85,16 +86,21 @@ void Program::scanBuildSources() {
   // The database's files, with the captions in force at the end of the arguments
   // and the command line's -D and -U after the entry's own.
   for (const DatabaseEntry& entry : database.entries()) {
-    auto config = std::make_shared<CScanConfig>(*entry.config);
-    config->symbols.insert(config->symbols.end(), cSymbols_.begin(), cSymbols_.end());
-    config->captions = options.showComments;
-    config->captionKeyword = settings.caption;
-    config->reached = &reached;
-    config->compiledNames = true;
-    config->rank = jobs.size();
+    auto configFor = [&](const CScanConfig& given) {
+      auto config = std::make_shared<CScanConfig>(given);
+      config->symbols.insert(config->symbols.end(), cSymbols_.begin(), cSymbols_.end());
+      config->captions = options.showComments;
+      config->captionKeyword = settings.caption;
+      config->reached = &reached;
+      config->compiledNames = true;
+      config->rank = jobs.size();
+      return config;
+    };
+    BuildJob job{entry.shown, configFor(*entry.config), {}};
+    for (const auto& variant : entry.variants) job.variants.push_back(configFor(*variant));
     reached.exclude(entry.path);
     if (!entry.resolved.empty()) reached.exclude(entry.resolved);
-    jobs.push_back(BuildJob{entry.shown, std::move(config)});
+    jobs.push_back(std::move(job));
   }
   const std::size_t listed = jobs.size();
   // The arguments that it does not list, as without a database.
@@ -108,7 +114,7 @@ void Program::scanBuildSources() {
     if (!resolved.empty()) reached.exclude(resolved);
     if (before == nullptr || !sameCConfig(*before, job)) last = cConfigOf(job);
     before = &job;
-    jobs.push_back(BuildJob{job.name, last});
+    jobs.push_back(BuildJob{job.name, last, {}});
   }
 
   std::vector<FileFacts> results(jobs.size());
@@ -118,7 +124,13 @@ void Program::scanBuildSources() {
   auto take = [&](FileFacts& facts) { takeCFacts(facts, factsOptions); };
   runInOrder(
       jobs.size(), threads, threads * kWaitingPerThread,
-      [&](std::size_t i) { results[i] = scanCFile(jobs[i].name, *jobs[i].config); },
+      [&](std::size_t i) {
+        results[i] = scanCFile(jobs[i].name, *jobs[i].config);
+        // A file compiled in several configurations defines what each of them does.
+        for (const auto& variant : jobs[i].variants) {
+          if (results[i].read) addVariantDefinitions(results[i], scanCFile(jobs[i].name, *variant));
+        }
+      },
       [&](std::size_t i) {
         FileFacts facts = std::move(results[i]);
         results[i] = FileFacts();

@@ -99,6 +99,12 @@ struct FileFacts {
   std::size_t undecidedCount() const;
 };
 
+/// Adds to `into` what `variant`, the same file scanned in another configuration,
+/// defines and `into` does not (by name and kind), with its calls, keeping the
+/// source order; and the headers it read or missed besides. The rest (problems,
+/// lines) stays `into`'s.
+void addVariantDefinitions(FileFacts& into, const FileFacts& variant);
+
 /// True when a `static` definition in the file `path` is seen by other files: the
 /// file is no ".c" file (a header, or a file made to be included).
 bool sharesStatics(const std::string& path);

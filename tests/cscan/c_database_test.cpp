@@ -75,12 +75,18 @@ TEST(CompilationDatabaseTest, EntriesWithTheirConfigurations) {
      "../src/a.c"], "file": "../src/a.c"},
     {"directory": "sub", "command": "qw-no-cc -DB -isystem /sys -c b.c", "file": "b.c"},
     {"directory": "/w", "command": "qw-no-cc -DAGAIN -c src/a.c", "file": "src/a.c"},
-    {"directory": "/w/build", "command": "qw-no-cc -I../inc -DC -c ../src/c.c", "file": "/w/src/c.c"}
+    {"directory": "/w/build", "command": "qw-no-cc -I../inc -DC -c ../src/c.c", "file": "/w/src/c.c"},
+    {"directory": "/w/build", "command": "qw-no-cc -I../inc -DA=1 -fPIC -c ../src/a.c", "file": "../src/a.c"}
   ])";
   ASSERT_TRUE(database.read(text, "/w/compile_commands.json", noCompilers(), error));
-  // A file listed twice keeps its first entry.
+  // A file listed twice is one entry, named by its first; another configuration
+  // of it is a variant, the same one again is not.
   ASSERT_EQ(database.entries().size(), 3u);
   const DatabaseEntry& a = database.entries()[0];
+  ASSERT_EQ(a.variants.size(), 1u);
+  ASSERT_EQ(a.variants[0]->symbols.size(), 1u);
+  EXPECT_EQ(a.variants[0]->symbols[0].name, "AGAIN");
+  EXPECT_TRUE(database.entries()[2].variants.empty());
   EXPECT_EQ(a.path, "/w/src/a.c");
   ASSERT_EQ(a.config->symbols.size(), 1u);
   EXPECT_EQ(a.config->symbols[0].name, "A");

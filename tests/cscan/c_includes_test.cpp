@@ -165,15 +165,15 @@ TEST_F(BuildScanTest, NamesAreTheOnesTheBuildCompiles) {
 TEST_F(BuildScanTest, AHeadWrappedInAMacroIsTheHeadOfItsExpansion) {
   writeFile("wrap.h",
             "#define UNUSED(declaration) __attribute__((unused)) declaration\n"
-            "#define EXPORT(d) static d\n#define PASTE(n) int made_##n(void)\n");
+            "#define EXPORT(d) static d\n#define PASTE(n) int made_##n(void)\n#define PRIV(n) _lib_##n\n");
   writeFile("main.c",
             "#include \"wrap.h\"\nUNUSED(int swap(int *p, int v)) {\n  return helper(p, v);\n}\n"
             "EXPORT(void init(int *h)) { swap(h, 1); }\nPASTE(one) { return 0; }\n"
-            "int UNUSED(x) { return 0; }\n");
+            "int UNUSED(x) { return 0; }\nint PRIV(check)(int c) { return c; }\n");
   readDatabase({"main.c"}, "-nostdinc");
   // Where the name is written; a pasted one, as the compiler names it, in a graph.
   FileFacts facts = scan(0);
-  ASSERT_EQ(names(facts), (std::vector<std::string>{"swap", "init", "PASTE", "UNUSED"}));
+  ASSERT_EQ(names(facts), (std::vector<std::string>{"swap", "init", "PASTE", "UNUSED", "check"}));
   EXPECT_EQ(facts.definitions[0].place.line, 2u);
   EXPECT_EQ(facts.definitions[0].place.column, 12u);
   EXPECT_FALSE(facts.definitions[0].isStatic);
@@ -181,7 +181,7 @@ TEST_F(BuildScanTest, AHeadWrappedInAMacroIsTheHeadOfItsExpansion) {
   CScanConfig config = *database_.entries()[0].config;
   config.compiledNames = true;
   facts = scanCFile(database_.entries()[0].path, config);
-  EXPECT_EQ(names(facts), (std::vector<std::string>{"swap", "init", "made_one", "UNUSED"}));
+  EXPECT_EQ(names(facts), (std::vector<std::string>{"swap", "init", "made_one", "UNUSED", "_lib_check"}));
 }
 
 TEST_F(BuildScanTest, AHeaderInAnUndecidedBranchMergesAsTheFilesOwn) {
