@@ -129,6 +129,10 @@ CORPORA = [
                                                       "-DCURL_USE_LIBPSL=OFF", "-DUSE_NGHTTP2=OFF",
                                                       "-DCURL_BROTLI=OFF", "-DCURL_ZSTD=OFF",
                                                       "-DBUILD_TESTING=OFF"]),
+    Corpus("less-build", "build", "less 590 (Debian's source), configure and make under bear", None,
+           build="bear", package="less", make=[["./configure"], ["make"]]),
+    Corpus("gzip-build", "build", "gzip 1.12 with gnulib (Debian's source), configure and make under bear",
+           None, build="bear", package="gzip", make=[["./configure"], ["make"]]),
     Corpus("libevent-build", "build", "libevent 2.1.12 (Debian's source), its own CMake build", None,
            build="cmake", package="libevent", cmake_args=["-DEVENT__DISABLE_OPENSSL=ON",
                                                           "-DEVENT__DISABLE_MBEDTLS=ON",
@@ -414,7 +418,9 @@ class GccGraph:
         self.ambiguous = 0    # calls to a name that several units define non-static
         self.units = 0
 
-    def read(self, ci_paths):
+    def read(self, ci_paths, directories=None):
+        """Reads gcc's .ci files; `directories` gives the folder each was compiled in, for
+        the places gcc names relative to it (a build that compiles in several folders)."""
         units = []
         for path in ci_paths:
             nodes, edges = {}, []
@@ -425,6 +431,8 @@ class GccGraph:
                         title, label, rest = m.groups()
                         parts = label.split("\\n")
                         place = split_place(parts[1]) if len(parts) == 2 else None
+                        if place and directories and not os.path.isabs(place[0]):
+                            place = (os.path.normpath(os.path.join(directories[path], place[0])), place[1])
                         if place and self.root:
                             place = (below(place[0], self.root), place[1])
                         # A nested function (a GNU extension) is titled "unit:name.N": it
@@ -957,6 +965,8 @@ def measure_build(corpus, graph, args):
     folder, database, entries = prepare_build(corpus, args.jobs)
     work = os.path.join(WORK, corpus.name)
     ci, failed = compile_entries(entries, work, args.jobs)
+    # Each .ci file is named by its entry's number.
+    directories = {c: entries[int(os.path.basename(c)[:-3])]["directory"] for c in ci}
     if failed:
         # The scan gets the files that gcc compiled, as the other corpora do.
         entries = [e for e in entries if e["file"] not in failed]
@@ -964,7 +974,7 @@ def measure_build(corpus, graph, args):
         with open(database, "w") as f:
             json.dump(entries, f, indent=1)
     gcc = GccGraph(root=folder)
-    gcc.read(ci)
+    gcc.read(ci, directories)
     log(f"({corpus.name}) gcc: {len(entries)} units, {len(gcc.defs)} definitions, "
         f"{len(gcc.edges)} calls; {graph.label} --compile-commands")
     result = {"kind": "build", "title": corpus.title, "units": len(entries), "failed": failed,

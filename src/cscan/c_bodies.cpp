@@ -285,7 +285,7 @@ void CScanner::statementToken(const Token& token) {
 
 void CScanner::recordCall(const Token& name, bool indirect) {
   // A macro may make the name a keyword (`#define check _Static_assert`): no call.
-  const std::string_view compiled = compiledName(name.text);
+  const std::string_view compiled = compiledName(name);
   if (!isKeyword(compiled)) recordCall(compiled, name.place, indirect);
 }
 

@@ -193,6 +193,7 @@ void CScanner::defineMacro() {
     const Token& last = directive_.back();
     state.body = std::string_view(first, static_cast<std::size_t>(last.text.data() + last.text.size() - first));
   }
+  keepNamesBefore(name.text);
   setSymbol(name.text, state);
 
   // A function-like macro is a definition of its own; so is an object-like one
@@ -260,6 +261,7 @@ void CScanner::undefineMacro() {
   if (directive_.empty() || !isName(directive_[0])) return;
   MacroState state;
   state.kind = MacroState::Undefined;
+  keepNamesBefore(directive_[0].text);
   setSymbol(directive_[0].text, state);
 }
 

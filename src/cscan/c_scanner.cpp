@@ -296,12 +296,30 @@ Token CScanner::headThroughMacro(Head& head) {
   const FileDefinition& made = inner.definitions[0];
   head.isStatic = head.isStatic || made.isStatic;
   for (std::size_t i = head.name + 1; i < decl_.size(); ++i) {
-    if (decl_[i].kind == TokenKind::Identifier && compiledName(decl_[i].text) == made.name) return decl_[i];
+    if (decl_[i].kind == TokenKind::Identifier && compiledName(decl_[i]) == made.name) return decl_[i];
   }
   if (!config_.compiledNames) return written;
   Token named = written;
   named.text = keep(made.name);
   return named;
+}
+
+// The name the build compiles for the token `name`: as above, or as it was where
+// it was read, when a directive changed its macro since.
+std::string_view CScanner::compiledName(const Token& name) {
+  auto found = namedBefore_.find(name.text.data());
+  return found != namedBefore_.end() ? found->second : compiledName(name.text);
+}
+
+// Before `symbol` changes, the declaration read so far keeps the names it gave it:
+// `int fcntl (int fd, ...)` / `#undef fcntl` / `{` defines what fcntl stood for.
+void CScanner::keepNamesBefore(std::string_view symbol) {
+  if (!config_.build || !config_.compiledNames) return;
+  for (const Token& token : decl_) {
+    if (token.kind == TokenKind::Identifier && token.text == symbol) {
+      namedBefore_.emplace(token.text.data(), compiledName(token));
+    }
+  }
 }
 
 // The head of the declaration read so far, static also where a macro before its
@@ -366,7 +384,7 @@ void CScanner::closeBrace(const Token& brace) {
 
 std::uint32_t CScanner::defineFunction(const Token& name, bool isStatic, SourcePlace start) {
   bool isNew = false;
-  std::string_view compiled = compiledName(name.text);
+  std::string_view compiled = compiledName(name);
   if (isKeyword(compiled)) compiled = name.text;
   const std::uint32_t definition =
       definitionFor(compiled, DefinitionKind::Function, name.place, start, isNew);

@@ -148,6 +148,8 @@ class CScanner {
   Head readFileHead() const;
   Token headThroughMacro(Head& head);
   std::string_view compiledName(std::string_view name);
+  std::string_view compiledName(const Token& name);
+  void keepNamesBefore(std::string_view symbol);
   bool staticByMacro(std::size_t name) const;
   std::uint32_t definitionFor(std::string_view name, DefinitionKind kind, SourcePlace place,
                               SourcePlace start, bool& isNew);
@@ -240,6 +242,7 @@ class CScanner {
   std::vector<Token> decl_;               // the file-level declaration being read
   int declParens_ = 0;                    // open parentheses in `decl_`
   OldStyleHead oldStyle_;                 // an old-style head whose declarations may follow
+  std::unordered_map<const char*, std::string_view> namedBefore_;  // names of the declaration read so far as the build had them before a #define or #undef changed them, by their bytes
   std::uint32_t current_ = kNone;         // the function whose body is being read
   std::vector<Alternative> alternatives_; // heads of other branches for the next "{"
   std::vector<std::uint32_t> sharing_;    // more definitions the current body belongs to
