@@ -424,6 +424,8 @@ class GccGraph:
         units = []
         for path in ci_paths:
             nodes, edges = {}, []
+            folder = (directories or {}).get(path)
+            units_place = lambda place, folder=folder: self.place(place, folder)  # noqa: E731
             with open(path, encoding="utf-8", errors="surrogateescape") as f:
                 for line in f:
                     m = NODE.match(line)
@@ -431,10 +433,8 @@ class GccGraph:
                         title, label, rest = m.groups()
                         parts = label.split("\\n")
                         place = split_place(parts[1]) if len(parts) == 2 else None
-                        if place and directories and not os.path.isabs(place[0]):
-                            place = (os.path.normpath(os.path.join(directories[path], place[0])), place[1])
-                        if place and self.root:
-                            place = (below(place[0], self.root), place[1])
+                        if place:
+                            place = units_place(place)
                         # A nested function (a GNU extension) is titled "unit:name.N": it
                         # is no file-level definition, and no call of it is counted.
                         nested = title != parts[0] and not title.endswith(":" + parts[0])
@@ -444,10 +444,10 @@ class GccGraph:
                     m = EDGE.match(line)
                     if m:
                         edges.append(m.groups())
-            units.append((nodes, edges))
+            units.append((nodes, edges, units_place))
         self.units = len(units)
         public = {}  # non-static name -> set of (file, name) defined in some unit
-        for nodes, _ in units:
+        for nodes, _, _ in units:
             for title, (name, place, defined, _) in nodes.items():
                 if defined and inside(place[0]):
                     key = (place[0], name)
@@ -460,7 +460,7 @@ class GccGraph:
         for (file, _), lines in self.defs.items():
             starts.setdefault(file, set()).update(lines)
         starts = {f: sorted(v) for f, v in starts.items()}
-        for nodes, edges in units:
+        for nodes, edges, units_place in units:
             def resolve(title):
                 node = nodes.get(title)
                 if node and node[3]:
@@ -482,13 +482,20 @@ class GccGraph:
                 site = split_place(label) if label else None
                 if site is None:
                     continue
-                if self.root:
-                    site = (below(site[0], self.root), site[1])
+                site = units_place(site)
                 if not self.in_body(caller, site, starts):
                     self.inlined += 1
                     continue
                 self.edges.setdefault((caller, callee), f"{site[0]}:{label.rsplit(':', 2)[1]}"
                                                        f":{label.rsplit(':', 2)[2]}")
+
+    def place(self, place, folder):
+        """A place gcc wrote as the tree names it: a relative one from `folder`, the unit's
+        (when known), then below the root."""
+        file, line = place
+        if folder and not os.path.isabs(file):
+            file = os.path.normpath(os.path.join(folder, file))
+        return (below(file, self.root) if self.root else file, line)
 
     def in_body(self, caller, site, starts):
         """Whether a call site lies in the caller's own text: in its file, after its start

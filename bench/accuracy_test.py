@@ -98,6 +98,21 @@ edge: { sourcename: "a" targetname: "b" label: "a.c:21:3" }
         self.assertEqual(set(gcc.edges), {(("a.c", "a"), ("a.c", "b")), (("a.c", "b"), ("a.c", "h"))})
         self.assertEqual(gcc.inlined, 2)
 
+    def test_places_count_from_the_folder_each_unit_was_compiled_in(self):
+        root = tempfile.mkdtemp()
+        os.makedirs(os.path.join(root, "lib"))
+        gcc = ac.GccGraph(root=root)
+        ci = write(root, "l.ci", r'''graph: { title: "l.c"
+node: { title: "f" label: "f\nl.c:3:5" }
+node: { title: "g" label: "g\nl.c:9:5" }
+edge: { sourcename: "f" targetname: "g" label: "l.c:4:10" }
+}
+''')
+        gcc.read([ci], {ci: os.path.join(root, "lib")})
+        self.assertEqual(set(gcc.defs), {("lib/l.c", "f"), ("lib/l.c", "g")})
+        self.assertEqual(set(gcc.edges), {(("lib/l.c", "f"), ("lib/l.c", "g"))})
+        self.assertEqual(gcc.inlined, 0)
+
     def test_a_name_that_several_units_define_is_not_resolved(self):
         gcc = ac.GccGraph()
         tmp = tempfile.mkdtemp()
