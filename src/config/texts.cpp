@@ -315,6 +315,9 @@ constexpr TextForms kTexts[] = {
     /* CScanHeaderReached */
     {"quenwick-graph: %s: scanned as %s includes it, with that file's configuration\n",
      "quenwick-graph: %s: scanned as %s includes it, with that file's configuration\n"},
+    /* CScanHeaderReachedAgain */
+    {"quenwick-graph: %s: scanned again as %s includes it, in another configuration\n",
+     "quenwick-graph: %s: scanned again as %s includes it, in another configuration\n"},
     /* DatabaseUnreadable */
     {"%s: no compilation database can be read there\n",
      "%s: no compilation database can be read there\n"},

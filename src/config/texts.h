@@ -139,6 +139,7 @@ enum class Text {
   ProblemHeaderMissing,  ///< -V: a header of a build that is not found.
   CScanSummaryHeaders,  ///< The C scan's counts, with the headers not found.
   CScanHeaderReached,  ///< -V: a header scanned in the configuration of a file including it.
+  CScanHeaderReachedAgain,  ///< -V: the same header scanned again for an includer that reads it otherwise.
   DatabaseUnreadable,  ///< A path that holds no readable database.
   DatabasePlace,  ///< The start of a message on a place in the database.
   DatabaseNotJson,  ///< The database is no valid JSON.

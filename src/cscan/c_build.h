@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <set>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -19,6 +20,13 @@
 #include "tree/file_facts.h"
 
 namespace quenwick {
+
+/// A project header met by a file's directives, with the branches its own
+/// conditionals took there: includers whose branches differ compile different code.
+struct HeaderReach {
+  std::string path;            // absolute, in normal form
+  std::uint64_t branches = 0;  // a digest of which of its branches were read
+};
 
 /// One folder that `#include` searches.
 struct SearchFolder {
@@ -93,7 +101,7 @@ struct PrefixNode {
   std::vector<std::string> headers;            // the headers read, in the order first met
   std::vector<std::string> missing;            // the headers not found, as written
   std::vector<std::string> once;               // the headers of "#pragma once" read
-  std::vector<std::string> reachable;          // the project's headers met: each scanned as a file
+  std::vector<HeaderReach> reachable;          // the project's headers met: each scanned as a file
   int depth = 0;                               // tables above the last one that holds them all
   std::shared_ptr<const PrefixNode> parent;    // the step before, whose tables `macros` may build on
 };
@@ -144,7 +152,7 @@ struct HeaderEffect {
   std::vector<MacroState> defaultStates;        // the plain build's view of the changes where it differs
   std::vector<std::string> headers;             // every header met, in order
   std::vector<std::string> once;                // the headers of "#pragma once" read
-  std::vector<std::string> reachable;           // the project's headers met
+  std::vector<HeaderReach> reachable;           // the project's headers met
   TextArena texts;                              // the names, parameters and replacements of the inputs and changes
 };
 
@@ -204,18 +212,32 @@ struct CBuild {
   std::shared_ptr<HeaderSearches> searches;   // where its headers were found (null: searched each time)
 };
 
+/// Where a configuration stands among those of a run: the file's rank, then its
+/// place among the configurations the file is compiled in.
+using ScanRank = std::pair<std::size_t, std::size_t>;
+
 /// A header scanned as a file of its own in the configuration of a file that
 /// includes it.
 struct ReachedHeader {
+  /// A scan of the header for another includer, whose branches or names differ.
+  struct Again {
+    ScanRank rank;          // the includer's configuration
+    std::string includer;   // that file, as its facts name it
+    FileFacts facts;        // the header's facts in it
+  };
   std::string path;        // absolute, in normal form
-  std::size_t rank = 0;    // the rank of the including file
+  ScanRank rank{0, 0};     // the configuration of the including file
   std::string includer;    // that file, as its facts name it
   FileFacts facts;         // the header's facts
+  std::vector<Again> again;  // its scans in other configurations, by rank once merged
 };
 
-/// The headers that listed files reach, each scanned once as a file: the file of
-/// the lowest rank that includes one scans it with its symbols at the `#include`.
-/// Safe for the threads of one run.
+/// The headers that listed files reach, each scanned as a file: the
+/// configuration of the lowest rank that includes one scans it with its symbols
+/// at the `#include`. A header that other includers read with other branches, or
+/// that other configurations of its includer compile, is scanned again for each
+/// (the lowest rank of each kind), once the first scans of the run are done, and
+/// what those define joins its facts. Safe for the threads of one run.
 class ReachedHeaders {
  public:
   /// The folder that the shown names of headers are relative to, when below it.
@@ -223,23 +245,43 @@ class ReachedHeaders {
 
   /// Leaves `path` (absolute, normal form) out: it is scanned as a given file.
   void exclude(const std::string& path);
-  /// True when the file of rank `rank` is to scan `path` now: no file of a lower
-  /// rank claimed it before. The claim is made.
-  bool claim(const std::string& path, std::size_t rank);
-  /// Keeps the scan of `path` made by the file of rank `rank`, unless a file of a
-  /// lower rank has claimed it since.
-  void store(const std::string& path, std::size_t rank, std::string includer, FileFacts facts);
-  /// True when the file of rank `rank` would scan `path`: `claim` would say so.
-  bool wouldClaim(const std::string& path, std::size_t rank) const;
+  /// True when the configuration `rank` is to scan `path` now: no lower rank
+  /// claimed it before (the claim is made), or, when scanning again, it is to
+  /// scan it again.
+  bool claim(const std::string& path, ScanRank rank);
+  /// Keeps the scan of `path` made by the configuration `rank`, unless a lower
+  /// rank has claimed it since.
+  void store(const std::string& path, ScanRank rank, std::string includer, FileFacts facts);
+  /// True when the configuration `rank` would scan `path`: `claim` would say so.
+  bool wouldClaim(const std::string& path, ScanRank rank) const;
+  /// Notes the project headers a file's scan in configuration `rank` met, in order.
+  void noteReaches(const std::vector<HeaderReach>& reaches, ScanRank rank);
+  /// Once the first scans are done: the configurations to scan again, in order of
+  /// rank, after which `claim` answers for their scans.
+  std::vector<ScanRank> planAgain();
+  /// True once `planAgain` was called.
+  bool scanningAgain() const;
+  /// Gives each header the definitions its scans in other configurations add, in
+  /// order of rank.
+  void mergeAgain();
   /// The scan kept for `path`, or null.
   const ReachedHeader* find(const std::string& path) const;
   /// How a header is named in the facts: relative to the base when below it.
   std::string shown(const std::string& path) const;
 
  private:
-  mutable Lock lock_;  // guards the map
+  /// Where a header's first reach with some branches was made.
+  struct FirstReach {
+    ScanRank rank;           // by that configuration
+    std::size_t order = 0;   // among its reaches
+  };
+  mutable Lock lock_;  // guards the maps
   std::string base_;   // the current folder of the run
   std::unordered_map<std::string, ReachedHeader> headers_;  // by path; rank SIZE_MAX: left out
+  std::unordered_map<std::string, std::unordered_map<std::uint64_t, FirstReach>> reaches_;  // by path, then branches
+  std::unordered_map<std::string, std::set<ScanRank>> variantReaches_;  // by path: the configurations other than their file's first that reach it
+  bool scanningAgain_ = false;  // the first scans are done
+  std::set<std::pair<ScanRank, std::string>> planned_;  // the headers each configuration scans again
 };
 
 }  // namespace quenwick

@@ -1,5 +1,6 @@
 // Headers read for their directives: each read and made ready once, shared by
 // the scans of a run; and the headers that listed files reach, scanned as files.
+#include <algorithm>
 #include <limits>
 
 #include "cscan/c_build.h"
@@ -258,32 +259,123 @@ void HeaderCache::clear() {
 
 void ReachedHeaders::exclude(const std::string& path) {
   LockHeld held(lock_);
-  headers_[path].rank = kLeftOut;
+  headers_[path].rank = {kLeftOut, 0};
 }
 
-bool ReachedHeaders::claim(const std::string& path, std::size_t rank) {
+bool ReachedHeaders::claim(const std::string& path, ScanRank rank) {
   LockHeld held(lock_);
+  if (scanningAgain_) return planned_.count({rank, path}) != 0;
   auto [at, isNew] = headers_.try_emplace(path);
-  if (!isNew && (at->second.rank == kLeftOut || at->second.rank <= rank)) return false;
+  if (!isNew && (at->second.rank.first == kLeftOut || at->second.rank <= rank)) return false;
   at->second.path = path;
   at->second.rank = rank;
   at->second.facts = FileFacts();
   return true;
 }
 
-void ReachedHeaders::store(const std::string& path, std::size_t rank, std::string includer,
+void ReachedHeaders::store(const std::string& path, ScanRank rank, std::string includer,
                            FileFacts facts) {
   LockHeld held(lock_);
   auto found = headers_.find(path);
-  if (found == headers_.end() || found->second.rank != rank) return;
-  found->second.includer = std::move(includer);
-  found->second.facts = std::move(facts);
+  if (found == headers_.end()) return;
+  if (scanningAgain_) {
+    found->second.again.push_back({rank, std::move(includer), std::move(facts)});
+  } else if (found->second.rank == rank) {
+    found->second.includer = std::move(includer);
+    found->second.facts = std::move(facts);
+  }
 }
 
-bool ReachedHeaders::wouldClaim(const std::string& path, std::size_t rank) const {
+bool ReachedHeaders::wouldClaim(const std::string& path, ScanRank rank) const {
   LockHeld held(lock_);
+  if (scanningAgain_) return planned_.count({rank, path}) != 0;
   auto found = headers_.find(path);
-  return found == headers_.end() || (found->second.rank != kLeftOut && found->second.rank > rank);
+  return found == headers_.end() || (found->second.rank.first != kLeftOut && found->second.rank > rank);
+}
+
+void ReachedHeaders::noteReaches(const std::vector<HeaderReach>& reaches, ScanRank rank) {
+  LockHeld held(lock_);
+  if (scanningAgain_) return;
+  for (std::size_t i = 0; i < reaches.size(); ++i) {
+    const HeaderReach& reach = reaches[i];
+    auto [at, isNew] = reaches_[reach.path].try_emplace(reach.branches, FirstReach{rank, i});
+    if (!isNew && std::make_pair(rank, i) < std::make_pair(at->second.rank, at->second.order)) {
+      at->second = FirstReach{rank, i};
+    }
+    if (rank.second > 0) variantReaches_[reach.path].insert(rank);
+  }
+}
+
+std::vector<ScanRank> ReachedHeaders::planAgain() {
+  // The configurations that would read each header otherwise than its scan did.
+  std::vector<std::pair<const ReachedHeader*, std::set<ScanRank>>> candidates;
+  {
+    LockHeld held(lock_);
+    scanningAgain_ = true;
+    for (const auto& [path, byBranches] : reaches_) {
+      auto header = headers_.find(path);
+      if (header == headers_.end() || header->second.rank.first == kLeftOut || !header->second.facts.read) continue;
+      const ScanRank holder = header->second.rank;
+      // The holder's first reach is the scan made; every other way of reading the
+      // header is scanned by the first configuration that read it so.
+      std::size_t first = SIZE_MAX;
+      for (const auto& [branches, reach] : byBranches) {
+        if (reach.rank == holder) first = std::min(first, reach.order);
+      }
+      std::set<ScanRank> ranks;
+      for (const auto& [branches, reach] : byBranches) {
+        if (reach.rank != holder || reach.order != first) ranks.insert(reach.rank);
+      }
+      // The holder's file compiled otherwise may name the same code otherwise.
+      auto variants = variantReaches_.find(path);
+      if (variants != variantReaches_.end()) {
+        for (const ScanRank& rank : variants->second) {
+          if (rank.first == holder.first && rank != holder) ranks.insert(rank);
+        }
+      }
+      if (!ranks.empty()) candidates.emplace_back(&header->second, std::move(ranks));
+    }
+  }
+  // Only a header whose branches hold functions its scan did not find is worth
+  // scanning again: what every branch defines tells.
+  std::set<ScanRank> all;
+  std::set<std::pair<ScanRank, std::string>> planned;
+  for (const auto& [header, ranks] : candidates) {
+    std::set<std::string_view> known;
+    for (const FileDefinition& definition : header->facts.definitions) {
+      if (definition.kind == DefinitionKind::Function) known.insert(definition.name);
+    }
+    const FileFacts everyBranch = scanCFile(header->path, CScanConfig{});
+    bool more = false;
+    for (const FileDefinition& definition : everyBranch.definitions) {
+      if (definition.kind == DefinitionKind::Function && known.count(definition.name) == 0) more = true;
+    }
+    if (!more) continue;
+    for (const ScanRank& rank : ranks) {
+      planned.emplace(rank, header->path);
+      all.insert(rank);
+    }
+  }
+  LockHeld held(lock_);
+  planned_ = std::move(planned);
+  return {all.begin(), all.end()};
+}
+
+bool ReachedHeaders::scanningAgain() const {
+  LockHeld held(lock_);
+  return scanningAgain_;
+}
+
+void ReachedHeaders::mergeAgain() {
+  LockHeld held(lock_);
+  for (auto& [path, header] : headers_) {
+    // Each configuration scans in one thread: its scans keep their order.
+    std::stable_sort(header.again.begin(), header.again.end(),
+                     [](const ReachedHeader::Again& a, const ReachedHeader::Again& b) { return a.rank < b.rank; });
+    for (const ReachedHeader::Again& again : header.again) {
+      if (again.facts.read) addVariantDefinitions(header.facts, again.facts);
+    }
+  }
 }
 
 std::string PrefixTree::keyOf(const PrefixNode* parent, const std::string& step) {
@@ -364,7 +456,7 @@ void HeaderSearches::add(const std::string& key, const Found& found, std::uint64
 const ReachedHeader* ReachedHeaders::find(const std::string& path) const {
   LockHeld held(lock_);
   auto found = headers_.find(path);
-  return found == headers_.end() || found->second.rank == kLeftOut ? nullptr : &found->second;
+  return found == headers_.end() || found->second.rank.first == kLeftOut ? nullptr : &found->second;
 }
 
 std::string ReachedHeaders::shown(const std::string& path) const {

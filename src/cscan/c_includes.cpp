@@ -102,7 +102,7 @@ struct CScanner::IncludeState {
   int steps = 0;                               // steps taken
   int symbolSteps = 0;                         // #define and #undef steps taken
   std::size_t problemsSeen = 0;                // problems checked for undecided conditionals
-  std::vector<std::string> reachable;          // the project's headers met in the step being read
+  std::vector<HeaderReach> reachable;          // the project's headers met since the last step began
   // What the headers being read do, to make their effects of.
   struct Write {
     std::string_view name;    // the symbol changed (kept in `logTexts`, or by an effect used)
@@ -372,13 +372,16 @@ void CScanner::includeHeader(const std::string& path, int chain, bool system) {
     state.once.insert(path);
     state.onceEvents.push_back({path, true, false});
   }
+  std::size_t reach = SIZE_MAX;
   if (!system && config_.reached != nullptr) {
-    state.reachable.push_back(path);
+    reach = state.reachable.size();
+    state.reachable.push_back(HeaderReach{path, 0});
     scanHeaderAsFile(*text, chain);
   }
   state.held.push_back(text);
   state.frames.push_back(IncludeState::Frame{path, folderOf(path), chain, system});
-  readHeaderLines(*text);
+  const std::uint64_t branches = readHeaderLines(*text);
+  if (reach != SIZE_MAX) state.reachable[reach].branches = branches;
   state.frames.pop_back();
   endRecording(key);
 }
@@ -548,7 +551,7 @@ bool CScanner::replayEffect(const std::string& key, bool& worthRecording) {
       same = now == wasRead;
     }
     for (std::size_t i = 0; same && config_.reached != nullptr && i < effect->reachable.size(); ++i) {
-      same = !config_.reached->wouldClaim(effect->reachable[i], config_.rank);
+      same = !config_.reached->wouldClaim(effect->reachable[i].path, scanRank());
     }
     if (!same) continue;
     // An effect that changes the views apart parts them first.
@@ -586,9 +589,14 @@ bool CScanner::replayEffect(const std::string& key, bool& worthRecording) {
 // stack, so a symbol it changes in an undecided branch is merged as the file's
 // own are, and a header included in an undecided branch of the file changes what
 // that branch changes.
-void CScanner::readHeaderLines(const HeaderText& text) {
+std::uint64_t CScanner::readHeaderLines(const HeaderText& text) {
   const std::size_t base = conditionals_.size();
   const std::vector<HeaderLine>& lines = text.lines;
+  std::uint64_t branches = 0xcbf29ce484222325;
+  // Which lines open a branch that is read, and whether it is.
+  auto noteBranch = [&](std::size_t line) {
+    branches = (branches ^ (line * 2 + (conditionals_.back().scanning ? 1 : 0))) * 0x100000001b3;
+  };
   std::size_t i = 0;
   includes_->linesRead += lines.size();
   while (i < lines.size()) {
@@ -607,6 +615,7 @@ void CScanner::readHeaderLines(const HeaderText& text) {
       case HeaderLine::Ifdef:
       case HeaderLine::Ifndef:
         openHeaderConditional(line);
+        noteBranch(i);
         if (!conditionals_.back().scanning) {
           i = line.next;
           continue;
@@ -618,6 +627,7 @@ void CScanner::readHeaderLines(const HeaderText& text) {
       case HeaderLine::Else:
         if (conditionals_.size() == base) break;  // no #if of this header is open
         nextHeaderBranch(line);
+        noteBranch(i);
         if (!conditionals_.back().scanning) {
           i = line.next;
           continue;
@@ -645,6 +655,7 @@ void CScanner::readHeaderLines(const HeaderText& text) {
     ++i;
   }
   while (conditionals_.size() > base) closeHeaderConditional();  // left open by the header
+  return branches;
 }
 
 // The value of a header's #if, #ifdef, #elif... line; `byDefault` is its value in
@@ -716,7 +727,10 @@ void CScanner::closeHeaderConditional() {
 // #include, when no file before this one in the run did so.
 void CScanner::scanHeaderAsFile(const HeaderText& text, int chain) {
   ReachedHeaders& reached = *config_.reached;
-  if (!reached.claim(text.path, config_.rank)) return;
+  // Scanned again, a header is scanned wherever the file's own directives reach
+  // it, and not from within another header's scan, which may include it too.
+  if (includes_->outer != nullptr && reached.scanningAgain()) return;
+  if (!reached.claim(text.path, scanRank())) return;
   // Read again rather than kept since its directives were read: from the system's
   // cache, into memory that the next file's reading takes over.
   std::string bytes;
@@ -733,7 +747,19 @@ void CScanner::scanHeaderAsFile(const HeaderText& text, int chain) {
   inner.includes_->includer = includes_->includer;
   inner.includes_->frames.push_back(IncludeState::Frame{text.path, folderOf(text.path), chain, false});
   inner.run();
-  reached.store(text.path, config_.rank, includes_->includer, std::move(facts));
+  reached.store(text.path, scanRank(), includes_->includer, std::move(facts));
+}
+
+// Tells the run which project headers the file's directives met, and how each
+// read: a header that files read otherwise is scanned again for them.
+void CScanner::noteReaches() {
+  if (!includes_ || includes_->outer != nullptr || config_.reached == nullptr) return;
+  const IncludeState& state = *includes_;
+  if (!state.node) return config_.reached->noteReaches(state.reachable, scanRank());
+  // The steps' headers, then the rest (which may repeat the last step's).
+  std::vector<HeaderReach> reaches = state.node->reachable;
+  reaches.insert(reaches.end(), state.reachable.begin(), state.reachable.end());
+  config_.reached->noteReaches(reaches, scanRank());
 }
 
 // A header that is not found: what it would define is not known, so from here on a
@@ -825,7 +851,7 @@ bool CScanner::takeIncludeStep(const std::string& path, int chain, bool system) 
   if (next && config_.reached != nullptr) {
     // A project header that this file is the first to reach is scanned by it.
     for (std::size_t i = state.node->reachable.size(); i < next->reachable.size(); ++i) {
-      if (config_.reached->wouldClaim(next->reachable[i], config_.rank)) next = nullptr;
+      if (config_.reached->wouldClaim(next->reachable[i].path, scanRank())) next = nullptr;
       if (!next) break;
     }
   }

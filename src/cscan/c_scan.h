@@ -37,6 +37,7 @@ struct CScanConfig {
   std::shared_ptr<const CBuild> build;  // the build's settings; none: the scan is unconfigured
   ReachedHeaders* reached = nullptr;    // where the headers it reaches are scanned as files; none: they are not
   std::size_t rank = 0;                 // its place among the files of the run, for `reached`
+  std::size_t variant = 0;              // its place among the configurations its file is compiled in
   // With a build, a name that its object-like macros make another name is that
   // name, as the compiler has it (a graph of the build); else names are as
   // written (an editor, whose words they are).

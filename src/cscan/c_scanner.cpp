@@ -72,6 +72,7 @@ void CScanner::run() {
     }
   }
   finish();
+  if (config_.build) noteReaches();  // c_includes.cpp
 }
 
 bool CScanner::atFileLevel() const {

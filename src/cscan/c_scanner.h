@@ -213,12 +213,14 @@ class CScanner {
   bool searchHeader(const std::string& name, bool next, std::string& path, int& chain,
                   bool& system) const;
   void includeHeader(const std::string& path, int chain, bool system);
-  void readHeaderLines(const struct HeaderText& text);
+  std::uint64_t readHeaderLines(const struct HeaderText& text);
   void openHeaderConditional(const struct HeaderLine& line);
   void nextHeaderBranch(const struct HeaderLine& line);
   void closeHeaderConditional();
   Truth headerTruth(const struct HeaderLine& line, bool& byDefault);
   void scanHeaderAsFile(const struct HeaderText& text, int chain);
+  void noteReaches();
+  std::pair<std::size_t, std::size_t> scanRank() const { return {config_.rank, config_.variant}; }
   void noteMissingHeader(const std::string& name);
   void settleHasInclude(std::vector<PpToken>& tokens) const;
   bool onFirstSteps();

@@ -1,7 +1,7 @@
 // The C scan of a build: the files of its compilation database first, each with
 // its own configuration, then the arguments it does not list, unconfigured; then
 // the headers those files reach, each scanned in the configuration of the first
-// file that includes it.
+// file that includes it, and again for the first that reads it otherwise.
 #include "driver/build_sources.h"
 
 #include <memory>
@@ -86,7 +86,7 @@ void Program::scanBuildSources() {
   // The database's files, with the captions in force at the end of the arguments
   // and the command line's -D and -U after the entry's own.
   for (const DatabaseEntry& entry : database.entries()) {
-    auto configFor = [&](const CScanConfig& given) {
+    auto configFor = [&](const CScanConfig& given, std::size_t variant) {
       auto config = std::make_shared<CScanConfig>(given);
       config->symbols.insert(config->symbols.end(), cSymbols_.begin(), cSymbols_.end());
       config->captions = options.showComments;
@@ -94,10 +94,11 @@ void Program::scanBuildSources() {
       config->reached = &reached;
       config->compiledNames = true;
       config->rank = jobs.size();
+      config->variant = variant;
       return config;
     };
-    BuildJob job{entry.shown, configFor(*entry.config), {}};
-    for (const auto& variant : entry.variants) job.variants.push_back(configFor(*variant));
+    BuildJob job{entry.shown, configFor(*entry.config, 0), {}};
+    for (const auto& variant : entry.variants) job.variants.push_back(configFor(*variant, job.variants.size() + 1));
     reached.exclude(entry.path);
     if (!entry.resolved.empty()) reached.exclude(entry.resolved);
     jobs.push_back(std::move(job));
@@ -137,14 +138,31 @@ void Program::scanBuildSources() {
         if (i < listed) headersOf[i] = facts.headers;
         take(facts);
       });
+  // The headers that other includers read otherwise, scanned again by the first of
+  // each: only what those scans find of the headers is kept.
+  const std::vector<ScanRank> again = reached.planAgain();
+  runInOrder(
+      again.size(), threads, threads * kWaitingPerThread,
+      [&](std::size_t i) {
+        const BuildJob& job = jobs[again[i].first];
+        scanCFile(job.name, again[i].second == 0 ? *job.config : *job.variants[again[i].second - 1]);
+      },
+      [](std::size_t) {});
+  reached.mergeAgain();
   // The headers that the listed files reach, in the order the first includer met them.
   for (std::size_t i = 0; i < listed; ++i) {
     for (const std::string& path : headersOf[i]) {
       const ReachedHeader* header = reached.find(path);
-      if (header == nullptr || header->rank != i || !header->facts.read) continue;
+      if (header == nullptr || header->rank.first != i || !header->facts.read) continue;
       if (options.verbose) {
         console.err.printf(textFormat(Text::CScanHeaderReached), header->facts.path.c_str(),
                            header->includer.c_str());
+        for (std::size_t k = 0; k < header->again.size(); ++k) {
+          const std::string& includer = header->again[k].includer;
+          if (k > 0 && includer == header->again[k - 1].includer) continue;  // read there more than once
+          console.err.printf(textFormat(Text::CScanHeaderReachedAgain), header->facts.path.c_str(),
+                             includer.c_str());
+        }
       }
       addFileFacts(header->facts, functionTable, lists, factsOptions);
       reportCScanProblems(header->facts);

@@ -278,25 +278,36 @@ TEST_F(BuildScanTest, OneHeaderThroughTwoSpellingsOfItsFolder) {
   EXPECT_EQ(a.headers, b.headers);
 }
 
-TEST_F(BuildScanTest, HeadersReachedAreScannedByTheFirstIncluder) {
+TEST_F(BuildScanTest, HeadersReachedAreScannedByTheFirstIncluderThenByOneThatReadsThemOtherwise) {
   writeFile("shared.h", "#if MODE == 1\nstatic inline int one(void) { return 1; }\n#else\n"
                         "static inline int other(void) { return 2; }\n#endif\n");
   writeFile("a.c", "#include \"shared.h\"\n");
   writeFile("b.c", "#define MODE 1\n#include \"shared.h\"\n");
-  readDatabase({"a.c", "b.c"}, "-nostdinc");
+  writeFile("c.c", "#define MODE 1\n#include \"shared.h\"\n");
+  writeFile("d.c", "#include \"shared.h\"\n");
+  readDatabase({"a.c", "b.c", "c.c", "d.c"}, "-nostdinc");
   ReachedHeaders reached(dir_.string());
-  // The second file is scanned first: the first file's scan replaces its claim.
-  for (std::size_t i : {1u, 0u}) {
+  auto scanFile = [&](std::size_t i) {
     CScanConfig config = *database_.entries()[i].config;
     config.reached = &reached;
     config.rank = i;
     scanCFile(database_.entries()[i].path, config);
-  }
+  };
+  // Out of order, as threads may: the first file's scan replaces the others' claims.
+  for (std::size_t i : {2u, 1u, 3u, 0u}) scanFile(i);
   const ReachedHeader* header = reached.find(path("shared.h"));
   ASSERT_NE(header, nullptr);
-  EXPECT_EQ(header->rank, 0u);
+  EXPECT_EQ(header->rank, ScanRank(0, 0));
   EXPECT_EQ(header->facts.path, "shared.h");
   EXPECT_EQ(names(header->facts), (std::vector<std::string>{"other"}));
+  // Of the files that read it with MODE 1, the first scans it again; d.c reads it as a.c does.
+  const std::vector<ScanRank> again = reached.planAgain();
+  ASSERT_EQ(again, (std::vector<ScanRank>{{1, 0}}));
+  scanFile(1);
+  reached.mergeAgain();
+  ASSERT_EQ(header->again.size(), 1u);
+  EXPECT_EQ(header->again[0].includer, path("b.c"));
+  EXPECT_EQ(names(header->facts), (std::vector<std::string>{"one", "other"}));
 }
 
 }  // namespace

@@ -13,3 +13,7 @@ int compile(int x) { return helper(x); }
 #if WIDTH == 16
 int only_wide(void) { return compile(1); }
 #endif
+
+/* Included, as a library includes a part of itself: its names are the width's. */
+#define release SUFFIX(release)
+#include "misc.c"

@@ -1,0 +1,1 @@
+int release(int x) { return compile(x); }
