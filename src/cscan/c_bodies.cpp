@@ -2,6 +2,7 @@
 // which of them go through a pointer or a member.
 #include <algorithm>
 
+#include "cscan/c_expander.h"
 #include "cscan/c_scanner.h"
 #include "cscan/c_words.h"
 
@@ -53,6 +54,11 @@ void CScanner::bodyToken(const Token& token) {
     prev_ = token;
     return;
   }
+  const bool macroClosed = macroClosed_;
+  macroClosed_ = false;
+  if (macroDepth_ != 0 && parens_.size() == macroDepth_ && !token.is(Punct::LParen) && !token.is(Punct::RParen)) {
+    macroTokens_.push_back(ppTokenOf(token));
+  }
   // The use of an object-like macro that makes calls.
   if (!objectMacros_.empty() && isName(prev_) && !token.is(Punct::LParen) &&
       !prev2_.is(Punct::Arrow) && !prev2_.is(Punct::Dot) && objectMacros_.count(prev_.text) != 0) {
@@ -62,10 +68,13 @@ void CScanner::bodyToken(const Token& token) {
   if (token.kind == TokenKind::Punct) {
     switch (token.punct) {
       case Punct::LParen:
+        macroDepth_ = 0;  // a group within the arguments: they are no plain name
         if (cancelled) {
           parens_.push_back(Paren{});
         } else {
+          macroClosed_ = macroClosed;
           openParen(token);
+          macroClosed_ = false;
         }
         break;
       case Punct::RParen:
@@ -188,12 +197,21 @@ void CScanner::openParen(const Token& paren) {
       if (!indirect) tentative_.stage = 1;
       // A plain build compiles no call in an argument that the macro drops.
       if (!indirect) opened.dropped = unusedArguments(name);
+      if (!indirect && makesName(name)) {
+        macroName_ = prev_;
+        macroTokens_.clear();
+        macroDepth_ = parens_.size() + 1;
+      }
     }
   } else if (prev_.is(Punct::RBracket) && isName(closedBracket_)) {
     recordCall(closedBracket_, true);  // handlers[i](x): through an element
   } else if (prev_.is(Punct::RParen)) {
-    // A call of what a parenthesised group gives: (*fp)(x), (p->fn)(x), (fn)(x).
-    if (closed_.declarator) {
+    // A call of what a parenthesised group gives: (*fp)(x), (p->fn)(x), (fn)(x);
+    // with a build, PRIV(f)(x) calls the name that the macro makes.
+    const std::string_view made = macroClosed_ ? nameMadeByMacro() : std::string_view();
+    if (!made.empty()) {
+      recordCall(made, macroName_.place, false);
+    } else if (closed_.declarator) {
       if (isName(closed_.lastName)) pointers_.push_back(closed_.lastName.text);
     } else if (isName(closed_.lastName) && (closed_.star || closed_.lastIsMember)) {
       recordCall(closed_.lastName, true);
@@ -235,8 +253,35 @@ void CScanner::parenToken(Paren& paren, const Token& token) {
 
 void CScanner::closeParen() {
   if (parens_.empty()) return;
+  if (macroDepth_ == parens_.size()) {
+    macroClosed_ = true;
+    macroDepth_ = 0;
+  }
   closed_ = parens_.back();
   parens_.pop_back();
+}
+
+// True when `name` is a function-like macro of the build whose call may make the
+// name of a function, as `PRIV(compile)` makes `_pcre2_compile_8`.
+bool CScanner::makesName(std::string_view name) const {
+  if (!config_.build || !config_.compiledNames || !macros_.mayHoldFunctionLike()) return false;
+  const MacroState& state = macros_.find(name);
+  return state.kind == MacroState::Defined && state.functionLike && state.valueKnown;
+}
+
+// The name that the macro call just closed expands to, or empty when it gives
+// more than one name (or a keyword).
+std::string_view CScanner::nameMadeByMacro() {
+  std::vector<PpToken> tokens;
+  tokens.reserve(macroTokens_.size() + 3);
+  tokens.push_back(ppTokenOf(macroName_));
+  tokens.push_back(PpToken{PpToken::Punct, "(", false});
+  tokens.insert(tokens.end(), macroTokens_.begin(), macroTokens_.end());
+  tokens.push_back(PpToken{PpToken::Punct, ")", false});
+  std::vector<PpToken> expanded;
+  expandMacros(tokens, macros_, expanded);
+  if (expanded.size() != 1 || expanded[0].kind != PpToken::Identifier || isKeyword(expanded[0].text)) return {};
+  return keep(expanded[0].text);
 }
 
 // Follows what a statement declares, at its own parenthesis level: a name after

@@ -160,6 +160,8 @@ class CScanner {
   void bodyToken(const Token& token);
   void openParen(const Token& paren);
   void closeParen();
+  bool makesName(std::string_view name) const;
+  std::string_view nameMadeByMacro();
   bool stepTentative(const Token& token);
   void parenToken(Paren& paren, const Token& token);
   void statementToken(const Token& token);
@@ -253,6 +255,10 @@ class CScanner {
   Tentative tentative_;                   // a call that may turn out a declaration
   Token prev_, prev2_;                    // the two tokens before the current one in a body
   Paren closed_;                          // the group that the last ")" closed
+  Token macroName_;                       // with a build: the function-like macro whose arguments are kept
+  std::vector<PpToken> macroTokens_;      // its arguments' tokens, so far
+  std::size_t macroDepth_ = 0;            // the depth of its group (0: none being kept)
+  bool macroClosed_ = false;              // its group closed just before this token
   std::vector<Token> brackets_;           // for each open "[", the name before it
   Token closedBracket_;                   // the name before the "[" that the last "]" closed
   bool asmNext_ = false;                  // "asm" came: its group holds no calls

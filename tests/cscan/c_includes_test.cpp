@@ -143,7 +143,7 @@ TEST_F(BuildScanTest, NamesAreTheOnesTheBuildCompiles) {
             "#define SUFFIX(n) n##8\n#define compile SUFFIX(compile_)\n#define hash ZSTD_hash\n#define hash2 rpl_hash2\n"
             "#define check_it _Static_assert\n#define sized 2 + size\n#ifdef UNKNOWN\n#define maybe other\n#endif\n");
   writeFile("main.c",
-            "#include \"names.h\"\nint compile(int x) { check_it(1, \"m\"); return hash(x) + maybe(x); }\n"
+            "#include \"names.h\"\nint compile(int x) { check_it(1, \"m\"); return hash(x) + maybe(x) + SUFFIX(run_)(x); }\n"
             "static int hash(int v) { return sized(v); }\n"
             "int hash2(int v)\n#undef hash\n{ return hash(v); }\n");
   readDatabase({"main.c"}, "-nostdinc");
@@ -155,13 +155,14 @@ TEST_F(BuildScanTest, NamesAreTheOnesTheBuildCompiles) {
   // As written unless asked: the words an editor shows.
   const FileFacts written = scan(0);
   EXPECT_EQ(names(written), (std::vector<std::string>{"compile", "hash", "hash2"}));
-  EXPECT_EQ(calledIn(written), (std::vector<std::string>{"check_it", "hash", "maybe", "sized", "hash"}));
+  EXPECT_EQ(calledIn(written), (std::vector<std::string>{"check_it", "hash", "maybe", "SUFFIX", "run_", "sized", "hash"}));
   CScanConfig config = *database_.entries()[0].config;
   config.compiledNames = true;
   const FileFacts facts = scanCFile(database_.entries()[0].path, config);
-  // A head whose macro a directive changes before its body keeps the name it had.
+  // A head whose macro a directive changes before its body keeps the name it had;
+  // a function-like macro's call that makes a name calls that name.
   EXPECT_EQ(names(facts), (std::vector<std::string>{"compile_8", "ZSTD_hash", "rpl_hash2"}));
-  EXPECT_EQ(calledIn(facts), (std::vector<std::string>{"ZSTD_hash", "maybe", "sized", "hash"}));
+  EXPECT_EQ(calledIn(facts), (std::vector<std::string>{"ZSTD_hash", "maybe", "SUFFIX", "run_8", "sized", "hash"}));
 }
 
 TEST_F(BuildScanTest, AHeadWrappedInAMacroIsTheHeadOfItsExpansion) {

@@ -14,6 +14,9 @@ int compile(int x) { return helper(x); }
 int only_wide(void) { return compile(1); }
 #endif
 
+/* One function in both widths, calling each width's own. */
+int run(int x) { return SUFFIX(compile)(x); }
+
 /* Included, as a library includes a part of itself: its names are the width's. */
 #define release SUFFIX(release)
 #include "misc.c"
