@@ -5,6 +5,7 @@
 #include "driver/build_sources.h"
 
 #include <memory>
+#include <unordered_map>
 
 #include "config/format_text.h"
 #include "config/texts.h"
@@ -83,6 +84,7 @@ void Program::scanBuildSources() {
   const std::string here = currentDirectory();
   ReachedHeaders reached(here);
   std::vector<BuildJob> jobs;
+  std::unordered_map<std::string, std::string> givenNames;  // the run's files by absolute path: as the facts name them
   // The database's files, with the captions in force at the end of the arguments
   // and the command line's -D and -U after the entry's own.
   for (const DatabaseEntry& entry : database.entries()) {
@@ -101,6 +103,7 @@ void Program::scanBuildSources() {
     for (const auto& variant : entry.variants) job.variants.push_back(configFor(*variant, job.variants.size() + 1));
     reached.exclude(entry.path);
     if (!entry.resolved.empty()) reached.exclude(entry.resolved);
+    givenNames.emplace(entry.path, entry.shown);
     jobs.push_back(std::move(job));
   }
   const std::size_t listed = jobs.size();
@@ -111,6 +114,7 @@ void Program::scanBuildSources() {
     const std::string path = absolutePath(job.name, here);
     if (database.find(path) != nullptr) continue;
     reached.exclude(path);
+    givenNames.emplace(path, job.name);
     const std::string resolved = resolvedPath(path);
     if (!resolved.empty()) reached.exclude(resolved);
     if (before == nullptr || !sameCConfig(*before, job)) last = cConfigOf(job);
@@ -135,7 +139,19 @@ void Program::scanBuildSources() {
       [&](std::size_t i) {
         FileFacts facts = std::move(results[i]);
         results[i] = FileFacts();
-        if (i < listed) headersOf[i] = facts.headers;
+        if (i < listed) {
+          headersOf[i] = facts.headers;
+          // Every header found: the macros its calls may reach are those of its headers.
+          if (facts.read && facts.missingHeaders.empty()) {
+            std::vector<std::string> names;
+            names.reserve(facts.headers.size());
+            for (const std::string& path : facts.headers) {
+              auto given = givenNames.find(path);
+              names.push_back(given != givenNames.end() ? given->second : reached.shown(path));
+            }
+            functionTable.setBuildHeaders(facts.path, names);
+          }
+        }
         take(facts);
       });
   // The headers that other includers read otherwise, scanned again by the first of

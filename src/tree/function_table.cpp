@@ -111,7 +111,23 @@ void FunctionTable::computeIncludedFiles() {
       if (std::find(unit.begin(), unit.end(), found->second) == unit.end()) unit.push_back(found->second);
     }
   }
+  buildHeaders_.assign(files_.size(), {});
+  hasBuildHeaders_.assign(files_.size(), false);
+  for (const auto& [fileId, names] : buildHeaderNames_) {
+    std::vector<std::uint32_t>& heard = buildHeaders_[fileId];
+    for (const std::string& name : names) {
+      const std::uint32_t found = files_.find(name);
+      if (found < files_.size()) heard.push_back(found);
+    }
+    std::sort(heard.begin(), heard.end());
+    hasBuildHeaders_[fileId] = true;
+  }
   unitFilesValid_ = true;
+}
+
+void FunctionTable::setBuildHeaders(std::string_view file, const std::vector<std::string>& headers) {
+  buildHeaderNames_.emplace_back(internFile(file), headers);
+  unitFilesValid_ = false;
 }
 
 const std::vector<std::uint32_t>& FunctionTable::filesOfUnit(std::uint32_t fileId) {
@@ -306,13 +322,16 @@ int FunctionTable::resolveLinked(std::uint32_t nameId, const FuncRecord& caller,
     }
     if (count > 0) return count;
   }
-  // Every other file: what all files see, functions before macros.
+  // Every other file: what all files see, functions before macros. A file
+  // scanned with its build sees the macros of the headers it read only.
   if (!seenEverywhereValid_) computeSeenEverywhere();
   const SeenEverywhere& seen = seenEverywhere_[nameId];
   const bool functions = seen.functions > 0;
   const std::uint32_t first = functions ? seen.firstFunction : seen.firstMacro;
   const std::uint32_t count = functions ? seen.functions : seen.macros;
   if (count == 0) return 0;
+  const std::vector<std::uint32_t>* heard =
+      !functions && hasBuildHeaders_[caller.fileId] ? &buildHeaders_[caller.fileId] : nullptr;
   int found = 0;
   for (std::uint32_t r = first; r != UINT32_MAX; r = nextSameName_[r]) {
     const FuncRecord& record = records_[r];
@@ -320,14 +339,15 @@ int FunctionTable::resolveLinked(std::uint32_t nameId, const FuncRecord& caller,
     if ((record.isStatic || record.kind == DefinitionKind::Macro) && !isShared(record.fileId))
       continue;
     if (!seenFrom(record, caller)) continue;
+    if (heard != nullptr && !std::binary_search(heard->begin(), heard->end(), record.fileId)) continue;
     if (found++ == 0) definition = &records_[r];
     if (all == nullptr || all->size() >= limit) {
-      if (all == nullptr) break;
+      if (all == nullptr && heard == nullptr) break;
       continue;
     }
     all->push_back(r);
   }
-  if (all == nullptr) {
+  if (all == nullptr && heard == nullptr) {
     // The count without walking them all; the caller itself is among them only as a
     // macro, which never sees itself.
     const bool selfAmong = caller.kind == DefinitionKind::Macro && !functions &&
@@ -411,6 +431,9 @@ void FunctionTable::freeFunctionTable() {
   fileEncodings_.clear();
   includedNames_.clear();
   unitFiles_.clear();
+  buildHeaderNames_.clear();
+  buildHeaders_.clear();
+  hasBuildHeaders_.clear();
   unitFilesValid_ = false;
 }
 

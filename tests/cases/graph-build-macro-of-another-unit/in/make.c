@@ -1,0 +1,2 @@
+#include "fcntl--.h"
+int make(void) { return creat("x", 0); }
