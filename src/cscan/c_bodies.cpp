@@ -335,24 +335,62 @@ void CScanner::recordCall(const Token& name, bool indirect) {
 }
 
 // The parameters that the plain build's replacement of the function-like macro
-// `macro` never uses, as bits (none for a function or an unknown name).
+// `macro` never evaluates, as bits (none for a function or an unknown name): those
+// it never uses, or uses only inside sizeof, typeof and the like, or in arguments
+// that a macro it calls drops in turn (`#define ASSERT(c) NIL(c)`, `#define
+// NIL(c) (void)sizeof(c)`).
 std::uint64_t CScanner::unusedArguments(std::string_view macro) {
   if (!plainView().mayHoldFunctionLike()) return 0;
   const MacroState& state = plainView().findOwn(macro);  // a compiler predefines no function-like macro
   if (state.kind != MacroState::Defined || !state.functionLike || state.params.empty()) return 0;
   auto found = unusedArguments_.find(std::string(macro));
   if (found != unusedArguments_.end()) return found->second;
+  // A macro met again while its own answer is made (it is no call then): all used.
+  auto& answer = unusedArguments_.emplace(std::string(macro), 0).first->second;
   std::uint64_t unused = 0;
   for (std::size_t p = 0; p < state.params.size() && p < 64; ++p) unused |= std::uint64_t{1} << p;
-  for (const PpToken& token : tokenizeExpression(state.body)) {
-    if (token.kind != PpToken::Identifier) continue;
-    for (std::size_t p = 0; p < state.params.size() && p < 64; ++p) {
-      if (state.params[p] == token.text) unused &= ~(std::uint64_t{1} << p);
+  struct Group {
+    bool unevaluated = false;   // sizeof (...), typeof (...)
+    std::uint64_t dropped = 0;  // a macro's call: the arguments it drops
+    std::uint32_t argument = 0; // the argument being read
+  };
+  std::vector<Group> groups;
+  auto evaluated = [&groups]() {
+    for (const Group& group : groups) {
+      if (group.unevaluated || (group.argument < 64 && (group.dropped >> group.argument & 1) != 0)) return false;
+    }
+    return true;
+  };
+  const std::vector<PpToken> tokens = tokenizeExpression(state.body);
+  for (std::size_t i = 0; i < tokens.size(); ++i) {
+    const PpToken& token = tokens[i];
+    const PpToken* before = i > 0 ? &tokens[i - 1] : nullptr;
+    if (token.kind == PpToken::Punct && token.text == "(") {
+      Group group;
+      if (before != nullptr && before->kind == PpToken::Identifier) {
+        if (holdsNoCalls(before->text)) {
+          group.unevaluated = true;
+        } else if (before->text != macro) {
+          group.dropped = unusedArguments(before->text);
+        }
+      }
+      groups.push_back(group);
+    } else if (token.kind == PpToken::Punct && token.text == ")") {
+      if (!groups.empty()) groups.pop_back();
+    } else if (token.kind == PpToken::Punct && token.text == ",") {
+      if (!groups.empty()) ++groups.back().argument;
+    } else if (token.kind == PpToken::Identifier) {
+      // `#c` makes a string of the argument; `sizeof c` does not evaluate it.
+      if (before != nullptr && (before->text == "#" || before->text == "sizeof")) continue;
+      if (!evaluated()) continue;
+      for (std::size_t p = 0; p < state.params.size() && p < 64; ++p) {
+        if (state.params[p] == token.text) unused &= ~(std::uint64_t{1} << p);
+      }
     }
   }
   // Arguments past the last parameter go to a variadic one.
   if (state.variadic && (unused >> (state.params.size() - 1) & 1) == 0) unused &= ~(~std::uint64_t{0} << (state.params.size() - 1));
-  unusedArguments_.emplace(std::string(macro), unused);
+  answer = unused;
   return unused;
 }
 

@@ -230,6 +230,22 @@ TEST(CScanTest, CastsDeclarationsInGroupsAndUnevaluatedOperandsAreNoCalls) {
   EXPECT_EQ(callsOf(facts, "apply"), "*f");
 }
 
+TEST(CScanTest, ArgumentsAMacroNeverEvaluatesMakeNoCalls) {
+  // Unused, under sizeof, made a string, or dropped by a macro it calls in turn;
+  // a macro that also evaluates the argument keeps its calls.
+  const FileFacts facts = scan(
+      "#define testcase(x)\n"
+      "#define NIL(c) do { (void)sizeof(!(c)); } while (0)\n"
+      "#define ASSERT(c) NIL(c)\n"
+      "#define NAME(c) #c\n"
+      "#define CHECK(c) if (!(c)) fail(#c, sizeof(c))\n"
+      "int f(int x) {\n"
+      "  testcase(one(x)); ASSERT(two(x)); puts(NAME(three(x))); CHECK(four(x));\n"
+      "  return 0;\n"
+      "}\n");
+  EXPECT_EQ(callsOf(facts, "f"), "testcase ASSERT puts NAME CHECK four");
+}
+
 TEST(CScanTest, AttributesInAMacroBodyAreNoCalls) {
   const FileFacts facts = scan(
       "#define PRINTF(a, b) __attribute__((format(printf, a, b)))\n"
