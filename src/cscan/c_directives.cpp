@@ -253,8 +253,29 @@ void CScanner::recordMacroCalls(std::uint32_t definition, std::size_t bodyBegin,
     const bool member =
         i > bodyBegin && (directive_[i - 1].is(Punct::Arrow) || directive_[i - 1].is(Punct::Dot));
     recordCall(token, member);
+    if (!member && makesName(token.text)) recordMadeCall(i, params);
   }
   current_ = saved;
+}
+
+// With a build, `PRIV(f)(x)` in a replacement calls the name the macro makes,
+// unless the enclosing macro's parameters make it.
+void CScanner::recordMadeCall(std::size_t at, const std::vector<std::string_view>& params) {
+  macroName_ = directive_[at];
+  macroTokens_.clear();
+  int depth = 0;
+  std::size_t i = at + 1;
+  for (; i < directive_.size(); ++i) {
+    const Token& token = directive_[i];
+    if (token.is(Punct::LParen) && depth++ == 0) continue;
+    if (token.is(Punct::RParen) && --depth == 0) break;
+    if (depth > 1 || token.is(Punct::LParen) || token.is(Punct::Hash) || token.is(Punct::HashHash)) return;
+    if (isName(token) && std::find(params.begin(), params.end(), token.text) != params.end()) return;
+    macroTokens_.push_back(ppTokenOf(token));
+  }
+  if (i + 1 >= directive_.size() || !directive_[i + 1].is(Punct::LParen)) return;
+  const std::string_view made = nameMadeByMacro();
+  if (!made.empty()) recordCall(made, macroName_.place, false);
 }
 
 void CScanner::undefineMacro() {

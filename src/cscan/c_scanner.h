@@ -162,6 +162,7 @@ class CScanner {
   void closeParen();
   bool makesName(std::string_view name) const;
   std::string_view nameMadeByMacro();
+  void recordMadeCall(std::size_t at, const std::vector<std::string_view>& params);
   bool stepTentative(const Token& token);
   void parenToken(Paren& paren, const Token& token);
   void statementToken(const Token& token);

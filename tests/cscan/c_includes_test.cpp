@@ -165,6 +165,32 @@ TEST_F(BuildScanTest, NamesAreTheOnesTheBuildCompiles) {
   EXPECT_EQ(calledIn(facts), (std::vector<std::string>{"ZSTD_hash", "maybe", "SUFFIX", "run_8", "sized", "hash"}));
 }
 
+TEST_F(BuildScanTest, AMacroCallFollowedByArgumentsCallsTheNameItMakes) {
+  // In a body and in a replacement; not where the enclosing macro's parameter
+  // makes the name, nor where the call gives more than a name.
+  writeFile("main.c",
+            "#define PRIV(n) lib_##n##_8\n#define TWO(n) a n\n"
+            "#define IS_NL(p) (PRIV(is_newline)(p))\n#define CALL(n, p) PRIV(n)(p)\n"
+            "int f(int x) { return PRIV(check)(x) + TWO(b)(x); }\n");
+  readDatabase({"main.c"}, "-nostdinc");
+  CScanConfig config = *database_.entries()[0].config;
+  config.compiledNames = true;
+  const FileFacts facts = scanCFile(database_.entries()[0].path, config);
+  auto callsOf = [&facts](std::string_view name) {
+    std::vector<std::string> called;
+    for (const FileDefinition& d : facts.definitions) {
+      if (d.name != name) continue;
+      for (std::uint32_t c = d.callsBegin; c < d.callsBegin + d.callsCount; ++c) {
+        called.push_back(facts.names[facts.calls[c].name]);
+      }
+    }
+    return called;
+  };
+  EXPECT_EQ(callsOf("f"), (std::vector<std::string>{"PRIV", "lib_check_8", "TWO", "b"}));
+  EXPECT_EQ(callsOf("IS_NL"), (std::vector<std::string>{"PRIV", "lib_is_newline_8"}));
+  EXPECT_EQ(callsOf("CALL"), (std::vector<std::string>{"PRIV"}));
+}
+
 TEST_F(BuildScanTest, AHeadWrappedInAMacroIsTheHeadOfItsExpansion) {
   writeFile("wrap.h",
             "#define UNUSED(declaration) __attribute__((unused)) declaration\n"
