@@ -121,6 +121,12 @@ void FunctionTable::computeIncludedFiles() {
     }
     std::sort(heard.begin(), heard.end());
     hasBuildHeaders_[fileId] = true;
+    // The sources it includes, through headers too: their statics are its own.
+    auto& unit = unitFiles_[fileId];
+    for (std::uint32_t header : heard) {
+      if (header == fileId || isShared(header)) continue;
+      if (std::find(unit.begin(), unit.end(), header) == unit.end()) unit.push_back(header);
+    }
   }
   unitFilesValid_ = true;
 }

@@ -1,0 +1,2 @@
+static int parse(int x) { return x; }
+int api(int x) { return parse(x); }

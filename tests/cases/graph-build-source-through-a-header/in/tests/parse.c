@@ -1,0 +1,2 @@
+#include "common.h"
+int main(void) { return parse(1); }
