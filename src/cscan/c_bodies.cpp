@@ -33,6 +33,9 @@ void CScanner::startBody(std::uint32_t definition, const Head& head) {
   tentative_ = Tentative{};
   prev_ = prev2_ = Token{};
   closed_ = Paren{};
+  macroDepth_ = 0;
+  macroExpands_ = false;
+  macroClosed_ = false;
   brackets_.clear();
   closedBracket_ = Token{};
   asmNext_ = false;
@@ -56,7 +59,9 @@ void CScanner::bodyToken(const Token& token) {
   }
   const bool macroClosed = macroClosed_;
   macroClosed_ = false;
-  if (macroDepth_ != 0 && parens_.size() == macroDepth_ && !token.is(Punct::LParen) && !token.is(Punct::RParen)) {
+  if (macroDepth_ != 0 && parens_.size() >= macroDepth_ &&
+      !(parens_.size() == macroDepth_ && token.is(Punct::RParen)) &&
+      (macroExpands_ || (!token.is(Punct::LParen) && !token.is(Punct::RParen)))) {
     macroTokens_.push_back(ppTokenOf(token));
   }
   // The use of an object-like macro that makes calls.
@@ -68,7 +73,7 @@ void CScanner::bodyToken(const Token& token) {
   if (token.kind == TokenKind::Punct) {
     switch (token.punct) {
       case Punct::LParen:
-        macroDepth_ = 0;  // a group within the arguments: they are no plain name
+        if (!macroExpands_) macroDepth_ = 0;  // a group within the arguments: they are no plain name
         if (cancelled) {
           parens_.push_back(Paren{});
         } else {
@@ -197,10 +202,11 @@ void CScanner::openParen(const Token& paren) {
       if (!indirect) tentative_.stage = 1;
       // A plain build compiles no call in an argument that the macro drops.
       if (!indirect) opened.dropped = unusedArguments(name);
-      if (!indirect && makesName(name)) {
+      if (!indirect && macroDepth_ == 0 && makesName(name)) {
         macroName_ = prev_;
         macroTokens_.clear();
         macroDepth_ = parens_.size() + 1;
+        macroExpands_ = makesCalls(name);
       }
     }
   } else if (prev_.is(Punct::RBracket) && isName(closedBracket_)) {
@@ -253,12 +259,16 @@ void CScanner::parenToken(Paren& paren, const Token& token) {
 
 void CScanner::closeParen() {
   if (parens_.empty()) return;
-  if (macroDepth_ == parens_.size()) {
-    macroClosed_ = true;
-    macroDepth_ = 0;
-  }
+  const bool closesMacro = macroDepth_ == parens_.size();
   closed_ = parens_.back();
   parens_.pop_back();
+  if (closesMacro) {
+    // Its calls are the enclosing group's, not of an argument it drops.
+    macroClosed_ = true;
+    macroDepth_ = 0;
+    if (macroExpands_) recordExpansionCalls();
+    macroExpands_ = false;
+  }
 }
 
 // True when `name` is a function-like macro of the build whose call may make the
@@ -267,6 +277,57 @@ bool CScanner::makesName(std::string_view name) const {
   if (!config_.build || !config_.compiledNames || !macros_.mayHoldFunctionLike()) return false;
   const MacroState& state = macros_.find(name);
   return state.kind == MacroState::Defined && state.functionLike && state.valueKnown;
+}
+
+// True when the function-like macro `name` makes calls that its own record
+// cannot show: names it pastes (`name##_RB_FIND(x)`), or a name followed by a
+// parameter (`event_debugx_ args`), which only its expansion calls.
+bool CScanner::makesCalls(std::string_view name) {
+  auto found = makesCalls_.find(std::string(name));
+  if (found != makesCalls_.end()) return found->second;
+  const MacroState& state = macros_.find(name);
+  bool makes = false;
+  const std::vector<PpToken> tokens = tokenizeExpression(state.body);
+  for (std::size_t i = 0; i < tokens.size() && !makes; ++i) {
+    if (tokens[i].text == "##") makes = true;
+    if (i > 0 && tokens[i - 1].kind == PpToken::Identifier && tokens[i].kind == PpToken::Identifier) {
+      makes = std::find(state.params.begin(), state.params.end(), tokens[i].text) != state.params.end();
+    }
+  }
+  makesCalls_.emplace(std::string(name), makes);
+  return makes;
+}
+
+// Records the calls that the expansion of the macro call just closed makes,
+// at the macro's place: those of names its arguments do not hold.
+void CScanner::recordExpansionCalls() {
+  std::vector<PpToken> tokens;
+  tokens.reserve(macroTokens_.size() + 3);
+  tokens.push_back(ppTokenOf(macroName_));
+  tokens.push_back(PpToken{PpToken::Punct, "(", false});
+  tokens.insert(tokens.end(), macroTokens_.begin(), macroTokens_.end());
+  tokens.push_back(PpToken{PpToken::Punct, ")", false});
+  std::vector<PpToken> expanded;
+  expandMacros(tokens, macros_, expanded);
+  if (expanded.size() <= 1) return;  // a name, which a "(" after the call may call
+  for (std::size_t i = 0; i + 1 < expanded.size(); ++i) {
+    const PpToken& token = expanded[i];
+    if (token.kind != PpToken::Identifier || expanded[i + 1].text != "(") continue;
+    if (holdsNoCalls(token.text)) {
+      // sizeof (...): past the whole group.
+      int depth = 0;
+      for (++i; i < expanded.size(); ++i) {
+        if (expanded[i].text == "(") ++depth;
+        if (expanded[i].text == ")" && --depth == 0) break;
+      }
+      continue;
+    }
+    if (isNotCallable(token.text) || isKeyword(token.text)) continue;
+    if (i > 0 && (expanded[i - 1].text == "." || expanded[i - 1].text == "->")) continue;
+    bool written = false;
+    for (const PpToken& argument : macroTokens_) written = written || argument.text == token.text;
+    if (!written) recordCall(keep(token.text), macroName_.place, false);
+  }
 }
 
 // The name that the macro call just closed expands to, or empty when it gives

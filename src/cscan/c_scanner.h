@@ -162,6 +162,8 @@ class CScanner {
   void closeParen();
   bool makesName(std::string_view name) const;
   std::string_view nameMadeByMacro();
+  bool makesCalls(std::string_view name);
+  void recordExpansionCalls();
   void recordMadeCall(std::size_t at, const std::vector<std::string_view>& params);
   bool stepTentative(const Token& token);
   void parenToken(Paren& paren, const Token& token);
@@ -260,6 +262,8 @@ class CScanner {
   std::vector<PpToken> macroTokens_;      // its arguments' tokens, so far
   std::size_t macroDepth_ = 0;            // the depth of its group (0: none being kept)
   bool macroClosed_ = false;              // its group closed just before this token
+  bool macroExpands_ = false;             // its expansion makes calls of its own (all its tokens are kept)
+  std::unordered_map<std::string, bool> makesCalls_;  // by function-like macro: `makesCalls`
   std::vector<Token> brackets_;           // for each open "[", the name before it
   Token closedBracket_;                   // the name before the "[" that the last "]" closed
   bool asmNext_ = false;                  // "asm" came: its group holds no calls

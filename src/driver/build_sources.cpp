@@ -84,7 +84,7 @@ void Program::scanBuildSources() {
   const std::string here = currentDirectory();
   ReachedHeaders reached(here);
   std::vector<BuildJob> jobs;
-  std::unordered_map<std::string, std::string> givenNames;  // the run's files by absolute path: as the facts name them
+  std::unordered_map<std::string, std::string> givenNames;  // files by absolute path: as the facts name them
   // The database's files, with the captions in force at the end of the arguments
   // and the command line's -D and -U after the entry's own.
   for (const DatabaseEntry& entry : database.entries()) {
@@ -143,11 +143,13 @@ void Program::scanBuildSources() {
           headersOf[i] = facts.headers;
           // Every header found: the macros its calls may reach are those of its headers.
           if (facts.read && facts.missingHeaders.empty()) {
-            std::vector<std::string> names;
+            std::vector<std::string_view> names;
             names.reserve(facts.headers.size());
             for (const std::string& path : facts.headers) {
-              auto given = givenNames.find(path);
-              names.push_back(given != givenNames.end() ? given->second : reached.shown(path));
+              // Named once per run: naming follows the folders' links.
+              auto [given, isNew] = givenNames.try_emplace(path);
+              if (isNew) given->second = reached.shown(path);
+              names.push_back(given->second);
             }
             functionTable.setBuildHeaders(facts.path, names);
           }

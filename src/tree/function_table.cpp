@@ -113,11 +113,12 @@ void FunctionTable::computeIncludedFiles() {
   }
   buildHeaders_.assign(files_.size(), {});
   hasBuildHeaders_.assign(files_.size(), false);
-  for (const auto& [fileId, names] : buildHeaderNames_) {
+  std::vector<std::uint32_t> fileOfHeader(buildHeaderNames_.size(), SymbolTable::kNone);
+  for (std::uint32_t h = 0; h < buildHeaderNames_.size(); ++h) fileOfHeader[h] = files_.find(buildHeaderNames_.name(h));
+  for (const auto& [fileId, headers] : buildHeaderLists_) {
     std::vector<std::uint32_t>& heard = buildHeaders_[fileId];
-    for (const std::string& name : names) {
-      const std::uint32_t found = files_.find(name);
-      if (found < files_.size()) heard.push_back(found);
+    for (std::uint32_t header : headers) {
+      if (fileOfHeader[header] != SymbolTable::kNone) heard.push_back(fileOfHeader[header]);
     }
     std::sort(heard.begin(), heard.end());
     hasBuildHeaders_[fileId] = true;
@@ -131,8 +132,11 @@ void FunctionTable::computeIncludedFiles() {
   unitFilesValid_ = true;
 }
 
-void FunctionTable::setBuildHeaders(std::string_view file, const std::vector<std::string>& headers) {
-  buildHeaderNames_.emplace_back(internFile(file), headers);
+void FunctionTable::setBuildHeaders(std::string_view file, const std::vector<std::string_view>& headers) {
+  std::vector<std::uint32_t> keys;
+  keys.reserve(headers.size());
+  for (std::string_view header : headers) keys.push_back(buildHeaderNames_.intern(header));
+  buildHeaderLists_.emplace_back(internFile(file), std::move(keys));
   unitFilesValid_ = false;
 }
 
@@ -437,7 +441,8 @@ void FunctionTable::freeFunctionTable() {
   fileEncodings_.clear();
   includedNames_.clear();
   unitFiles_.clear();
-  buildHeaderNames_.clear();
+  buildHeaderNames_ = SymbolTable();
+  buildHeaderLists_.clear();
   buildHeaders_.clear();
   hasBuildHeaders_.clear();
   unitFilesValid_ = false;

@@ -103,7 +103,7 @@ class FunctionTable {
   /// Records that the file `file` was scanned with its build, which found every
   /// header it includes and read `headers` (as the records name them): a call of
   /// its that no function answers reaches the macros of those headers only.
-  void setBuildHeaders(std::string_view file, const std::vector<std::string>& headers);
+  void setBuildHeaders(std::string_view file, const std::vector<std::string_view>& headers);
   /// Records how the C scan read the file `file`.
   void setFileEncoding(std::string_view file, SourceEncoding encoding);
   /// How the C scan read the file with key `fileId`; null when it did not say.
@@ -209,7 +209,8 @@ class FunctionTable {
   std::vector<std::pair<std::uint32_t, std::string>> includedNames_;  // file key, source it includes
   std::vector<std::vector<std::uint32_t>> unitFiles_;  // by file key: it and the sources it includes
   bool unitFilesValid_ = false;                        // `unitFiles_` matches the records
-  std::vector<std::pair<std::uint32_t, std::vector<std::string>>> buildHeaderNames_;  // file key, the headers its build read
+  SymbolTable buildHeaderNames_;  // the names of the headers that builds read, each once
+  std::vector<std::pair<std::uint32_t, std::vector<std::uint32_t>>> buildHeaderLists_;  // file key, the keys of the headers its build read
   std::vector<std::vector<std::uint32_t>> buildHeaders_;  // by file key: those headers' keys, sorted
   std::vector<bool> hasBuildHeaders_;                     // by file key: `buildHeaders_` holds all its macros may come from
   static constexpr SourceEncoding kEncodings[] = {SourceEncoding::Utf8, SourceEncoding::Cp932};

@@ -191,6 +191,28 @@ TEST_F(BuildScanTest, AMacroCallFollowedByArgumentsCallsTheNameItMakes) {
   EXPECT_EQ(callsOf("CALL"), (std::vector<std::string>{"PRIV"}));
 }
 
+TEST_F(BuildScanTest, AMacroWhoseRecordCannotShowItsCallsCallsWhatItsExpansionDoes) {
+  // Names it pastes and a name before a parameter are called where the macro is,
+  // but not the calls its arguments hold (the body has them) nor sizeof's.
+  writeFile("main.c",
+            "#define RB_FIND(name, x) name##_RB_FIND(x)\n"
+            "#define debug(args) do { if (mask) debugx_ args; } while (0)\n"
+            "#define SIZED(name, x) name##_size(sizeof(hidden(x)))\n"
+            "int f(int x) { debug((\"%d\", g(x))); return RB_FIND(tree, x) + SIZED(t, x); }\n");
+  readDatabase({"main.c"}, "-nostdinc");
+  CScanConfig config = *database_.entries()[0].config;
+  config.compiledNames = true;
+  const FileFacts facts = scanCFile(database_.entries()[0].path, config);
+  std::vector<std::string> called;
+  const FileDefinition& f = facts.definitions.back();
+  ASSERT_EQ(f.name, "f");
+  for (std::uint32_t c = f.callsBegin; c < f.callsBegin + f.callsCount; ++c) {
+    called.push_back(facts.names[facts.calls[c].name] + "@" + std::to_string(facts.calls[c].place.column));
+  }
+  EXPECT_EQ(called, (std::vector<std::string>{"debug@16", "g@29", "debugx_@16", "RB_FIND@44", "tree_RB_FIND@44",
+                                              "SIZED@63", "t_size@63"}));
+}
+
 TEST_F(BuildScanTest, AHeadWrappedInAMacroIsTheHeadOfItsExpansion) {
   writeFile("wrap.h",
             "#define UNUSED(declaration) __attribute__((unused)) declaration\n"
