@@ -298,9 +298,8 @@ bool CScanner::makesCalls(std::string_view name) {
   return makes;
 }
 
-// Records the calls that the expansion of the macro call just closed makes,
-// at the macro's place: those of names its arguments do not hold.
-void CScanner::recordExpansionCalls() {
+// The expansion of the macro call whose arguments were kept.
+std::vector<PpToken> CScanner::expandMacroCall() const {
   std::vector<PpToken> tokens;
   tokens.reserve(macroTokens_.size() + 3);
   tokens.push_back(ppTokenOf(macroName_));
@@ -309,6 +308,13 @@ void CScanner::recordExpansionCalls() {
   tokens.push_back(PpToken{PpToken::Punct, ")", false});
   std::vector<PpToken> expanded;
   expandMacros(tokens, macros_, expanded);
+  return expanded;
+}
+
+// Records the calls that the expansion of the macro call just closed makes,
+// at the macro's place: those of names its arguments do not hold.
+void CScanner::recordExpansionCalls() {
+  const std::vector<PpToken> expanded = expandMacroCall();
   if (expanded.size() <= 1) return;  // a name, which a "(" after the call may call
   for (std::size_t i = 0; i + 1 < expanded.size(); ++i) {
     const PpToken& token = expanded[i];
@@ -333,14 +339,7 @@ void CScanner::recordExpansionCalls() {
 // The name that the macro call just closed expands to, or empty when it gives
 // more than one name (or a keyword).
 std::string_view CScanner::nameMadeByMacro() {
-  std::vector<PpToken> tokens;
-  tokens.reserve(macroTokens_.size() + 3);
-  tokens.push_back(ppTokenOf(macroName_));
-  tokens.push_back(PpToken{PpToken::Punct, "(", false});
-  tokens.insert(tokens.end(), macroTokens_.begin(), macroTokens_.end());
-  tokens.push_back(PpToken{PpToken::Punct, ")", false});
-  std::vector<PpToken> expanded;
-  expandMacros(tokens, macros_, expanded);
+  const std::vector<PpToken> expanded = expandMacroCall();
   if (expanded.size() != 1 || expanded[0].kind != PpToken::Identifier || isKeyword(expanded[0].text)) return {};
   return keep(expanded[0].text);
 }

@@ -161,6 +161,7 @@ class CScanner {
   void openParen(const Token& paren);
   void closeParen();
   bool makesName(std::string_view name) const;
+  std::vector<PpToken> expandMacroCall() const;
   std::string_view nameMadeByMacro();
   bool makesCalls(std::string_view name);
   void recordExpansionCalls();

@@ -32,6 +32,19 @@ std::string summary(const FileFacts& facts) {
 }
 
 // The names a scan defined, in order.
+// The callees of the definition `name`, in order, each with "@COLUMN" when asked.
+std::vector<std::string> callsOf(const FileFacts& facts, std::string_view name, bool columns = false) {
+  std::vector<std::string> called;
+  for (const FileDefinition& d : facts.definitions) {
+    if (d.name != name) continue;
+    for (std::uint32_t c = d.callsBegin; c < d.callsBegin + d.callsCount; ++c) {
+      const CallSite& site = facts.calls[c];
+      called.push_back(facts.names[site.name] + (columns ? "@" + std::to_string(site.place.column) : ""));
+    }
+  }
+  return called;
+}
+
 std::vector<std::string> names(const FileFacts& facts) {
   std::vector<std::string> out;
   for (const FileDefinition& d : facts.definitions) out.push_back(d.name);
@@ -56,6 +69,13 @@ class BuildScanTest : public ScratchDirTest {
   FileFacts scan(std::size_t entry) {
     const DatabaseEntry& e = database_.entries()[entry];
     return scanCFile(e.path, *e.config);
+  }
+  // The scan of `entry` with the names its build compiles, as a graph has them.
+  FileFacts scanCompiled(std::size_t entry) {
+    const DatabaseEntry& e = database_.entries()[entry];
+    CScanConfig config = *e.config;
+    config.compiledNames = true;
+    return scanCFile(e.path, config);
   }
   // The scan of `entry` with a build of its own that shares nothing.
   FileFacts scanAlone(std::size_t entry) {
@@ -173,22 +193,10 @@ TEST_F(BuildScanTest, AMacroCallFollowedByArgumentsCallsTheNameItMakes) {
             "#define IS_NL(p) (PRIV(is_newline)(p))\n#define CALL(n, p) PRIV(n)(p)\n"
             "int f(int x) { return PRIV(check)(x) + TWO(b)(x); }\n");
   readDatabase({"main.c"}, "-nostdinc");
-  CScanConfig config = *database_.entries()[0].config;
-  config.compiledNames = true;
-  const FileFacts facts = scanCFile(database_.entries()[0].path, config);
-  auto callsOf = [&facts](std::string_view name) {
-    std::vector<std::string> called;
-    for (const FileDefinition& d : facts.definitions) {
-      if (d.name != name) continue;
-      for (std::uint32_t c = d.callsBegin; c < d.callsBegin + d.callsCount; ++c) {
-        called.push_back(facts.names[facts.calls[c].name]);
-      }
-    }
-    return called;
-  };
-  EXPECT_EQ(callsOf("f"), (std::vector<std::string>{"PRIV", "lib_check_8", "TWO", "b"}));
-  EXPECT_EQ(callsOf("IS_NL"), (std::vector<std::string>{"PRIV", "lib_is_newline_8"}));
-  EXPECT_EQ(callsOf("CALL"), (std::vector<std::string>{"PRIV"}));
+  const FileFacts facts = scanCompiled(0);
+  EXPECT_EQ(callsOf(facts, "f"), (std::vector<std::string>{"PRIV", "lib_check_8", "TWO", "b"}));
+  EXPECT_EQ(callsOf(facts, "IS_NL"), (std::vector<std::string>{"PRIV", "lib_is_newline_8"}));
+  EXPECT_EQ(callsOf(facts, "CALL"), (std::vector<std::string>{"PRIV"}));
 }
 
 TEST_F(BuildScanTest, AMacroWhoseRecordCannotShowItsCallsCallsWhatItsExpansionDoes) {
@@ -200,15 +208,7 @@ TEST_F(BuildScanTest, AMacroWhoseRecordCannotShowItsCallsCallsWhatItsExpansionDo
             "#define SIZED(name, x) name##_size(sizeof(hidden(x)))\n"
             "int f(int x) { debug((\"%d\", g(x))); return RB_FIND(tree, x) + SIZED(t, x); }\n");
   readDatabase({"main.c"}, "-nostdinc");
-  CScanConfig config = *database_.entries()[0].config;
-  config.compiledNames = true;
-  const FileFacts facts = scanCFile(database_.entries()[0].path, config);
-  std::vector<std::string> called;
-  const FileDefinition& f = facts.definitions.back();
-  ASSERT_EQ(f.name, "f");
-  for (std::uint32_t c = f.callsBegin; c < f.callsBegin + f.callsCount; ++c) {
-    called.push_back(facts.names[facts.calls[c].name] + "@" + std::to_string(facts.calls[c].place.column));
-  }
+  const std::vector<std::string> called = callsOf(scanCompiled(0), "f", true);
   EXPECT_EQ(called, (std::vector<std::string>{"debug@16", "g@29", "debugx_@16", "RB_FIND@44", "tree_RB_FIND@44",
                                               "SIZED@63", "t_size@63"}));
 }
