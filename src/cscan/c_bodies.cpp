@@ -289,10 +289,11 @@ bool CScanner::makesCalls(std::string_view name) {
   bool makes = false;
   const std::vector<PpToken> tokens = tokenizeExpression(state.body);
   for (std::size_t i = 0; i < tokens.size() && !makes; ++i) {
-    if (tokens[i].text == "##") makes = true;
-    if (i > 0 && tokens[i - 1].kind == PpToken::Identifier && tokens[i].kind == PpToken::Identifier) {
-      makes = std::find(state.params.begin(), state.params.end(), tokens[i].text) != state.params.end();
-    }
+    const bool pastes = tokens[i].text == "##";
+    const bool nameThenParameter =
+        i > 0 && tokens[i - 1].kind == PpToken::Identifier && tokens[i].kind == PpToken::Identifier &&
+        std::find(state.params.begin(), state.params.end(), tokens[i].text) != state.params.end();
+    makes = pastes || nameThenParameter;
   }
   makesCalls_.emplace(std::string(name), makes);
   return makes;

@@ -392,6 +392,26 @@ TEST(FunctionTableLinkageTest, ASourceThatIncludesASourceSeesItsStatics) {
   EXPECT_EQ(resolved(table, "f", inB), "");
 }
 
+TEST(FunctionTableLinkageTest, AFileOfABuildSeesTheMacrosAndSourcesOfTheHeadersItRead) {
+  FunctionTable table;
+  linked(table, "creat", "fcntl--.h", false, true);
+  linked(table, "creat", "other.h", false, true);
+  linked(table, "parse", "lib.c", true);
+  const std::uint32_t plain = linked(table, "main", "plain.c").index;
+  const std::uint32_t safer = linked(table, "creat_safer", "creat-safer.c").index;
+  const std::uint32_t uses = linked(table, "make", "make.c").index;
+  const std::uint32_t test = linked(table, "check", "tests/t.c").index;
+  table.setBuildHeaders("creat-safer.c", {"/usr/include/fcntl.h"});
+  table.setBuildHeaders("make.c", {"fcntl--.h", "not-scanned.h"});
+  table.setBuildHeaders("tests/t.c", {"tests/common.h", "lib.c"});
+  EXPECT_EQ(resolved(table, "creat", plain), "#fcntl--.h #other.h");  // no build: every header's
+  EXPECT_EQ(resolved(table, "creat", safer), "");
+  EXPECT_EQ(resolved(table, "creat", uses), "#fcntl--.h");
+  // A source its headers include is of its unit: its statics answer.
+  EXPECT_EQ(resolved(table, "parse", test), "lib.c");
+  EXPECT_EQ(resolved(table, "parse", plain), "");
+}
+
 TEST(FunctionTableLinkageTest, AStaticCalledFromAnotherFileOnlyIsNotCalled) {
   FunctionTable table;
   FuncRecord& fromB = linked(table, "g", "b.c");
