@@ -68,6 +68,13 @@ void CScanner::bodyToken(const Token& token) {
   if (!objectMacros_.empty() && isName(prev_) && !token.is(Punct::LParen) &&
       !prev2_.is(Punct::Arrow) && !prev2_.is(Punct::Dot) && objectMacros_.count(prev_.text) != 0) {
     recordCall(prev_, false);
+    // With a build, what its expansion calls too, unless a macro call around it is expanded.
+    if (config_.build && config_.compiledNames && !(macroDepth_ != 0 && macroExpands_) &&
+        makesCalls(prev_.text)) {
+      std::vector<PpToken> expanded;
+      expandMacros({ppTokenOf(prev_)}, macros_, expanded);
+      recordExpansionCalls(expanded, prev_.place, {});
+    }
   }
   const bool cancelled = tentative_.stage > 0 && stepTentative(token);
   if (token.kind == TokenKind::Punct) {
@@ -266,7 +273,7 @@ void CScanner::closeParen() {
     // Its calls are the enclosing group's, not of an argument it drops.
     macroClosed_ = true;
     macroDepth_ = 0;
-    if (macroExpands_) recordExpansionCalls();
+    if (macroExpands_) recordExpansionCalls(expandMacroCall(), macroName_.place, macroTokens_);
     macroExpands_ = false;
   }
 }
@@ -279,13 +286,15 @@ bool CScanner::makesName(std::string_view name) const {
   return state.kind == MacroState::Defined && state.functionLike && state.valueKnown;
 }
 
-// True when the function-like macro `name` makes calls that its own record
-// cannot show: names it pastes (`name##_RB_FIND(x)`), or a name followed by a
-// parameter (`event_debugx_ args`), which only its expansion calls.
+// True when the macro `name` makes calls that its own record cannot show: names
+// it pastes (`name##_RB_FIND(x)`), a name followed by a parameter (`event_debugx_
+// args`), or a call of a name that another macro makes (`PRIV(f)(x)`, or `f(x)`
+// where `#define f PCRE2_SUFFIX(f_)`), which only its expansion calls.
 bool CScanner::makesCalls(std::string_view name) {
-  auto found = makesCalls_.find(std::string(name));
-  if (found != makesCalls_.end()) return found->second;
   const MacroState& state = macros_.find(name);
+  if (state.kind != MacroState::Defined || !state.valueKnown) return false;
+  auto found = makesCalls_.find(std::string(name));
+  if (found != makesCalls_.end() && found->second.body == state.body.data()) return found->second.makes;
   bool makes = false;
   const std::vector<PpToken> tokens = tokenizeExpression(state.body);
   for (std::size_t i = 0; i < tokens.size() && !makes; ++i) {
@@ -293,10 +302,36 @@ bool CScanner::makesCalls(std::string_view name) {
     const bool nameThenParameter =
         i > 0 && tokens[i - 1].kind == PpToken::Identifier && tokens[i].kind == PpToken::Identifier &&
         std::find(state.params.begin(), state.params.end(), tokens[i].text) != state.params.end();
-    makes = pastes || nameThenParameter;
+    makes = pastes || nameThenParameter ||
+            (tokens[i].kind == PpToken::Identifier && tokens[i].text != name &&
+             callsMadeName(tokens, i));
   }
-  makesCalls_.emplace(std::string(name), makes);
+  makesCalls_.insert_or_assign(std::string(name), MadeCalls{state.body.data(), makes});
   return makes;
+}
+
+// True when the name at `tokens[at]` is called and a macro makes what is
+// called: `F(a)(x)` with F a function-like macro, or `N(x)` with N an
+// object-like macro that stands for such a call (`PCRE2_SUFFIX(f_)`).
+bool CScanner::callsMadeName(const std::vector<PpToken>& tokens, std::size_t at) const {
+  const MacroState& state = macros_.find(tokens[at].text);
+  if (state.kind != MacroState::Defined || !state.valueKnown) return false;
+  if (at + 1 >= tokens.size() || tokens[at + 1].text != "(") return false;
+  if (!state.functionLike) {
+    const std::vector<PpToken> body = tokenizeExpression(state.body);
+    if (body.size() < 3 || body[0].kind != PpToken::Identifier || body[1].text != "(" ||
+        body.back().text != ")") {
+      return false;
+    }
+    const MacroState& maker = macros_.find(body[0].text);
+    return maker.kind == MacroState::Defined && maker.functionLike;
+  }
+  int depth = 0;
+  for (std::size_t i = at + 1; i < tokens.size(); ++i) {
+    if (tokens[i].text == "(") ++depth;
+    if (tokens[i].text == ")" && --depth == 0) return i + 1 < tokens.size() && tokens[i + 1].text == "(";
+  }
+  return false;
 }
 
 // The expansion of the macro call whose arguments were kept.
@@ -312,10 +347,10 @@ std::vector<PpToken> CScanner::expandMacroCall() const {
   return expanded;
 }
 
-// Records the calls that the expansion of the macro call just closed makes,
-// at the macro's place: those of names its arguments do not hold.
-void CScanner::recordExpansionCalls() {
-  const std::vector<PpToken> expanded = expandMacroCall();
+// Records the calls that the expansion of a macro's use makes, at the macro's
+// place: those of names its arguments do not hold.
+void CScanner::recordExpansionCalls(const std::vector<PpToken>& expanded, SourcePlace place,
+                                    const std::vector<PpToken>& arguments) {
   if (expanded.size() <= 1) return;  // a name, which a "(" after the call may call
   for (std::size_t i = 0; i + 1 < expanded.size(); ++i) {
     const PpToken& token = expanded[i];
@@ -332,8 +367,8 @@ void CScanner::recordExpansionCalls() {
     if (isNotCallable(token.text) || isKeyword(token.text)) continue;
     if (i > 0 && (expanded[i - 1].text == "." || expanded[i - 1].text == "->")) continue;
     bool written = false;
-    for (const PpToken& argument : macroTokens_) written = written || argument.text == token.text;
-    if (!written) recordCall(keep(token.text), macroName_.place, false);
+    for (const PpToken& argument : arguments) written = written || argument.text == token.text;
+    if (!written) recordCall(keep(token.text), place, false);
   }
 }
 
@@ -405,9 +440,11 @@ std::uint64_t CScanner::unusedArguments(std::string_view macro) {
   const MacroState& state = plainView().findOwn(macro);  // a compiler predefines no function-like macro
   if (state.kind != MacroState::Defined || !state.functionLike || state.params.empty()) return 0;
   auto found = unusedArguments_.find(std::string(macro));
-  if (found != unusedArguments_.end()) return found->second;
+  if (found != unusedArguments_.end() && found->second.first == state.body.data()) return found->second.second;
   // A macro met again while its own answer is made (it is no call then): all used.
-  auto& answer = unusedArguments_.emplace(std::string(macro), 0).first->second;
+  auto& answer =
+      unusedArguments_.insert_or_assign(std::string(macro), std::pair(state.body.data(), std::uint64_t{0}))
+          .first->second.second;
   std::uint64_t unused = 0;
   for (std::size_t p = 0; p < state.params.size() && p < 64; ++p) unused |= std::uint64_t{1} << p;
   struct Group {

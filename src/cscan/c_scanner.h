@@ -80,6 +80,11 @@ class CScanner {
     int stage = 0;               // 0: none; 1 after "T (", 2 after "*", 3 after the name, 4 after ")"
     Token name;                  // the declared name
   };
+  /// Whether a macro makes calls that its record cannot show.
+  struct MadeCalls {
+    const char* body;  // the replacement this answer is for (a macro may be defined again)
+    bool makes;        // `makesCalls`
+  };
   /// An old-style head, `f(a, b)`, whose parameter declarations may follow.
   struct OldStyleHead {
     Token name;               // the defined name
@@ -164,7 +169,9 @@ class CScanner {
   std::vector<PpToken> expandMacroCall() const;
   std::string_view nameMadeByMacro();
   bool makesCalls(std::string_view name);
-  void recordExpansionCalls();
+  bool callsMadeName(const std::vector<PpToken>& tokens, std::size_t at) const;
+  void recordExpansionCalls(const std::vector<PpToken>& expanded, SourcePlace place,
+                            const std::vector<PpToken>& arguments);
   void recordMadeCall(std::size_t at, const std::vector<std::string_view>& params);
   bool stepTentative(const Token& token);
   void parenToken(Paren& paren, const Token& token);
@@ -264,7 +271,7 @@ class CScanner {
   std::size_t macroDepth_ = 0;            // the depth of its group (0: none being kept)
   bool macroClosed_ = false;              // its group closed just before this token
   bool macroExpands_ = false;             // its expansion makes calls of its own (all its tokens are kept)
-  std::unordered_map<std::string, bool> makesCalls_;  // by function-like macro: `makesCalls`
+  std::unordered_map<std::string, MadeCalls> makesCalls_;  // by macro
   std::vector<Token> brackets_;           // for each open "[", the name before it
   Token closedBracket_;                   // the name before the "[" that the last "]" closed
   bool asmNext_ = false;                  // "asm" came: its group holds no calls
@@ -279,7 +286,7 @@ class CScanner {
   std::unordered_map<std::string_view, std::uint32_t> macroDefs_;  // definition of each macro name
   std::unordered_map<std::string_view, std::uint32_t> names_;      // index of each callee name
   std::unordered_set<std::string_view> objectMacros_;  // object-like macros whose uses are calls
-  std::unordered_map<std::string, std::uint64_t> unusedArguments_;  // by macro: its unused parameters
+  std::unordered_map<std::string, std::pair<const char*, std::uint64_t>> unusedArguments_;  // by macro: its replacement, its unused parameters
   std::deque<std::string> kept_;          // names made by expansions, which the maps above point into
   int nesting_ = 0;                       // expansions around this scan
   std::shared_ptr<IncludeState> includes_;  // a file of a build: what its includes did so far

@@ -213,6 +213,26 @@ TEST_F(BuildScanTest, AMacroWhoseRecordCannotShowItsCallsCallsWhatItsExpansionDo
                                               "SIZED@63", "t_size@63"}));
 }
 
+TEST_F(BuildScanTest, AMacroThatCallsANameAnotherMacroMakesCallsThatNameWhereItIsUsed) {
+  // `PRIV(f)(x)` and `f(x)` with `#define f SUFFIX(f_)` in a replacement, in a
+  // function-like macro and in an object-like one; each use as the macro is
+  // defined there. A macro that only calls a pasting one is left to its record.
+  writeFile("main.c",
+            "#define glue(a, b) a##b\n#define G(a, b) glue(a, b)\n#define PRIV(n) lib_##n\n"
+            "#define lib_is_newline G(lib_is_newline_, 8)\n#define IS_NL(p) (PRIV(is_newline)(p))\n"
+            "#define SUB1(a, b) G(a, 8)(G(b, 8))\n#define CONTEXTS ctx = G(ctx_create_, 8)(0)\n"
+            "#define ASSERT_(c, p) if (!(c)) p##fail()\n#define CHECK(c) ASSERT_(c, check_)\n"
+            "int f(int x) { CONTEXTS; SUB1(free, x); CHECK(x); return IS_NL(x); }\n"
+            "#undef SUB1\n#define SUB1(a, b) G(a, 16)(G(b, 16))\n"
+            "void g(int x) { SUB1(free, x); }\n");
+  readDatabase({"main.c"}, "-nostdinc");
+  const FileFacts facts = scanCompiled(0);
+  EXPECT_EQ(callsOf(facts, "f", true),
+            (std::vector<std::string>{"CONTEXTS@16", "ctx_create_8@16", "SUB1@26", "free8@26", "CHECK@41",
+                                      "IS_NL@58", "lib_is_newline_8@58"}));
+  EXPECT_EQ(callsOf(facts, "g"), (std::vector<std::string>{"SUB1", "free16"}));
+}
+
 TEST_F(BuildScanTest, AHeadWrappedInAMacroIsTheHeadOfItsExpansion) {
   writeFile("wrap.h",
             "#define UNUSED(declaration) __attribute__((unused)) declaration\n"

@@ -242,8 +242,11 @@ TEST(CScanTest, ArgumentsAMacroNeverEvaluatesMakeNoCalls) {
       "int f(int x) {\n"
       "  testcase(one(x)); ASSERT(two(x)); puts(NAME(three(x))); CHECK(four(x));\n"
       "  return 0;\n"
-      "}\n");
+      "}\n"
+      "#undef testcase\n#define testcase(x) (x)\n"
+      "int g(int x) { testcase(five(x)); return 0; }\n");
   EXPECT_EQ(callsOf(facts, "f"), "testcase ASSERT puts NAME CHECK four");
+  EXPECT_EQ(callsOf(facts, "g"), "testcase five");  // as defined again
 }
 
 TEST(CScanTest, AttributesInAMacroBodyAreNoCalls) {
