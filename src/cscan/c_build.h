@@ -245,6 +245,17 @@ class ReachedHeaders {
 
   /// Leaves `path` (absolute, normal form) out: it is scanned as a given file.
   void exclude(const std::string& path);
+  /// Leaves `path` out as a file of the build, named `shown` in the facts: a
+  /// listed file that another includes with other branches or names is scanned
+  /// again where it is included, as a header is.
+  void excludeListed(const std::string& path, const std::string& shown);
+  /// The listed files that some file's directives met, with their shown names.
+  std::vector<std::pair<std::string, std::string>> reachedListed() const;
+  /// What the listed file `path` defines in its own configurations, by name and kind.
+  void setListedDefinitions(const std::string& path, std::set<std::pair<std::string, DefinitionKind>> defined);
+  /// Once merged: for each listed file scanned again, what those scans define
+  /// that its own scans do not, in order of path.
+  std::vector<const ReachedHeader*> listedAgain() const;
   /// True when the configuration `rank` is to scan `path` now: no lower rank
   /// claimed it before (the claim is made), or, when scanning again, it is to
   /// scan it again.
@@ -282,6 +293,8 @@ class ReachedHeaders {
   std::unordered_map<std::string, std::set<ScanRank>> variantReaches_;  // by path: the configurations other than their file's first that reach it
   bool scanningAgain_ = false;  // the first scans are done
   std::set<std::pair<ScanRank, std::string>> planned_;  // the headers each configuration scans again
+  std::unordered_map<std::string, std::string> listedNames_;  // files of the build by path: their shown names
+  std::unordered_map<std::string, std::set<std::pair<std::string, DefinitionKind>>> listedDefinitions_;  // by path
 };
 
 }  // namespace quenwick

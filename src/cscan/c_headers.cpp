@@ -262,6 +262,41 @@ void ReachedHeaders::exclude(const std::string& path) {
   headers_[path].rank = {kLeftOut, 0};
 }
 
+void ReachedHeaders::excludeListed(const std::string& path, const std::string& shown) {
+  LockHeld held(lock_);
+  headers_[path].rank = {kLeftOut, 0};
+  listedNames_[path] = shown;
+}
+
+std::vector<std::pair<std::string, std::string>> ReachedHeaders::reachedListed() const {
+  LockHeld held(lock_);
+  std::vector<std::pair<std::string, std::string>> reached;
+  for (const auto& [path, shown] : listedNames_) {
+    if (reaches_.count(path) != 0) reached.emplace_back(path, shown);
+  }
+  std::sort(reached.begin(), reached.end());
+  return reached;
+}
+
+void ReachedHeaders::setListedDefinitions(const std::string& path,
+                                          std::set<std::pair<std::string, DefinitionKind>> defined) {
+  LockHeld held(lock_);
+  listedDefinitions_[path] = std::move(defined);
+}
+
+std::vector<const ReachedHeader*> ReachedHeaders::listedAgain() const {
+  LockHeld held(lock_);
+  std::vector<const ReachedHeader*> again;
+  for (const auto& [path, header] : headers_) {
+    if (header.rank.first == kLeftOut && header.facts.read && !header.facts.definitions.empty()) {
+      again.push_back(&header);
+    }
+  }
+  std::sort(again.begin(), again.end(),
+            [](const ReachedHeader* a, const ReachedHeader* b) { return a->path < b->path; });
+  return again;
+}
+
 bool ReachedHeaders::claim(const std::string& path, ScanRank rank) {
   LockHeld held(lock_);
   if (scanningAgain_) return planned_.count({rank, path}) != 0;
@@ -308,51 +343,67 @@ void ReachedHeaders::noteReaches(const std::vector<HeaderReach>& reaches, ScanRa
 
 std::vector<ScanRank> ReachedHeaders::planAgain() {
   // The configurations that would read each header otherwise than its scan did.
-  std::vector<std::pair<const ReachedHeader*, std::set<ScanRank>>> candidates;
+  struct Candidate {
+    std::string path;                                      // the header
+    std::set<std::string_view> known;                      // the functions its scans found
+    std::set<ScanRank> ranks;                              // the configurations to scan it
+  };
+  std::vector<Candidate> candidates;
   {
     LockHeld held(lock_);
     scanningAgain_ = true;
     for (const auto& [path, byBranches] : reaches_) {
       auto header = headers_.find(path);
-      if (header == headers_.end() || header->second.rank.first == kLeftOut || !header->second.facts.read) continue;
-      const ScanRank holder = header->second.rank;
-      // The holder's first reach is the scan made; every other way of reading the
-      // header is scanned by the first configuration that read it so.
-      std::size_t first = SIZE_MAX;
-      for (const auto& [branches, reach] : byBranches) {
-        if (reach.rank == holder) first = std::min(first, reach.order);
-      }
-      std::set<ScanRank> ranks;
-      for (const auto& [branches, reach] : byBranches) {
-        if (reach.rank != holder || reach.order != first) ranks.insert(reach.rank);
-      }
-      // The holder's file compiled otherwise may name the same code otherwise.
-      auto variants = variantReaches_.find(path);
-      if (variants != variantReaches_.end()) {
-        for (const ScanRank& rank : variants->second) {
-          if (rank.first == holder.first && rank != holder) ranks.insert(rank);
+      if (header == headers_.end()) continue;
+      Candidate candidate{path, {}, {}};
+      if (header->second.rank.first == kLeftOut) {
+        // A listed file is scanned as its own; each way of reading it elsewhere,
+        // by the first configuration that read it so.
+        auto defined = listedDefinitions_.find(path);
+        if (defined == listedDefinitions_.end()) continue;
+        for (const auto& [name, kind] : defined->second) {
+          if (kind == DefinitionKind::Function) candidate.known.insert(name);
+        }
+        for (const auto& [branches, reach] : byBranches) candidate.ranks.insert(reach.rank);
+      } else {
+        if (!header->second.facts.read) continue;
+        for (const FileDefinition& definition : header->second.facts.definitions) {
+          if (definition.kind == DefinitionKind::Function) candidate.known.insert(definition.name);
+        }
+        const ScanRank holder = header->second.rank;
+        // The holder's first reach is the scan made; every other way of reading the
+        // header is scanned by the first configuration that read it so.
+        std::size_t first = SIZE_MAX;
+        for (const auto& [branches, reach] : byBranches) {
+          if (reach.rank == holder) first = std::min(first, reach.order);
+        }
+        for (const auto& [branches, reach] : byBranches) {
+          if (reach.rank != holder || reach.order != first) candidate.ranks.insert(reach.rank);
+        }
+        // The holder's file compiled otherwise may name the same code otherwise.
+        auto variants = variantReaches_.find(path);
+        if (variants != variantReaches_.end()) {
+          for (const ScanRank& rank : variants->second) {
+            if (rank.first == holder.first && rank != holder) candidate.ranks.insert(rank);
+          }
         }
       }
-      if (!ranks.empty()) candidates.emplace_back(&header->second, std::move(ranks));
+      if (!candidate.ranks.empty()) candidates.push_back(std::move(candidate));
     }
   }
   // Only a header whose branches hold functions its scan did not find is worth
   // scanning again: what every branch defines tells.
   std::set<ScanRank> all;
   std::set<std::pair<ScanRank, std::string>> planned;
-  for (const auto& [header, ranks] : candidates) {
-    std::set<std::string_view> known;
-    for (const FileDefinition& definition : header->facts.definitions) {
-      if (definition.kind == DefinitionKind::Function) known.insert(definition.name);
-    }
-    const FileFacts everyBranch = scanCFile(header->path, CScanConfig{});
+  for (const Candidate& candidate : candidates) {
+    const FileFacts everyBranch = scanCFile(candidate.path, CScanConfig{});
     bool more = false;
     for (const FileDefinition& definition : everyBranch.definitions) {
-      if (definition.kind == DefinitionKind::Function && known.count(definition.name) == 0) more = true;
+      if (definition.kind == DefinitionKind::Function && candidate.known.count(definition.name) == 0) more = true;
     }
     if (!more) continue;
-    for (const ScanRank& rank : ranks) {
-      planned.emplace(rank, header->path);
+    for (const ScanRank& rank : candidate.ranks) {
+      planned.emplace(rank, candidate.path);
       all.insert(rank);
     }
   }
@@ -372,6 +423,19 @@ void ReachedHeaders::mergeAgain() {
     // Each configuration scans in one thread: its scans keep their order.
     std::stable_sort(header.again.begin(), header.again.end(),
                      [](const ReachedHeader::Again& a, const ReachedHeader::Again& b) { return a.rank < b.rank; });
+    auto listed = listedNames_.find(path);
+    if (listed != listedNames_.end() && !header.again.empty()) {
+      // A listed file: what the scans define that its own do not.
+      header.path = path;
+      header.facts = FileFacts();
+      header.facts.path = listed->second;
+      header.facts.read = true;
+      for (const ReachedHeader::Again& again : header.again) {
+        if (again.facts.read) addVariantDefinitions(header.facts, again.facts);
+      }
+      dropDefinitions(header.facts, listedDefinitions_[path]);
+      continue;
+    }
     for (const ReachedHeader::Again& again : header.again) {
       if (again.facts.read) addVariantDefinitions(header.facts, again.facts);
     }
@@ -460,6 +524,11 @@ const ReachedHeader* ReachedHeaders::find(const std::string& path) const {
 }
 
 std::string ReachedHeaders::shown(const std::string& path) const {
+  {
+    LockHeld held(lock_);
+    auto listed = listedNames_.find(path);
+    if (listed != listedNames_.end()) return listed->second;
+  }
   return shownPath(path, base_);
 }
 

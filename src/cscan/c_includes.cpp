@@ -354,7 +354,14 @@ void CScanner::includeHeader(const std::string& path, int chain, bool system) {
   }
   if (!text->guard.empty()) {
     const MacroState::Kind guard = macros_.find(text->guard).kind;
-    if (guard == MacroState::Defined) return;
+    if (guard == MacroState::Defined) {
+      // A guard the file defined itself before its first #include of the header
+      // (`#define PRIV(n) n`, then a source that defines PRIV unless defined): the
+      // code outside the guard is still the file's, so a project header is read,
+      // its conditionals left as they are. (A recording cannot tell: no effect.)
+      if (readBefore || system || config_.reached == nullptr || includes_->outer != nullptr) return;
+      for (IncludeState::Recording& recording : state.recordings) recording.valid = false;
+    }
     // A guarded header this file read already, whose guard an undecided
     // conditional left unknown: what it defines is as known as it can be, and
     // reading it again would repeat it, header within header, for every include.

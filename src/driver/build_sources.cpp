@@ -5,6 +5,7 @@
 #include "driver/build_sources.h"
 
 #include <memory>
+#include <set>
 #include <unordered_map>
 
 #include "config/format_text.h"
@@ -101,8 +102,8 @@ void Program::scanBuildSources() {
     };
     BuildJob job{entry.shown, configFor(*entry.config, 0), {}};
     for (const auto& variant : entry.variants) job.variants.push_back(configFor(*variant, job.variants.size() + 1));
-    reached.exclude(entry.path);
-    if (!entry.resolved.empty()) reached.exclude(entry.resolved);
+    reached.excludeListed(entry.path, entry.shown);
+    if (!entry.resolved.empty()) reached.excludeListed(entry.resolved, entry.shown);
     givenNames.emplace(entry.path, entry.shown);
     jobs.push_back(std::move(job));
   }
@@ -157,7 +158,18 @@ void Program::scanBuildSources() {
         take(facts);
       });
   // The headers that other includers read otherwise, scanned again by the first of
-  // each: only what those scans find of the headers is kept.
+  // each: only what those scans find of the headers is kept. So are the listed
+  // files that other files include, against what their own scans defined.
+  const std::vector<std::pair<std::string, std::string>> included = reached.reachedListed();
+  if (!included.empty()) {
+    std::unordered_map<std::string_view, std::set<std::pair<std::string, DefinitionKind>>> defined;
+    for (const auto& [path, shown] : included) defined.try_emplace(shown);
+    for (const FuncRecord& record : functionTable.records()) {
+      auto found = defined.find(record.filename);
+      if (found != defined.end()) found->second.emplace(record.name, record.kind);
+    }
+    for (const auto& [path, shown] : included) reached.setListedDefinitions(path, defined[shown]);
+  }
   const std::vector<ScanRank> again = reached.planAgain();
   runInOrder(
       again.size(), threads, threads * kWaitingPerThread,
@@ -185,6 +197,17 @@ void Program::scanBuildSources() {
       addFileFacts(header->facts, functionTable, lists, factsOptions);
       reportCScanProblems(header->facts);
     }
+  }
+  // What listed files define where other files include them.
+  for (const ReachedHeader* source : reached.listedAgain()) {
+    if (options.verbose) {
+      for (std::size_t k = 0; k < source->again.size(); ++k) {
+        const std::string& includer = source->again[k].includer;
+        if (k > 0 && includer == source->again[k - 1].includer) continue;
+        console.err.printf(textFormat(Text::CScanHeaderReachedAgain), source->facts.path.c_str(), includer.c_str());
+      }
+    }
+    addFileFacts(source->facts, functionTable, lists, factsOptions);
   }
   cJobs_.clear();
   reportCScanTotals();

@@ -99,6 +99,20 @@ void addVariantDefinitions(FileFacts& into, const FileFacts& variant) {
   into.calls = std::move(calls);
 }
 
+void dropDefinitions(FileFacts& facts, const std::set<std::pair<std::string, DefinitionKind>>& defined) {
+  std::vector<FileDefinition> kept;
+  std::vector<CallSite> calls;
+  for (FileDefinition& definition : facts.definitions) {
+    if (defined.count({definition.name, definition.kind}) != 0) continue;
+    const auto first = facts.calls.begin() + definition.callsBegin;
+    definition.callsBegin = static_cast<std::uint32_t>(calls.size());
+    calls.insert(calls.end(), first, first + definition.callsCount);
+    kept.push_back(std::move(definition));
+  }
+  facts.definitions = std::move(kept);
+  facts.calls = std::move(calls);
+}
+
 bool sharesStatics(const std::string& path) {
   return !(path.size() >= 2 && path.compare(path.size() - 2, 2, ".c") == 0);
 }

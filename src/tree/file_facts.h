@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -104,6 +105,10 @@ struct FileFacts {
 /// source order; and the headers it read or missed besides. The rest (problems,
 /// lines) stays `into`'s.
 void addVariantDefinitions(FileFacts& into, const FileFacts& variant);
+
+/// Removes from `facts` the definitions that `defined` names (by name and kind),
+/// with their calls.
+void dropDefinitions(FileFacts& facts, const std::set<std::pair<std::string, DefinitionKind>>& defined);
 
 /// True when a `static` definition in the file `path` is seen by other files: the
 /// file is no ".c" file (a header, or a file made to be included).
