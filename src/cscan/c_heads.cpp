@@ -101,8 +101,15 @@ bool nameInDeclarator(std::span<const Token> tokens, const Unit& group, const Un
                       Head& head) {
   std::vector<Unit> inner;
   if (!unitsOf(tokens, group.open + 1, group.close, inner) || inner.empty()) return false;
-  if (inner.size() == 1 && inner[0].kind == Unit::Word && !isKeyword(textOf(tokens, inner[0].ident))) {
-    head.name = inner[0].ident;
+  // `(f)`, and `(PNGAPI f)` with a calling convention before the name.
+  bool annotated = inner.back().kind == Unit::Word && !isKeyword(textOf(tokens, inner.back().ident));
+  for (std::size_t k = 0; annotated && k + 1 < inner.size(); ++k) {
+    const std::string_view word = textOf(tokens, inner[k].ident);
+    annotated = (inner[k].kind == Unit::Word && looksLikeAnnotation(word)) ||
+                (inner[k].kind == Unit::Call && isAttributeWord(word));
+  }
+  if (annotated) {
+    head.name = inner.back().ident;
     head.paramsOpen = params.open;
     head.paramsClose = params.close;
     return true;

@@ -262,10 +262,11 @@ std::string_view CScanner::compiledName(std::string_view name) {
 
 // A head that a function-like macro of the build wraps, `UV_UNUSED(static int
 // f(int x)) {`, or whose name one makes, `int PRIV(f)(int x) {`: the function is
-// the one its expansion declares, at the place where
-// its name is written (a name made by pasting, as the compiler names it, at the
-// macro's place). Without a build, or for a macro whose expansion is more than
-// one head, the head is as written.
+// the one its expansion declares, at the macro's place (as the compiler places
+// it; at the place where its name is written for an editor's words, which keep
+// the names as written). A name made by pasting is as the compiler names it.
+// Without a build, or for a macro whose expansion is more than one head, the
+// head is as written.
 Token CScanner::headThroughMacro(Head& head) {
   const Token& written = decl_[head.name];
   if (!config_.build || nesting_ > 0) return written;
@@ -297,7 +298,12 @@ Token CScanner::headThroughMacro(Head& head) {
   const FileDefinition& made = inner.definitions[0];
   head.isStatic = head.isStatic || made.isStatic;
   for (std::size_t i = head.name + 1; i < decl_.size(); ++i) {
-    if (decl_[i].kind == TokenKind::Identifier && compiledName(decl_[i]) == made.name) return decl_[i];
+    if (decl_[i].kind != TokenKind::Identifier || compiledName(decl_[i]) != made.name) continue;
+    // A graph places it at the macro, as the compiler does; an editor, at its name.
+    if (!config_.compiledNames) return decl_[i];
+    Token named = decl_[i];
+    named.place = written.place;
+    return named;
   }
   if (!config_.compiledNames) return written;
   Token named = written;

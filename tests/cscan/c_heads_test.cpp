@@ -32,6 +32,10 @@ TEST(CHeadsTest, PlainAndParenthesisedNames) {
   EXPECT_EQ(headOf("static int *(f)(void)"), "static f");
   EXPECT_EQ(headOf("int (f)(void)"), "f");
   EXPECT_EQ(headOf("lua_State *(newstate) (void)"), "newstate");
+  // A calling convention before the name: `png_uint_32 (PNGAPI png_get_uint_32)(...)`.
+  EXPECT_EQ(headOf("png_uint_32 (PNGAPI get_uint_32)(png_const_bytep buf)"), "get_uint_32");
+  EXPECT_EQ(headOf("static void (__cdecl write_it)(int n)"), "static write_it");
+  EXPECT_EQ(headOf("int (value x)(void)"), "");
 }
 
 TEST(CHeadsTest, AMacroCallBeforeTheNameBelongsToTheReturnType) {
