@@ -205,11 +205,12 @@ void CScanner::openParen(const Token& paren) {
       // The declarator of a declaration in the body: `int helper(int);`.
     } else {
       const bool indirect = isPointerName(name);
-      recordCall(prev_, indirect);
+      const bool macro = !indirect && makesName(name);
+      recordCall(prev_, indirect, macro);
       if (!indirect) tentative_.stage = 1;
       // A plain build compiles no call in an argument that the macro drops.
       if (!indirect) opened.dropped = unusedArguments(name);
-      if (!indirect && macroDepth_ == 0 && makesName(name)) {
+      if (macro && macroDepth_ == 0) {
         macroName_ = prev_;
         macroTokens_.clear();
         macroDepth_ = parens_.size() + 1;
@@ -424,10 +425,10 @@ void CScanner::statementToken(const Token& token) {
   s.specifiersOnly = false;
 }
 
-void CScanner::recordCall(const Token& name, bool indirect) {
+void CScanner::recordCall(const Token& name, bool indirect, bool macro) {
   // A macro may make the name a keyword (`#define check _Static_assert`): no call.
   const std::string_view compiled = compiledName(name);
-  if (!isKeyword(compiled)) recordCall(compiled, name.place, indirect);
+  if (!isKeyword(compiled)) recordCall(compiled, name.place, indirect, macro);
 }
 
 // The parameters that the plain build's replacement of the function-like macro
@@ -502,7 +503,7 @@ bool CScanner::insideDroppedArgument() const {
 }
 
 // `name` must outlive the scan: a view of the source text, or a kept copy.
-void CScanner::recordCall(std::string_view name, SourcePlace place, bool indirect) {
+void CScanner::recordCall(std::string_view name, SourcePlace place, bool indirect, bool macro) {
   if (current_ == kNone) return;
   if (!parens_.empty() && insideDroppedArgument()) return;
   auto found = names_.find(name);
@@ -514,9 +515,9 @@ void CScanner::recordCall(std::string_view name, SourcePlace place, bool indirec
   } else {
     index = found->second;
   }
-  callsOf_[current_].push_back(CallSite{index, place, indirect, outOfDefault_});
+  callsOf_[current_].push_back(CallSite{index, place, indirect, outOfDefault_, macro});
   for (std::uint32_t also : sharing_) {
-    callsOf_[also].push_back(CallSite{index, place, indirect, outOfDefault_});
+    callsOf_[also].push_back(CallSite{index, place, indirect, outOfDefault_, macro});
   }
 }
 

@@ -252,8 +252,9 @@ void CScanner::recordMacroCalls(std::uint32_t definition, std::size_t bodyBegin,
       continue;
     const bool member =
         i > bodyBegin && (directive_[i - 1].is(Punct::Arrow) || directive_[i - 1].is(Punct::Dot));
-    recordCall(token, member);
-    if (!member && makesName(token.text)) recordMadeCall(i, params);
+    const bool macro = !member && makesName(token.text);
+    recordCall(token, member, macro);
+    if (macro) recordMadeCall(i, params);
   }
   current_ = saved;
 }

@@ -176,8 +176,8 @@ class CScanner {
   bool stepTentative(const Token& token);
   void parenToken(Paren& paren, const Token& token);
   void statementToken(const Token& token);
-  void recordCall(const Token& name, bool indirect);
-  void recordCall(std::string_view name, SourcePlace place, bool indirect);
+  void recordCall(const Token& name, bool indirect, bool macro = false);
+  void recordCall(std::string_view name, SourcePlace place, bool indirect, bool macro = false);
   bool isPointerName(std::string_view name) const;
   std::uint64_t unusedArguments(std::string_view macro);
   bool insideDroppedArgument() const;

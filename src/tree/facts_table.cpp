@@ -45,6 +45,7 @@ void addFileFacts(const FileFacts& facts, FunctionTable& table, const NameLists&
       const std::string& callee = facts.names[site.name];
       if (options.keepSites) table.addSite(record, callee, site.place, site.indirect, site.conditional);
       if (!site.indirect && !table.containsCallee(record, callee)) table.addCallee(record, callee);
+      if (site.macro) table.markMacroCall(record, callee);
     }
   }
 }

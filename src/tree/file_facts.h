@@ -32,6 +32,7 @@ struct CallSite {
   SourcePlace place;       // where the callee's name starts
   bool indirect = false;   // through a pointer or a member: `name` is the member or variable
   bool conditional = false;  // in a branch that a build defining nothing unknown leaves out
+  bool macro = false;        // with a build: a function-like macro of the name was defined there
 };
 
 /// One function or macro defined in the file. A name defined in several branches

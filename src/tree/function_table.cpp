@@ -307,49 +307,79 @@ int FunctionTable::resolveLinked(std::uint32_t nameId, const FuncRecord& caller,
                                  FuncRecord*& definition, std::vector<std::uint32_t>* all,
                                  std::size_t limit) {
   definition = nullptr;
-  const NameInfo& info = nameInfo_[nameId];
-  if (info.definitions == 0) return 0;
+  if (nameInfo_[nameId].definitions == 0) return 0;
   // The caller's own translation unit (its file and the sources it includes):
-  // its functions, else its macros.
-  const std::vector<std::uint32_t>& unit = filesOfUnit(caller.fileId);
-  for (DefinitionKind kind : {DefinitionKind::Function, DefinitionKind::Macro}) {
-    int count = 0;
-    for (std::uint32_t fileId : unit) {
-      std::uint32_t first = UINT32_MAX;
-      if (info.definitions == 1) {
-        if (records_[info.firstDefinition].fileId == fileId) first = info.firstDefinition;
-      } else {
-        auto same = byNameAndFile_.find(nameFileKey(nameId, fileId));
-        if (same != byNameAndFile_.end()) first = same->second.first;
-      }
-      for (std::uint32_t r = first; r != UINT32_MAX; r = nextSameName_[r]) {
-        const FuncRecord& record = records_[r];
-        if (record.fileId != fileId) break;  // a file's records stand together
-        if (record.kind != kind || !seenFrom(record, caller)) continue;
-        if (count++ == 0) definition = &records_[r];
-        if (all != nullptr && all->size() < limit) all->push_back(r);
-      }
+  // its functions, else its macros; then what all other files show, functions
+  // before macros. Where a function-like macro of the name stood at the call in
+  // the caller's build, the call is the macro's: macros come first.
+  if (isMacroCall(caller, nameId)) {
+    for (const bool functions : {false, true}) {
+      const DefinitionKind kind = functions ? DefinitionKind::Function : DefinitionKind::Macro;
+      if (int count = resolveInUnit(nameId, kind, caller, definition, all, limit)) return count;
+      if (int count = resolveElsewhere(nameId, functions, caller, definition, all, limit)) return count;
     }
-    if (count > 0) return count;
+    return 0;
   }
-  // Every other file: what all files see, functions before macros. A file
-  // scanned with its build sees the macros of the headers it read only.
+  for (DefinitionKind kind : {DefinitionKind::Function, DefinitionKind::Macro}) {
+    if (int count = resolveInUnit(nameId, kind, caller, definition, all, limit)) return count;
+  }
+  const bool heard = hasBuildHeaders_[caller.fileId];
+  for (const bool functions : {true, false}) {
+    if (!seenEverywhereValid_) computeSeenEverywhere();
+    const SeenEverywhere& seen = seenEverywhere_[nameId];
+    if ((functions ? seen.functions : seen.macros) == 0) continue;
+    const int count = resolveElsewhere(nameId, functions, caller, definition, all, limit);
+    // Macros only when no function is seen (or, with a build, only functions of
+    // headers the file did not read).
+    if (count > 0 || !heard) return count;
+  }
+  return 0;
+}
+
+int FunctionTable::resolveInUnit(std::uint32_t nameId, DefinitionKind kind, const FuncRecord& caller,
+                                 FuncRecord*& definition, std::vector<std::uint32_t>* all,
+                                 std::size_t limit) {
+  const NameInfo& info = nameInfo_[nameId];
+  int count = 0;
+  for (std::uint32_t fileId : filesOfUnit(caller.fileId)) {
+    std::uint32_t first = UINT32_MAX;
+    if (info.definitions == 1) {
+      if (records_[info.firstDefinition].fileId == fileId) first = info.firstDefinition;
+    } else {
+      auto same = byNameAndFile_.find(nameFileKey(nameId, fileId));
+      if (same != byNameAndFile_.end()) first = same->second.first;
+    }
+    for (std::uint32_t r = first; r != UINT32_MAX; r = nextSameName_[r]) {
+      const FuncRecord& record = records_[r];
+      if (record.fileId != fileId) break;  // a file's records stand together
+      if (record.kind != kind || !seenFrom(record, caller)) continue;
+      if (count++ == 0) definition = &records_[r];
+      if (all != nullptr && all->size() < limit) all->push_back(r);
+    }
+  }
+  return count;
+}
+
+// What all files see of one kind. A file scanned with its build sees the macros
+// and static functions of the headers it read only (a build may hold two copies
+// of a header).
+int FunctionTable::resolveElsewhere(std::uint32_t nameId, bool functions, const FuncRecord& caller,
+                                    FuncRecord*& definition, std::vector<std::uint32_t>* all,
+                                    std::size_t limit) {
   if (!seenEverywhereValid_) computeSeenEverywhere();
   const SeenEverywhere& seen = seenEverywhere_[nameId];
-  const bool functions = seen.functions > 0;
   const std::uint32_t first = functions ? seen.firstFunction : seen.firstMacro;
   const std::uint32_t count = functions ? seen.functions : seen.macros;
   if (count == 0) return 0;
-  const std::vector<std::uint32_t>* heard =
-      !functions && hasBuildHeaders_[caller.fileId] ? &buildHeaders_[caller.fileId] : nullptr;
+  const std::vector<std::uint32_t>* heard = hasBuildHeaders_[caller.fileId] ? &buildHeaders_[caller.fileId] : nullptr;
   int found = 0;
   for (std::uint32_t r = first; r != UINT32_MAX; r = nextSameName_[r]) {
     const FuncRecord& record = records_[r];
     if ((record.kind == DefinitionKind::Macro) == functions) continue;
-    if ((record.isStatic || record.kind == DefinitionKind::Macro) && !isShared(record.fileId))
-      continue;
+    const bool local = record.isStatic || record.kind == DefinitionKind::Macro;
+    if (local && !isShared(record.fileId)) continue;
     if (!seenFrom(record, caller)) continue;
-    if (heard != nullptr && !std::binary_search(heard->begin(), heard->end(), record.fileId)) continue;
+    if (local && heard != nullptr && !std::binary_search(heard->begin(), heard->end(), record.fileId)) continue;
     if (found++ == 0) definition = &records_[r];
     if (all == nullptr || all->size() >= limit) {
       if (all == nullptr && heard == nullptr) break;
@@ -367,6 +397,21 @@ int FunctionTable::resolveLinked(std::uint32_t nameId, const FuncRecord& caller,
     if (found == 0) definition = nullptr;
   }
   return found;
+}
+
+void FunctionTable::markMacroCall(const FuncRecord& record, std::string_view callee) {
+  macroCalls_.push_back(std::uint64_t{record.index} << 32 | internName(callee));
+  macroCallsSorted_ = false;
+}
+
+bool FunctionTable::isMacroCall(const FuncRecord& caller, std::uint32_t nameId) {
+  if (macroCalls_.empty()) return false;
+  if (!macroCallsSorted_) {
+    std::sort(macroCalls_.begin(), macroCalls_.end());
+    macroCalls_.erase(std::unique(macroCalls_.begin(), macroCalls_.end()), macroCalls_.end());
+    macroCallsSorted_ = true;
+  }
+  return std::binary_search(macroCalls_.begin(), macroCalls_.end(), std::uint64_t{caller.index} << 32 | nameId);
 }
 
 void FunctionTable::markCalled() {
@@ -432,6 +477,9 @@ void FunctionTable::freeFunctionTable() {
   places_.clear();
   places_.shrink_to_fit();
   sites_.clear();
+  macroCalls_.clear();
+  macroCalls_.shrink_to_fit();
+  macroCallsSorted_ = true;
   sites_.shrink_to_fit();
   nextSameName_.clear();
   nextSameName_.shrink_to_fit();

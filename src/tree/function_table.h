@@ -104,6 +104,9 @@ class FunctionTable {
   /// header it includes and read `headers` (as the records name them): a call of
   /// its that no function answers reaches the macros of those headers only.
   void setBuildHeaders(std::string_view file, const std::vector<std::string_view>& headers);
+  /// Notes that where `record` calls `callee`, its build defined a function-like
+  /// macro of that name: the call finds macros before functions.
+  void markMacroCall(const FuncRecord& record, std::string_view callee);
   /// Records how the C scan read the file `file`.
   void setFileEncoding(std::string_view file, SourceEncoding encoding);
   /// How the C scan read the file with key `fileId`; null when it did not say.
@@ -175,6 +178,11 @@ class FunctionTable {
   void addToGroup(std::uint32_t nameId, std::uint32_t at);
   int resolveLinked(std::uint32_t nameId, const FuncRecord& caller, FuncRecord*& definition,
                     std::vector<std::uint32_t>* all, std::size_t limit);
+  int resolveInUnit(std::uint32_t nameId, DefinitionKind kind, const FuncRecord& caller,
+                    FuncRecord*& definition, std::vector<std::uint32_t>* all, std::size_t limit);
+  int resolveElsewhere(std::uint32_t nameId, bool functions, const FuncRecord& caller,
+                       FuncRecord*& definition, std::vector<std::uint32_t>* all, std::size_t limit);
+  bool isMacroCall(const FuncRecord& caller, std::uint32_t nameId);
   bool seenFrom(const FuncRecord& definition, const FuncRecord& caller) const;
   bool isShared(std::uint32_t fileId);
   void makeCurrentList(const FuncRecord& record);
@@ -192,6 +200,8 @@ class FunctionTable {
   Resolution resolution_ = Resolution::OwnFileFirst;  // how calls resolve
   std::vector<SourcePlace> places_;                   // the other places of all records
   std::vector<TableSite> sites_;                      // the call sites of all records
+  std::vector<std::uint64_t> macroCalls_;  // record index and callee key of each call a macro of the build made
+  bool macroCallsSorted_ = true;           // `macroCalls_` is sorted, each once
   /// The definitions of one name that every file sees (for `Resolution::Linkage`).
   struct SeenEverywhere {
     std::uint32_t firstFunction = 0;  // earliest such function

@@ -197,6 +197,11 @@ TEST_F(BuildScanTest, AMacroCallFollowedByArgumentsCallsTheNameItMakes) {
   EXPECT_EQ(callsOf(facts, "f"), (std::vector<std::string>{"PRIV", "lib_check_8", "TWO", "b"}));
   EXPECT_EQ(callsOf(facts, "IS_NL"), (std::vector<std::string>{"PRIV", "lib_is_newline_8"}));
   EXPECT_EQ(callsOf(facts, "CALL"), (std::vector<std::string>{"PRIV"}));
+  // Where a function-like macro stood, the call says so: it is the macro's, not a
+  // function's of the same name.
+  std::vector<bool> macro;
+  for (const CallSite& site : facts.calls) macro.push_back(site.macro);
+  EXPECT_EQ(macro, (std::vector<bool>{true, false, true, true, false, true, false}));
 }
 
 TEST_F(BuildScanTest, AMacroWhoseRecordCannotShowItsCallsCallsWhatItsExpansionDoes) {

@@ -397,19 +397,44 @@ TEST(FunctionTableLinkageTest, AFileOfABuildSeesTheMacrosAndSourcesOfTheHeadersI
   linked(table, "creat", "fcntl--.h", false, true);
   linked(table, "creat", "other.h", false, true);
   linked(table, "parse", "lib.c", true);
+  // A header and its copy in the build tree, each with a static function.
+  linked(table, "decref", "src/api.h", true);
+  linked(table, "decref", "build/include/api.h", true);
   const std::uint32_t plain = linked(table, "main", "plain.c").index;
   const std::uint32_t safer = linked(table, "creat_safer", "creat-safer.c").index;
   const std::uint32_t uses = linked(table, "make", "make.c").index;
   const std::uint32_t test = linked(table, "check", "tests/t.c").index;
   table.setBuildHeaders("creat-safer.c", {"/usr/include/fcntl.h"});
   table.setBuildHeaders("make.c", {"fcntl--.h", "not-scanned.h"});
-  table.setBuildHeaders("tests/t.c", {"tests/common.h", "lib.c"});
+  table.setBuildHeaders("tests/t.c", {"tests/common.h", "lib.c", "build/include/api.h"});
   EXPECT_EQ(resolved(table, "creat", plain), "#fcntl--.h #other.h");  // no build: every header's
   EXPECT_EQ(resolved(table, "creat", safer), "");
   EXPECT_EQ(resolved(table, "creat", uses), "#fcntl--.h");
   // A source its headers include is of its unit: its statics answer.
   EXPECT_EQ(resolved(table, "parse", test), "lib.c");
   EXPECT_EQ(resolved(table, "parse", plain), "");
+  // The static functions of headers: those of the copy it read; with no header
+  // holding one, its macro of that name (none here).
+  EXPECT_EQ(resolved(table, "decref", plain), "src/api.h build/include/api.h");
+  EXPECT_EQ(resolved(table, "decref", test), "build/include/api.h");
+  EXPECT_EQ(resolved(table, "decref", uses), "");
+  linked(table, "decref", "fcntl--.h", false, true);
+  EXPECT_EQ(resolved(table, "decref", uses), "#fcntl--.h");
+}
+
+TEST(FunctionTableLinkageTest, ACallWhereAMacroOfTheNameStoodFindsTheMacroFirst) {
+  // `#define get_u32(b) GET_U32(b)` in png.h shadows the function, even in its own file.
+  FunctionTable table;
+  linked(table, "get_u32", "png.h", false, true);
+  const std::uint32_t own = linked(table, "read_u31", "read.c").index;
+  linked(table, "get_u32", "read.c");
+  const std::uint32_t other = linked(table, "check", "check.c").index;
+  const std::uint32_t plain = linked(table, "plain", "plain.c").index;
+  table.markMacroCall(table.records()[own], "get_u32");
+  table.markMacroCall(table.records()[other], "get_u32");
+  EXPECT_EQ(resolved(table, "get_u32", own), "#png.h");
+  EXPECT_EQ(resolved(table, "get_u32", other), "#png.h");
+  EXPECT_EQ(resolved(table, "get_u32", plain), "read.c");
 }
 
 TEST(FunctionTableLinkageTest, AStaticCalledFromAnotherFileOnlyIsNotCalled) {
