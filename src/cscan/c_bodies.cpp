@@ -438,7 +438,9 @@ void CScanner::recordCall(const Token& name, bool indirect, bool macro) {
 // NIL(c) (void)sizeof(c)`).
 std::uint64_t CScanner::unusedArguments(std::string_view macro) {
   if (!plainView().mayHoldFunctionLike()) return 0;
-  const MacroState& state = plainView().findOwn(macro);  // a compiler predefines no function-like macro
+  // A compiler predefines no function-like macro: without a build, the scan's own
+  // table holds them all; with one, the headers' and first steps' tables below it too.
+  const MacroState& state = config_.build ? plainView().find(macro) : plainView().findOwn(macro);
   if (state.kind != MacroState::Defined || !state.functionLike || state.params.empty()) return 0;
   auto found = unusedArguments_.find(std::string(macro));
   if (found != unusedArguments_.end() && found->second.first == state.body.data()) return found->second.second;
