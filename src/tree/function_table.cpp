@@ -311,14 +311,16 @@ int FunctionTable::resolveLinked(std::uint32_t nameId, const FuncRecord& caller,
   // The caller's own translation unit (its file and the sources it includes):
   // its functions, else its macros; then what all other files show, functions
   // before macros. Where a function-like macro of the name stood at the call in
-  // the caller's build, the call is the macro's: macros come first.
+  // the caller's build, the call is the macro's: macros come first, unless the
+  // macro calls the function of its name in turn (`#define f(x) (check(x), f(x))`),
+  // which the call then reaches as well.
   if (isMacroCall(caller, nameId)) {
-    for (const bool functions : {false, true}) {
-      const DefinitionKind kind = functions ? DefinitionKind::Function : DefinitionKind::Macro;
-      if (int count = resolveInUnit(nameId, kind, caller, definition, all, limit)) return count;
-      if (int count = resolveElsewhere(nameId, functions, caller, definition, all, limit)) return count;
-    }
-    return 0;
+    const std::size_t given = all != nullptr ? all->size() : 0;
+    int count = resolveInUnit(nameId, DefinitionKind::Macro, caller, definition, all, limit);
+    if (count == 0) count = resolveElsewhere(nameId, false, caller, definition, all, limit);
+    if (count > 0 && !callsItsName(*definition)) return count;
+    if (all != nullptr) all->resize(given);
+    definition = nullptr;
   }
   for (DefinitionKind kind : {DefinitionKind::Function, DefinitionKind::Macro}) {
     if (int count = resolveInUnit(nameId, kind, caller, definition, all, limit)) return count;
@@ -397,6 +399,11 @@ int FunctionTable::resolveElsewhere(std::uint32_t nameId, bool functions, const 
     if (found == 0) definition = nullptr;
   }
   return found;
+}
+
+bool FunctionTable::callsItsName(const FuncRecord& macro) const {
+  const std::span<const std::uint32_t> sons = Sons(macro);
+  return std::find(sons.begin(), sons.end(), macro.nameId) != sons.end();
 }
 
 void FunctionTable::markMacroCall(const FuncRecord& record, std::string_view callee) {

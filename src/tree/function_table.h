@@ -183,6 +183,7 @@ class FunctionTable {
   int resolveElsewhere(std::uint32_t nameId, bool functions, const FuncRecord& caller,
                        FuncRecord*& definition, std::vector<std::uint32_t>* all, std::size_t limit);
   bool isMacroCall(const FuncRecord& caller, std::uint32_t nameId);
+  bool callsItsName(const FuncRecord& macro) const;
   bool seenFrom(const FuncRecord& definition, const FuncRecord& caller) const;
   bool isShared(std::uint32_t fileId);
   void makeCurrentList(const FuncRecord& record);

@@ -435,6 +435,13 @@ TEST(FunctionTableLinkageTest, ACallWhereAMacroOfTheNameStoodFindsTheMacroFirst)
   EXPECT_EQ(resolved(table, "get_u32", own), "#png.h");
   EXPECT_EQ(resolved(table, "get_u32", other), "#png.h");
   EXPECT_EQ(resolved(table, "get_u32", plain), "read.c");
+  // A macro that calls the function of its name in turn leaves the call to it.
+  FuncRecord& wrapper = linked(table, "getinfo", "typecheck.h", false, true);
+  table.addCallee(wrapper, "getinfo_err");
+  table.addCallee(wrapper, "getinfo");
+  linked(table, "getinfo", "getinfo.c");
+  table.markMacroCall(table.records()[other], "getinfo");
+  EXPECT_EQ(resolved(table, "getinfo", other), "getinfo.c");
 }
 
 TEST(FunctionTableLinkageTest, AStaticCalledFromAnotherFileOnlyIsNotCalled) {
