@@ -489,8 +489,11 @@ std::uint64_t CScanner::unusedArguments(std::string_view macro) {
       }
     }
   }
-  // Arguments past the last parameter go to a variadic one.
-  if (state.variadic && (unused >> (state.params.size() - 1) & 1) == 0) unused &= ~(~std::uint64_t{0} << (state.params.size() - 1));
+  // Arguments past the last parameter go to a variadic one: dropped with it, or kept.
+  if (state.variadic && state.params.size() <= 64) {
+    const std::uint64_t rest = ~std::uint64_t{0} << (state.params.size() - 1);
+    unused = (unused >> (state.params.size() - 1) & 1) != 0 ? unused | rest : unused & ~rest;
+  }
   answer = unused;
   return unused;
 }

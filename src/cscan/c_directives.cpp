@@ -28,8 +28,9 @@ std::size_t readParams(const std::vector<Token>& tokens, std::size_t at,
     if (token.is(Punct::RParen)) return i + 1;
     if (isName(token)) params.push_back(token.text);
     if (token.is(Punct::Ellipsis)) {
+      // `...` is __VA_ARGS__; GNU's `args...` names the variadic parameter itself.
       variadic = true;
-      params.push_back("__VA_ARGS__");
+      if (!isName(tokens[i - 1])) params.push_back("__VA_ARGS__");
     }
   }
   return tokens.size();
@@ -229,14 +230,43 @@ void CScanner::defineMacro() {
 }
 
 // The calls in a macro's replacement: names followed by "(" that are no
-// parameter, no keyword, and not made by "#" or "##".
+// parameter, no keyword, not made by "#" or "##", and not in an argument that a
+// macro it calls drops (`RAWLOG(3, "%s", name_of(err))` with logging off).
 void CScanner::recordMacroCalls(std::uint32_t definition, std::size_t bodyBegin,
                                 const std::vector<std::string_view>& params) {
   const std::uint32_t saved = current_;
   current_ = definition;
-  for (std::size_t i = bodyBegin; i + 1 < directive_.size(); ++i) {
+  struct Group {
+    std::uint64_t dropped = 0;   // the arguments the macro called before it drops
+    std::uint32_t argument = 0;  // the argument being read
+  };
+  std::vector<Group> groups;
+  auto dropped = [&groups]() {
+    for (const Group& group : groups) {
+      if (group.argument < 64 && (group.dropped >> group.argument & 1) != 0) return true;
+    }
+    return false;
+  };
+  const std::string_view defined = directive_[0].text;
+  for (std::size_t i = bodyBegin; i < directive_.size(); ++i) {
     const Token& token = directive_[i];
-    if (!isName(token) || !directive_[i + 1].is(Punct::LParen)) continue;
+    if (token.is(Punct::LParen)) {
+      Group group;
+      if (i > bodyBegin && isName(directive_[i - 1]) && directive_[i - 1].text != defined) {
+        group.dropped = unusedArguments(directive_[i - 1].text);
+      }
+      groups.push_back(group);
+      continue;
+    }
+    if (token.is(Punct::RParen)) {
+      if (!groups.empty()) groups.pop_back();
+      continue;
+    }
+    if (token.is(Punct::Comma)) {
+      if (!groups.empty()) ++groups.back().argument;
+      continue;
+    }
+    if (i + 1 >= directive_.size() || !isName(token) || !directive_[i + 1].is(Punct::LParen)) continue;
     if (holdsNoCalls(token.text)) {
       // __attribute__((format(printf, a, b))): past the whole group.
       int depth = 0;
@@ -246,7 +276,7 @@ void CScanner::recordMacroCalls(std::uint32_t definition, std::size_t bodyBegin,
       }
       continue;
     }
-    if (isNotCallable(token.text)) continue;
+    if (isNotCallable(token.text) || dropped()) continue;
     if (std::find(params.begin(), params.end(), token.text) != params.end()) continue;
     if (i > bodyBegin && (directive_[i - 1].is(Punct::Hash) || directive_[i - 1].is(Punct::HashHash)))
       continue;

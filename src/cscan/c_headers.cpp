@@ -48,8 +48,9 @@ MacroState macroOf(const std::vector<Token>& tokens, TextArena& texts) {
       }
       if (isName(tokens[i])) state.params.push_back(texts.keep(tokens[i].text));
       if (tokens[i].is(Punct::Ellipsis)) {
+        // `...` is __VA_ARGS__; GNU's `args...` names the variadic parameter itself.
         state.variadic = true;
-        state.params.emplace_back("__VA_ARGS__");
+        if (!isName(tokens[i - 1])) state.params.emplace_back("__VA_ARGS__");
       }
     }
   }

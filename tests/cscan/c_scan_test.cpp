@@ -239,14 +239,20 @@ TEST(CScanTest, ArgumentsAMacroNeverEvaluatesMakeNoCalls) {
       "#define ASSERT(c) NIL(c)\n"
       "#define NAME(c) #c\n"
       "#define CHECK(c) if (!(c)) fail(#c, sizeof(c))\n"
+      "#define FORWARD(e) do { if (is_err(e)) ASSERT(name_of(e)); } while (0)\n"
+      "#define LOG(l, ...) {}\n#define TRACE(fmt, args...) trace(fmt, args)\n"
       "int f(int x) {\n"
       "  testcase(one(x)); ASSERT(two(x)); puts(NAME(three(x))); CHECK(four(x));\n"
       "  return 0;\n"
       "}\n"
       "#undef testcase\n#define testcase(x) (x)\n"
-      "int g(int x) { testcase(five(x)); return 0; }\n");
+      "int g(int x) { testcase(five(x)); return 0; }\n"
+      "void h(int x) { LOG(1, \"%d %d\", six(x), seven(x)); TRACE(\"%d %d\", eight(x), nine(x)); }\n");
   EXPECT_EQ(callsOf(facts, "f"), "testcase ASSERT puts NAME CHECK four");
+  EXPECT_EQ(callsOf(facts, "FORWARD"), "is_err ASSERT");  // in a replacement too
   EXPECT_EQ(callsOf(facts, "g"), "testcase five");  // as defined again
+  // Every argument a dropped variadic parameter takes; GNU's named one is a parameter.
+  EXPECT_EQ(callsOf(facts, "h"), "LOG TRACE eight nine");
 }
 
 TEST(CScanTest, AttributesInAMacroBodyAreNoCalls) {
