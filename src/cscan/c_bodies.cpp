@@ -289,8 +289,9 @@ bool CScanner::makesName(std::string_view name) const {
 
 // True when the macro `name` makes calls that its own record cannot show: names
 // it pastes (`name##_RB_FIND(x)`), a name followed by a parameter (`event_debugx_
-// args`), or a call of a name that another macro makes (`PRIV(f)(x)`, or `f(x)`
-// where `#define f PCRE2_SUFFIX(f_)`), which only its expansion calls.
+// args`), a parameter called (`H(2)`), or a call of a name that another macro
+// makes (`PRIV(f)(x)`, or `f(x)` where `#define f PCRE2_SUFFIX(f_)`), which only
+// its expansion calls.
 bool CScanner::makesCalls(std::string_view name) {
   const MacroState& state = macros_.find(name);
   if (state.kind != MacroState::Defined || !state.valueKnown) return false;
@@ -300,15 +301,69 @@ bool CScanner::makesCalls(std::string_view name) {
   const std::vector<PpToken> tokens = tokenizeExpression(state.body);
   for (std::size_t i = 0; i < tokens.size() && !makes; ++i) {
     const bool pastes = tokens[i].text == "##";
-    const bool nameThenParameter =
-        i > 0 && tokens[i - 1].kind == PpToken::Identifier && tokens[i].kind == PpToken::Identifier &&
+    const bool isParameter =
+        tokens[i].kind == PpToken::Identifier &&
         std::find(state.params.begin(), state.params.end(), tokens[i].text) != state.params.end();
-    makes = pastes || nameThenParameter ||
+    const bool nameThenParameter = isParameter && i > 0 && tokens[i - 1].kind == PpToken::Identifier;
+    // `#define FOR_HASHERS(H) H(2) H(3)`: the argument names what is called.
+    const bool parameterCalled = isParameter && i + 1 < tokens.size() && tokens[i + 1].text == "(";
+    makes = pastes || nameThenParameter || parameterCalled ||
             (tokens[i].kind == PpToken::Identifier && tokens[i].text != name &&
-             callsMadeName(tokens, i));
+             (callsMadeName(tokens, i) || passesCalledParameter(tokens, i, state.params, 0)));
   }
   makesCalls_.insert_or_assign(std::string(name), MadeCalls{state.body.data(), makes});
   return makes;
+}
+
+namespace {
+
+// The arguments of the call whose "(" is at `open`: each one's first and past-last token.
+std::vector<std::pair<std::size_t, std::size_t>> argumentsAt(const std::vector<PpToken>& tokens,
+                                                              std::size_t open) {
+  std::vector<std::pair<std::size_t, std::size_t>> arguments;
+  int depth = 0;
+  std::size_t begin = open + 1;
+  for (std::size_t i = open; i < tokens.size(); ++i) {
+    if (tokens[i].text == "(") {
+      ++depth;
+    } else if (tokens[i].text == ")" && --depth == 0) {
+      arguments.emplace_back(begin, i);
+      return arguments;
+    } else if (tokens[i].text == "," && depth == 1) {
+      arguments.emplace_back(begin, i);
+      begin = i + 1;
+    }
+  }
+  return {};  // not closed
+}
+
+}  // namespace
+
+// True when `tokens[at]` calls a function-like macro with one of `params` as an
+// argument that the macro calls in turn (`#define ALL(H) SIMPLE(H)`, `#define
+// SIMPLE(H) H(2) H(3)`): the argument of the outer macro names what is called.
+bool CScanner::passesCalledParameter(const std::vector<PpToken>& tokens, std::size_t at,
+                                     const std::vector<std::string_view>& params, int depth) const {
+  constexpr int kMostDepth = 8;
+  if (depth >= kMostDepth || at + 1 >= tokens.size() || tokens[at + 1].text != "(") return false;
+  const MacroState& macro = macros_.find(tokens[at].text);
+  if (macro.kind != MacroState::Defined || !macro.functionLike || !macro.valueKnown || macro.params.empty()) {
+    return false;
+  }
+  const auto arguments = argumentsAt(tokens, at + 1);
+  std::vector<PpToken> body;
+  for (std::size_t j = 0; j < arguments.size(); ++j) {
+    const auto [begin, end] = arguments[j];
+    if (end != begin + 1 || std::find(params.begin(), params.end(), tokens[begin].text) == params.end()) continue;
+    const std::string_view param = macro.params[std::min(j, macro.params.size() - 1)];
+    if (body.empty()) body = tokenizeExpression(macro.body);
+    for (std::size_t i = 0; i < body.size(); ++i) {
+      if (body[i].kind != PpToken::Identifier) continue;
+      if (body[i].text == param && i + 1 < body.size() && body[i + 1].text == "(") return true;
+      if (body[i].text != tokens[at].text && passesCalledParameter(body, i, {param}, depth + 1)) return true;
+    }
+  }
+  return false;
 }
 
 // True when the name at `tokens[at]` is called and a macro makes what is

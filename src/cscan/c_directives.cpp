@@ -569,6 +569,7 @@ CScanner::Snapshot CScanner::takeSnapshot() const {
   snapshot.blocks = blocks_;
   snapshot.decl = decl_;
   snapshot.declParens = declParens_;
+  snapshot.transparent = transparent_;
   snapshot.oldStyle = oldStyle_;
   snapshot.parens = parens_;
   snapshot.statement = statement_;
@@ -580,6 +581,7 @@ void CScanner::restore(const Snapshot& snapshot) {
   blocks_ = snapshot.blocks;
   decl_ = snapshot.decl;
   declParens_ = snapshot.declParens;
+  transparent_ = snapshot.transparent;
   oldStyle_ = snapshot.oldStyle;
   parens_ = snapshot.parens;
   statement_ = snapshot.statement;

@@ -92,9 +92,19 @@ void CScanner::fileToken(const Token& token) {
         if (declParens_ == 0) return closeBrace(token);
         break;
       case Punct::LParen:
+        if (!decl_.empty() && isIdentityMacro(decl_.back())) {
+          // `CODE({ ... })` with `#define CODE(X) X`: what it wraps is read as written.
+          decl_.pop_back();
+          transparent_.push_back(declParens_);
+          return;
+        }
         ++declParens_;
         break;
       case Punct::RParen:
+        if (!transparent_.empty() && transparent_.back() == declParens_) {
+          transparent_.pop_back();
+          return;
+        }
         if (declParens_ > 0 && --declParens_ == 0) {
           pushDecl(token);
           expandInvocation();
@@ -106,6 +116,15 @@ void CScanner::fileToken(const Token& token) {
     }
   }
   pushDecl(token);
+}
+
+// True when `name` is a function-like macro of the build that gives its one
+// argument as it is: `#define CODE(X) X`.
+bool CScanner::isIdentityMacro(const Token& name) const {
+  if (!config_.build || name.kind != TokenKind::Identifier || !macros_.mayHoldFunctionLike()) return false;
+  const MacroState& macro = macros_.find(name.text);
+  return macro.kind == MacroState::Defined && macro.functionLike && macro.valueKnown &&
+         macro.params.size() == 1 && macro.body == macro.params[0];
 }
 
 // A file-level call of a macro of this file that makes definitions, such as

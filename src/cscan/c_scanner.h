@@ -105,6 +105,7 @@ class CScanner {
     std::vector<Block> blocks;     // open braces
     std::vector<Token> decl;       // the declaration being read
     int declParens = 0;            // its open parentheses
+    std::vector<int> transparent;  // its open calls of identity macros
     OldStyleHead oldStyle;         // a pending old-style head
     std::vector<Paren> parens;     // open parentheses of a body
     Statement statement;           // the body's statement
@@ -148,6 +149,7 @@ class CScanner {
   void endDeclaration();
   void pushDecl(const Token& token);
   void expandInvocation();
+  bool isIdentityMacro(const Token& name) const;
   std::string_view keep(std::string_view text);
   std::uint32_t defineFunction(const Token& name, bool isStatic, SourcePlace start);
   Head readFileHead() const;
@@ -170,6 +172,8 @@ class CScanner {
   std::string_view nameMadeByMacro();
   bool makesCalls(std::string_view name);
   bool callsMadeName(const std::vector<PpToken>& tokens, std::size_t at) const;
+  bool passesCalledParameter(const std::vector<PpToken>& tokens, std::size_t at,
+                             const std::vector<std::string_view>& params, int depth) const;
   void recordExpansionCalls(const std::vector<PpToken>& expanded, SourcePlace place,
                             const std::vector<PpToken>& arguments);
   void recordMadeCall(std::size_t at, const std::vector<std::string_view>& params);
@@ -256,6 +260,7 @@ class CScanner {
   std::vector<Block> blocks_;             // open braces
   std::vector<Token> decl_;               // the file-level declaration being read
   int declParens_ = 0;                    // open parentheses in `decl_`
+  std::vector<int> transparent_;          // `declParens_` where each open call of an identity macro began
   OldStyleHead oldStyle_;                 // an old-style head whose declarations may follow
   std::unordered_map<const char*, std::string_view> namedBefore_;  // names of the declaration read so far as the build had them before a #define or #undef changed them, by their bytes
   std::uint32_t current_ = kNone;         // the function whose body is being read
