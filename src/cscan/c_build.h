@@ -25,7 +25,8 @@ namespace quenwick {
 /// conditionals took there: includers whose branches differ compile different code.
 struct HeaderReach {
   std::string path;            // absolute, in normal form
-  std::uint64_t branches = 0;  // a digest of which of its branches were read
+  std::uint64_t branches = 0;  // a digest of which of its branches were read (and of its macros, when a template)
+  bool template_ = false;      // a header without a guard whose code the includer's macros shape
 };
 
 /// One folder that `#include` searches.
@@ -56,6 +57,10 @@ struct HeaderText {
   std::vector<HeaderLine> lines;  // its directives, in order
   std::string guard;              // the symbol of an include guard around all of them, if any
   bool pragmaOnce = false;        // it holds "#pragma once"
+  // A header without a guard whose code holds braces (a template that files
+  // include with macros of their own, `#define FN(X) X##Literal`): the names its
+  // code uses, each once.
+  std::vector<std::string_view> codeNames;
   TextArena texts;                // the symbols, parameters and replacements of the lines
 };
 
@@ -291,6 +296,7 @@ class ReachedHeaders {
   std::unordered_map<std::string, ReachedHeader> headers_;  // by path; rank SIZE_MAX: left out
   std::unordered_map<std::string, std::unordered_map<std::uint64_t, FirstReach>> reaches_;  // by path, then branches
   std::unordered_map<std::string, std::set<ScanRank>> variantReaches_;  // by path: the configurations other than their file's first that reach it
+  std::set<std::string> templates_;  // the headers some reach found a template
   bool scanningAgain_ = false;  // the first scans are done
   std::set<std::pair<ScanRank, std::string>> planned_;  // the headers each configuration scans again
   std::unordered_map<std::string, std::string> listedNames_;  // files of the build by path: their shown names

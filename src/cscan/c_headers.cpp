@@ -2,6 +2,7 @@
 // the scans of a run; and the headers that listed files reach, scanned as files.
 #include <algorithm>
 #include <limits>
+#include <set>
 
 #include "cscan/c_build.h"
 #include "cscan/c_lexer.h"
@@ -143,6 +144,27 @@ void readLines(const SourceText& source, HeaderText& text) {
   }
 }
 
+// The names that the code of a header without a guard uses, when it holds braces.
+void readCodeNames(const SourceText& source, HeaderText& text) {
+  std::vector<ScanProblem> problems;
+  CLexer lexer(source, problems);
+  std::set<std::string_view> names;
+  bool braces = false;
+  for (;;) {
+    const Token token = lexer.next();
+    if (token.kind == TokenKind::End) break;
+    if (token.kind == TokenKind::Directive) {
+      lexer.skipDirectiveLine();
+    } else if (isName(token)) {
+      names.insert(token.text);
+    } else if (token.is(Punct::LBrace)) {
+      braces = true;
+    }
+  }
+  if (!braces) return;
+  for (std::string_view name : names) text.codeNames.push_back(text.texts.keep(name));
+}
+
 // Links each conditional line to the next line of its level, and finds a guard.
 void linkConditionals(HeaderText& text) {
   std::vector<std::size_t> open;  // the line of each open level's last branch
@@ -193,8 +215,9 @@ std::shared_ptr<const HeaderText> readHeaderText(std::string path, std::string b
     const SourceEncoding encoding = detectEncoding(bytes);
     const SourceText source(std::move(bytes), encoding);
     readLines(source, *text);
+    linkConditionals(*text);
+    if (text->guard.empty() && !text->pragmaOnce) readCodeNames(source, *text);
   }
-  linkConditionals(*text);
   return text;
 }
 
@@ -339,6 +362,7 @@ void ReachedHeaders::noteReaches(const std::vector<HeaderReach>& reaches, ScanRa
       at->second = FirstReach{rank, i};
     }
     if (rank.second > 0) variantReaches_[reach.path].insert(rank);
+    if (reach.template_) templates_.insert(reach.path);
   }
 }
 
@@ -402,7 +426,9 @@ std::vector<ScanRank> ReachedHeaders::planAgain() {
     for (const FileDefinition& definition : everyBranch.definitions) {
       if (definition.kind == DefinitionKind::Function && candidate.known.count(definition.name) == 0) more = true;
     }
-    if (!more) continue;
+    // A template's functions are the includer's macros' making: no scan of its
+    // own finds them.
+    if (!more && templates_.count(candidate.path) == 0) continue;
     for (const ScanRank& rank : candidate.ranks) {
       planned.emplace(rank, candidate.path);
       all.insert(rank);

@@ -380,15 +380,17 @@ void CScanner::includeHeader(const std::string& path, int chain, bool system) {
     state.onceEvents.push_back({path, true, false});
   }
   std::size_t reach = SIZE_MAX;
+  std::uint64_t shape = 0;  // a template's: what the includer's macros make of its code
   if (!system && config_.reached != nullptr) {
     reach = state.reachable.size();
-    state.reachable.push_back(HeaderReach{path, 0});
+    state.reachable.push_back(HeaderReach{path, 0, !text->codeNames.empty()});
+    for (std::string_view name : text->codeNames) shape = (shape ^ digestOf(macros_.find(name))) * 0x100000001b3;
     scanHeaderAsFile(*text, chain);
   }
   state.held.push_back(text);
   state.frames.push_back(IncludeState::Frame{path, folderOf(path), chain, system});
   const std::uint64_t branches = readHeaderLines(*text);
-  if (reach != SIZE_MAX) state.reachable[reach].branches = branches;
+  if (reach != SIZE_MAX) state.reachable[reach].branches = branches ^ shape;
   state.frames.pop_back();
   endRecording(key);
 }

@@ -113,6 +113,7 @@ void FunctionTable::computeIncludedFiles() {
   }
   buildHeaders_.assign(files_.size(), {});
   hasBuildHeaders_.assign(files_.size(), false);
+  readersOf_.assign(files_.size(), {});
   std::vector<std::uint32_t> fileOfHeader(buildHeaderNames_.size(), SymbolTable::kNone);
   for (std::uint32_t h = 0; h < buildHeaderNames_.size(); ++h) fileOfHeader[h] = files_.find(buildHeaderNames_.name(h));
   for (const auto& [fileId, headers] : buildHeaderLists_) {
@@ -122,6 +123,9 @@ void FunctionTable::computeIncludedFiles() {
     }
     std::sort(heard.begin(), heard.end());
     hasBuildHeaders_[fileId] = true;
+    for (std::uint32_t header : heard) {
+      if (header != fileId && isShared(header)) readersOf_[header].push_back(fileId);
+    }
     // The sources it includes, through headers too: their statics are its own.
     auto& unit = unitFiles_[fileId];
     for (std::uint32_t header : heard) {
@@ -322,9 +326,16 @@ int FunctionTable::resolveLinked(std::uint32_t nameId, const FuncRecord& caller,
     if (all != nullptr) all->resize(given);
     definition = nullptr;
   }
-  for (DefinitionKind kind : {DefinitionKind::Function, DefinitionKind::Macro}) {
-    if (int count = resolveInUnit(nameId, kind, caller, definition, all, limit)) return count;
+  if (int count = resolveInUnit(nameId, DefinitionKind::Function, caller, definition, all, limit)) return count;
+  // A header's code compiles in each file of a build that reads it: their static
+  // functions answer its calls (a template header calling its includer's helper).
+  if (caller.fileId < readersOf_.size() && !readersOf_[caller.fileId].empty()) {
+    if (int count = resolveInFiles(nameId, DefinitionKind::Function, readersOf_[caller.fileId], true, caller,
+                                   definition, all, limit)) {
+      return count;
+    }
   }
+  if (int count = resolveInUnit(nameId, DefinitionKind::Macro, caller, definition, all, limit)) return count;
   const bool heard = hasBuildHeaders_[caller.fileId];
   for (const bool functions : {true, false}) {
     if (!seenEverywhereValid_) computeSeenEverywhere();
@@ -341,9 +352,17 @@ int FunctionTable::resolveLinked(std::uint32_t nameId, const FuncRecord& caller,
 int FunctionTable::resolveInUnit(std::uint32_t nameId, DefinitionKind kind, const FuncRecord& caller,
                                  FuncRecord*& definition, std::vector<std::uint32_t>* all,
                                  std::size_t limit) {
+  return resolveInFiles(nameId, kind, filesOfUnit(caller.fileId), false, caller, definition, all, limit);
+}
+
+// The definitions of one kind in `files` (static ones only when asked).
+int FunctionTable::resolveInFiles(std::uint32_t nameId, DefinitionKind kind,
+                                  const std::vector<std::uint32_t>& files, bool staticOnly,
+                                  const FuncRecord& caller, FuncRecord*& definition,
+                                  std::vector<std::uint32_t>* all, std::size_t limit) {
   const NameInfo& info = nameInfo_[nameId];
   int count = 0;
-  for (std::uint32_t fileId : filesOfUnit(caller.fileId)) {
+  for (std::uint32_t fileId : files) {
     std::uint32_t first = UINT32_MAX;
     if (info.definitions == 1) {
       if (records_[info.firstDefinition].fileId == fileId) first = info.firstDefinition;
@@ -354,7 +373,7 @@ int FunctionTable::resolveInUnit(std::uint32_t nameId, DefinitionKind kind, cons
     for (std::uint32_t r = first; r != UINT32_MAX; r = nextSameName_[r]) {
       const FuncRecord& record = records_[r];
       if (record.fileId != fileId) break;  // a file's records stand together
-      if (record.kind != kind || !seenFrom(record, caller)) continue;
+      if (record.kind != kind || !seenFrom(record, caller) || (staticOnly && !record.isStatic)) continue;
       if (count++ == 0) definition = &records_[r];
       if (all != nullptr && all->size() < limit) all->push_back(r);
     }
@@ -499,6 +518,7 @@ void FunctionTable::freeFunctionTable() {
   buildHeaderNames_ = SymbolTable();
   buildHeaderLists_.clear();
   buildHeaders_.clear();
+  readersOf_.clear();
   hasBuildHeaders_.clear();
   unitFilesValid_ = false;
 }

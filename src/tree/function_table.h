@@ -180,6 +180,9 @@ class FunctionTable {
                     std::vector<std::uint32_t>* all, std::size_t limit);
   int resolveInUnit(std::uint32_t nameId, DefinitionKind kind, const FuncRecord& caller,
                     FuncRecord*& definition, std::vector<std::uint32_t>* all, std::size_t limit);
+  int resolveInFiles(std::uint32_t nameId, DefinitionKind kind, const std::vector<std::uint32_t>& files,
+                     bool staticOnly, const FuncRecord& caller, FuncRecord*& definition,
+                     std::vector<std::uint32_t>* all, std::size_t limit);
   int resolveElsewhere(std::uint32_t nameId, bool functions, const FuncRecord& caller,
                        FuncRecord*& definition, std::vector<std::uint32_t>* all, std::size_t limit);
   bool isMacroCall(const FuncRecord& caller, std::uint32_t nameId);
@@ -224,6 +227,7 @@ class FunctionTable {
   std::vector<std::pair<std::uint32_t, std::vector<std::uint32_t>>> buildHeaderLists_;  // file key, the keys of the headers its build read
   std::vector<std::vector<std::uint32_t>> buildHeaders_;  // by file key: those headers' keys, sorted
   std::vector<bool> hasBuildHeaders_;                     // by file key: `buildHeaders_` holds all its macros may come from
+  std::vector<std::vector<std::uint32_t>> readersOf_;     // by header's file key: the files of a build that read it
   static constexpr SourceEncoding kEncodings[] = {SourceEncoding::Utf8, SourceEncoding::Cp932};
   std::vector<std::int8_t> fileEncodings_;             // by file key: 0 UTF-8, 1 code page 932, -1 not said
   std::vector<std::int8_t> fileShares_;               // by file key: statics seen by all (-1: not known yet)

@@ -404,6 +404,8 @@ TEST(FunctionTableLinkageTest, AFileOfABuildSeesTheMacrosAndSourcesOfTheHeadersI
   const std::uint32_t safer = linked(table, "creat_safer", "creat-safer.c").index;
   const std::uint32_t uses = linked(table, "make", "make.c").index;
   const std::uint32_t test = linked(table, "check", "tests/t.c").index;
+  linked(table, "run_tests", "tests/t.c", true);
+  const std::uint32_t shared = linked(table, "main", "tests/common.h").index;
   table.setBuildHeaders("creat-safer.c", {"/usr/include/fcntl.h"});
   table.setBuildHeaders("make.c", {"fcntl--.h", "not-scanned.h"});
   table.setBuildHeaders("tests/t.c", {"tests/common.h", "lib.c", "build/include/api.h"});
@@ -413,6 +415,8 @@ TEST(FunctionTableLinkageTest, AFileOfABuildSeesTheMacrosAndSourcesOfTheHeadersI
   // A source its headers include is of its unit: its statics answer.
   EXPECT_EQ(resolved(table, "parse", test), "lib.c");
   EXPECT_EQ(resolved(table, "parse", plain), "");
+  // A header's code compiles in the files that read it: their statics answer it.
+  EXPECT_EQ(resolved(table, "run_tests", shared), "tests/t.c");
   // The static functions of headers: those of the copy it read; with no header
   // holding one, its macro of that name (none here).
   EXPECT_EQ(resolved(table, "decref", plain), "src/api.h build/include/api.h");
