@@ -131,7 +131,7 @@ bool CScanner::isIdentityMacro(const Token& name) const {
 // `#define SETTER(f) void set_##f(int v) { ... }` / `SETTER(size);`, also through
 // the macros it calls (`#define EACH(X) X(a) X(b)` / `EACH(SETTER)`): the
 // definitions of its expansion stand at the call.
-void CScanner::expandInvocation() {
+void CScanner::expandInvocation(bool declarationEnds) {
   constexpr int kMaxNesting = 8;
   if (decl_.size() < 3 || decl_[0].kind != TokenKind::Identifier || !decl_[1].is(Punct::LParen) ||
       nesting_ >= kMaxNesting) {
@@ -156,12 +156,35 @@ void CScanner::expandInvocation() {
     text += token.text;
     text += ' ';
   }
+  if (!declarationEnds && config_.build && nesting_ == 0 && endsInHead(text)) {
+    // `WEBP_DSP_INIT_FUNC(f) {`: the body that follows is its last head's, which
+    // the head of the declaration reads (with the expansion's own bodies).
+    invocationEndsInHead_ = true;
+    return;
+  }
   const SourceText source(text, SourceEncoding::Utf8);
   FileFacts inner;
   CScanner(source, config_, inner, *this).run();
-  const SourcePlace at = decl_.front().place;
-  const SourcePlace end = decl_.back().place;
-  for (const FileDefinition& made : inner.definitions) {
+  addMadeDefinitions(inner, inner.definitions.size(), decl_.front().place, decl_.back().place);
+  decl_.clear();
+}
+
+// True when the expansion `text` ends in a function's head: with a body after
+// it, its last definition is that body's.
+bool CScanner::endsInHead(const std::string& text) {
+  const std::string headed = text + "{}";
+  const SourceText source(headed, SourceEncoding::Utf8);
+  FileFacts inner;
+  CScanner(source, config_, inner, *this).run();
+  return !inner.definitions.empty() && inner.definitions.back().kind == DefinitionKind::Function &&
+         inner.balanced() && inner.definitions.back().end.column == headed.size();
+}
+
+// Adds the first `count` definitions that the scan of a macro's expansion found,
+// with their calls, at the macro's place `at`.
+void CScanner::addMadeDefinitions(const FileFacts& inner, std::size_t count, SourcePlace at, SourcePlace end) {
+  for (std::size_t d = 0; d < count; ++d) {
+    const FileDefinition& made = inner.definitions[d];
     bool isNew = false;
     const std::uint32_t definition = definitionFor(keep(made.name), made.kind, at, at, isNew);
     FileDefinition& defined = facts_.definitions[definition];
@@ -178,7 +201,6 @@ void CScanner::expandInvocation() {
     }
     current_ = saved;
   }
-  decl_.clear();
 }
 
 // A lasting copy of `text`, for the maps keyed by views.
@@ -196,6 +218,9 @@ void CScanner::pushDecl(const Token& token) {
 // The end of a file-level declaration: it may be an old-style head, or one of the
 // parameter declarations after one.
 void CScanner::endDeclaration() {
+  // A macro call whose expansion ended in a head, and no body came.
+  if (invocationEndsInHead_) expandInvocation(true);
+  invocationEndsInHead_ = false;
   Head head;
   if (readOldStyleHead(decl_, head)) {
     oldStyle_.name = decl_[head.name];
@@ -223,6 +248,7 @@ void CScanner::endDeclaration() {
 }
 
 void CScanner::openFileBrace(const Token& brace) {
+  invocationEndsInHead_ = false;
   Head head = readFileHead();
   if (head.kind == Head::Function) {
     const Token named = headThroughMacro(head);
@@ -305,7 +331,6 @@ Token CScanner::headThroughMacro(Head& head) {
   expandMacros(tokens, macros_, expanded);
   std::string text;
   for (const PpToken& token : expanded) {
-    if (token.text == "{") return written;  // bodies of its own
     text += token.text;
     text += ' ';
   }
@@ -313,8 +338,17 @@ Token CScanner::headThroughMacro(Head& head) {
   const SourceText source(text, SourceEncoding::Utf8);
   FileFacts inner;
   CScanner(source, config_, inner, *this).run();
-  if (inner.definitions.size() != 1 || inner.definitions[0].kind != DefinitionKind::Function) return written;
-  const FileDefinition& made = inner.definitions[0];
+  // The last definition is the head of the body that follows; the expansion's
+  // own bodies before it (`WEBP_DSP_INIT_FUNC(f) {`, which defines f and heads
+  // f_body) are definitions at the macro.
+  if (inner.definitions.empty() || inner.definitions.back().kind != DefinitionKind::Function ||
+      !inner.balanced() || inner.definitions.back().end.column != text.size()) {
+    return written;
+  }
+  const FileDefinition& made = inner.definitions.back();
+  if (inner.definitions.size() > 1) {
+    addMadeDefinitions(inner, inner.definitions.size() - 1, written.place, written.place);
+  }
   head.isStatic = head.isStatic || made.isStatic;
   for (std::size_t i = head.name + 1; i < decl_.size(); ++i) {
     if (decl_[i].kind != TokenKind::Identifier || compiledName(decl_[i]) != made.name) continue;

@@ -148,8 +148,10 @@ class CScanner {
   void closeBrace(const Token& brace);
   void endDeclaration();
   void pushDecl(const Token& token);
-  void expandInvocation();
+  void expandInvocation(bool declarationEnds = false);
+  bool endsInHead(const std::string& text);
   bool isIdentityMacro(const Token& name) const;
+  void addMadeDefinitions(const FileFacts& inner, std::size_t count, SourcePlace at, SourcePlace end);
   std::string_view keep(std::string_view text);
   std::uint32_t defineFunction(const Token& name, bool isStatic, SourcePlace start);
   Head readFileHead() const;
@@ -261,6 +263,7 @@ class CScanner {
   std::vector<Token> decl_;               // the file-level declaration being read
   int declParens_ = 0;                    // open parentheses in `decl_`
   std::vector<int> transparent_;          // `declParens_` where each open call of an identity macro began
+  bool invocationEndsInHead_ = false;     // `decl_` is a macro call whose expansion ends in a head
   OldStyleHead oldStyle_;                 // an old-style head whose declarations may follow
   std::unordered_map<const char*, std::string_view> namedBefore_;  // names of the declaration read so far as the build had them before a #define or #undef changed them, by their bytes
   std::uint32_t current_ = kNone;         // the function whose body is being read

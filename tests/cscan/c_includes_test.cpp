@@ -247,16 +247,19 @@ TEST_F(BuildScanTest, AHeadWrappedInAMacroIsTheHeadOfItsExpansion) {
   writeFile("wrap.h",
             "#define UNUSED(declaration) __attribute__((unused)) declaration\n"
             "#define EXPORT(d) static d\n#define PASTE(n) int made_##n(void)\n#define PRIV(n) _lib_##n\n"
-            "#define FUNCTION(type, name, args) type name args\n");
+            "#define FUNCTION(type, name, args) type name args\n"
+            "#define INIT(n) static void n##_body(void); void n(void) { run(n##_body); } static void n##_body(void)\n");
   writeFile("main.c",
             "#include \"wrap.h\"\nUNUSED(int swap(int *p, int v)) {\n  return helper(p, v);\n}\n"
             "EXPORT(void init(int *h)) { swap(h, 1); }\nPASTE(one) { return 0; }\n"
             "int UNUSED(x) { return 0; }\nint PRIV(check)(int c) { return c; }\n"
-            "FUNCTION(int,\n  twice, (int x)) { return 2 * x; }\n");
+            "FUNCTION(int,\n  twice, (int x)) { return 2 * x; }\n"
+            "INIT(setup) { work(); }\nINIT(alone);\n");
   readDatabase({"main.c"}, "-nostdinc");
   // Where the name is written; a pasted one, as the compiler names it, in a graph.
   FileFacts facts = scan(0);
-  ASSERT_EQ(names(facts), (std::vector<std::string>{"swap", "init", "PASTE", "UNUSED", "check", "twice"}));
+  ASSERT_EQ(names(facts),
+            (std::vector<std::string>{"swap", "init", "PASTE", "UNUSED", "check", "twice", "setup", "INIT", "alone"}));
   EXPECT_EQ(facts.definitions[0].place.line, 2u);
   EXPECT_EQ(facts.definitions[0].place.column, 12u);
   EXPECT_FALSE(facts.definitions[0].isStatic);
@@ -264,7 +267,12 @@ TEST_F(BuildScanTest, AHeadWrappedInAMacroIsTheHeadOfItsExpansion) {
   CScanConfig config = *database_.entries()[0].config;
   config.compiledNames = true;
   facts = scanCFile(database_.entries()[0].path, config);
-  EXPECT_EQ(names(facts), (std::vector<std::string>{"swap", "init", "made_one", "UNUSED", "_lib_check", "twice"}));
+  EXPECT_EQ(names(facts), (std::vector<std::string>{"swap", "init", "made_one", "UNUSED", "_lib_check", "twice",
+                                                    "setup", "setup_body", "alone"}));
+  // A head whose expansion defines functions before it: those, and the body's.
+  EXPECT_EQ(callsOf(facts, "setup"), (std::vector<std::string>{"run"}));
+  EXPECT_EQ(callsOf(facts, "setup_body"), (std::vector<std::string>{"work"}));
+  EXPECT_EQ(callsOf(facts, "alone"), (std::vector<std::string>{"run"}));
   // At the macro, as the compiler places what the macro's expansion defines.
   EXPECT_EQ(facts.definitions[0].place.line, 2u);
   EXPECT_EQ(facts.definitions[0].place.column, 1u);
