@@ -404,7 +404,8 @@ std::vector<PpToken> CScanner::expandMacroCall() const {
 }
 
 // Records the calls that the expansion of a macro's use makes, at the macro's
-// place: those of names its arguments do not hold.
+// place: those its arguments do not make themselves (the body has those), so
+// `APPLY(helper, x)` with `#define APPLY(f, x) f(x)` calls helper.
 void CScanner::recordExpansionCalls(const std::vector<PpToken>& expanded, SourcePlace place,
                                     const std::vector<PpToken>& arguments) {
   if (expanded.size() <= 1) return;  // a name, which a "(" after the call may call
@@ -423,7 +424,9 @@ void CScanner::recordExpansionCalls(const std::vector<PpToken>& expanded, Source
     if (isNotCallable(token.text) || isKeyword(token.text)) continue;
     if (i > 0 && (expanded[i - 1].text == "." || expanded[i - 1].text == "->")) continue;
     bool written = false;
-    for (const PpToken& argument : arguments) written = written || argument.text == token.text;
+    for (std::size_t a = 0; a + 1 < arguments.size() && !written; ++a) {
+      written = arguments[a].text == token.text && arguments[a + 1].text == "(";
+    }
     if (!written) recordCall(keep(token.text), place, false);
   }
 }

@@ -231,12 +231,12 @@ TEST_F(BuildScanTest, AMacroThatCallsANameAnotherMacroMakesCallsThatNameWhereItI
             "#undef SUB1\n#define SUB1(a, b) G(a, 16)(G(b, 16))\n"
             "void g(int x) { SUB1(free, x); }\n"
             "#define SIMPLE(H) H(2) H(3)\n#define ALL(H) SIMPLE(H)\n#define CASE_(n) case n: run_##n(); break;\n"
-            "#define CODE(X) X\n"
-            "void h(int x) CODE({ switch (x) { ALL(CASE_) } })\n");
+            "#define CODE(X) X\n#define APPLY(f, x) f(x)\n"
+            "void h(int x) CODE({ switch (x) { ALL(CASE_) } APPLY(helper, g(x)); })\n");
   readDatabase({"main.c"}, "-nostdinc");
   const FileFacts facts = scanCompiled(0);
   // A macro whose argument another macro calls; a body that an identity macro wraps.
-  EXPECT_EQ(callsOf(facts, "h"), (std::vector<std::string>{"ALL", "run_2", "run_3"}));
+  EXPECT_EQ(callsOf(facts, "h"), (std::vector<std::string>{"ALL", "run_2", "run_3", "APPLY", "g", "helper"}));
   EXPECT_EQ(callsOf(facts, "f", true),
             (std::vector<std::string>{"CONTEXTS@16", "ctx_create_8@16", "SUB1@26", "free8@26", "CHECK@41",
                                       "IS_NL@58", "lib_is_newline_8@58"}));
