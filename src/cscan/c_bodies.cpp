@@ -508,40 +508,26 @@ std::uint64_t CScanner::unusedArguments(std::string_view macro) {
           .first->second.second;
   std::uint64_t unused = 0;
   for (std::size_t p = 0; p < state.params.size() && p < 64; ++p) unused |= std::uint64_t{1} << p;
-  struct Group {
-    bool unevaluated = false;   // sizeof (...), typeof (...)
-    std::uint64_t dropped = 0;  // a macro's call: the arguments it drops
-    std::uint32_t argument = 0; // the argument being read
-  };
-  std::vector<Group> groups;
-  auto evaluated = [&groups]() {
-    for (const Group& group : groups) {
-      if (group.unevaluated || (group.argument < 64 && (group.dropped >> group.argument & 1) != 0)) return false;
-    }
-    return true;
-  };
+  DroppedGroups groups;
   const std::vector<PpToken> tokens = tokenizeExpression(state.body);
   for (std::size_t i = 0; i < tokens.size(); ++i) {
     const PpToken& token = tokens[i];
     const PpToken* before = i > 0 ? &tokens[i - 1] : nullptr;
     if (token.kind == PpToken::Punct && token.text == "(") {
-      Group group;
-      if (before != nullptr && before->kind == PpToken::Identifier) {
-        if (holdsNoCalls(before->text)) {
-          group.unevaluated = true;
-        } else if (before->text != macro) {
-          group.dropped = unusedArguments(before->text);
-        }
+      const bool named = before != nullptr && before->kind == PpToken::Identifier;
+      if (named && holdsNoCalls(before->text)) {
+        groups.open(0, true);
+      } else {
+        groups.open(named && before->text != macro ? unusedArguments(before->text) : 0);
       }
-      groups.push_back(group);
     } else if (token.kind == PpToken::Punct && token.text == ")") {
-      if (!groups.empty()) groups.pop_back();
+      groups.close();
     } else if (token.kind == PpToken::Punct && token.text == ",") {
-      if (!groups.empty()) ++groups.back().argument;
+      groups.comma();
     } else if (token.kind == PpToken::Identifier) {
       // `#c` makes a string of the argument; `sizeof c` does not evaluate it.
       if (before != nullptr && (before->text == "#" || before->text == "sizeof")) continue;
-      if (!evaluated()) continue;
+      if (groups.inside()) continue;
       for (std::size_t p = 0; p < state.params.size() && p < 64; ++p) {
         if (state.params[p] == token.text) unused &= ~(std::uint64_t{1} << p);
       }

@@ -236,34 +236,21 @@ void CScanner::recordMacroCalls(std::uint32_t definition, std::size_t bodyBegin,
                                 const std::vector<std::string_view>& params) {
   const std::uint32_t saved = current_;
   current_ = definition;
-  struct Group {
-    std::uint64_t dropped = 0;   // the arguments the macro called before it drops
-    std::uint32_t argument = 0;  // the argument being read
-  };
-  std::vector<Group> groups;
-  auto dropped = [&groups]() {
-    for (const Group& group : groups) {
-      if (group.argument < 64 && (group.dropped >> group.argument & 1) != 0) return true;
-    }
-    return false;
-  };
+  DroppedGroups groups;
   const std::string_view defined = directive_[0].text;
   for (std::size_t i = bodyBegin; i < directive_.size(); ++i) {
     const Token& token = directive_[i];
     if (token.is(Punct::LParen)) {
-      Group group;
-      if (i > bodyBegin && isName(directive_[i - 1]) && directive_[i - 1].text != defined) {
-        group.dropped = unusedArguments(directive_[i - 1].text);
-      }
-      groups.push_back(group);
+      const bool named = i > bodyBegin && isName(directive_[i - 1]) && directive_[i - 1].text != defined;
+      groups.open(named ? unusedArguments(directive_[i - 1].text) : 0);
       continue;
     }
     if (token.is(Punct::RParen)) {
-      if (!groups.empty()) groups.pop_back();
+      groups.close();
       continue;
     }
     if (token.is(Punct::Comma)) {
-      if (!groups.empty()) ++groups.back().argument;
+      groups.comma();
       continue;
     }
     if (i + 1 >= directive_.size() || !isName(token) || !directive_[i + 1].is(Punct::LParen)) continue;
@@ -276,7 +263,7 @@ void CScanner::recordMacroCalls(std::uint32_t definition, std::size_t bodyBegin,
       }
       continue;
     }
-    if (isNotCallable(token.text) || dropped()) continue;
+    if (isNotCallable(token.text) || groups.inside()) continue;
     if (std::find(params.begin(), params.end(), token.text) != params.end()) continue;
     if (i > bodyBegin && (directive_[i - 1].is(Punct::Hash) || directive_[i - 1].is(Punct::HashHash)))
       continue;

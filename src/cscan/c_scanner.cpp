@@ -156,7 +156,8 @@ void CScanner::expandInvocation(bool declarationEnds) {
     text += token.text;
     text += ' ';
   }
-  if (!declarationEnds && config_.build && nesting_ == 0 && endsInHead(text)) {
+  FileFacts headed;
+  if (!declarationEnds && config_.build && nesting_ == 0 && scanAsHead(text, headed)) {
     // `WEBP_DSP_INIT_FUNC(f) {`: the body that follows is its last head's, which
     // the head of the declaration reads (with the expansion's own bodies).
     invocationEndsInHead_ = true;
@@ -169,12 +170,11 @@ void CScanner::expandInvocation(bool declarationEnds) {
   decl_.clear();
 }
 
-// True when the expansion `text` ends in a function's head: with a body after
-// it, its last definition is that body's.
-bool CScanner::endsInHead(const std::string& text) {
+// Scans the expansion `text` with a body after it into `inner`: true when the
+// expansion ends in a function's head, whose definition is then the last.
+bool CScanner::scanAsHead(const std::string& text, FileFacts& inner) {
   const std::string headed = text + "{}";
   const SourceText source(headed, SourceEncoding::Utf8);
-  FileFacts inner;
   CScanner(source, config_, inner, *this).run();
   return !inner.definitions.empty() && inner.definitions.back().kind == DefinitionKind::Function &&
          inner.balanced() && inner.definitions.back().end.column == headed.size();
@@ -334,17 +334,11 @@ Token CScanner::headThroughMacro(Head& head) {
     text += token.text;
     text += ' ';
   }
-  text += "{}";
-  const SourceText source(text, SourceEncoding::Utf8);
-  FileFacts inner;
-  CScanner(source, config_, inner, *this).run();
   // The last definition is the head of the body that follows; the expansion's
   // own bodies before it (`WEBP_DSP_INIT_FUNC(f) {`, which defines f and heads
   // f_body) are definitions at the macro.
-  if (inner.definitions.empty() || inner.definitions.back().kind != DefinitionKind::Function ||
-      !inner.balanced() || inner.definitions.back().end.column != text.size()) {
-    return written;
-  }
+  FileFacts inner;
+  if (!scanAsHead(text, inner)) return written;
   const FileDefinition& made = inner.definitions.back();
   if (inner.definitions.size() > 1) {
     addMadeDefinitions(inner, inner.definitions.size() - 1, written.place, written.place);

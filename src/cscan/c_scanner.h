@@ -80,6 +80,37 @@ class CScanner {
     int stage = 0;               // 0: none; 1 after "T (", 2 after "*", 3 after the name, 4 after ")"
     Token name;                  // the declared name
   };
+  /// The open groups of a macro's replacement, each with the arguments that the
+  /// macro called there drops: what stands in one of those is not compiled.
+  class DroppedGroups {
+   public:
+    /// A "(": of a call of a macro that drops the arguments `dropped`, or of sizeof
+    /// and the like when `unevaluated`.
+    void open(std::uint64_t dropped, bool unevaluated = false) { groups_.push_back({unevaluated, dropped, 0}); }
+    /// A ")".
+    void close() {
+      if (!groups_.empty()) groups_.pop_back();
+    }
+    /// A "," (of the innermost group's arguments).
+    void comma() {
+      if (!groups_.empty()) ++groups_.back().argument;
+    }
+    /// True inside an argument that is dropped or not evaluated.
+    bool inside() const {
+      for (const Group& group : groups_) {
+        if (group.unevaluated || (group.argument < 64 && (group.dropped >> group.argument & 1) != 0)) return true;
+      }
+      return false;
+    }
+
+   private:
+    struct Group {
+      bool unevaluated = false;    // sizeof (...), typeof (...)
+      std::uint64_t dropped = 0;   // a macro's call: the arguments it drops
+      std::uint32_t argument = 0;  // the argument being read
+    };
+    std::vector<Group> groups_;  // innermost last
+  };
   /// Whether a macro makes calls that its record cannot show.
   struct MadeCalls {
     const char* body;  // the replacement this answer is for (a macro may be defined again)
@@ -149,7 +180,7 @@ class CScanner {
   void endDeclaration();
   void pushDecl(const Token& token);
   void expandInvocation(bool declarationEnds = false);
-  bool endsInHead(const std::string& text);
+  bool scanAsHead(const std::string& text, FileFacts& inner);
   bool isIdentityMacro(const Token& name) const;
   void addMadeDefinitions(const FileFacts& inner, std::size_t count, SourcePlace at, SourcePlace end);
   std::string_view keep(std::string_view text);

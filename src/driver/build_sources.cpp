@@ -179,6 +179,15 @@ void Program::scanBuildSources() {
       },
       [](std::size_t) {});
   reached.mergeAgain();
+  // Under -V: the files that scanned a header again (each once, though it may
+  // include the header more than once).
+  auto reportAgain = [&](const ReachedHeader& header) {
+    for (std::size_t k = 0; k < header.again.size(); ++k) {
+      const std::string& includer = header.again[k].includer;
+      if (k > 0 && includer == header.again[k - 1].includer) continue;
+      console.err.printf(textFormat(Text::CScanHeaderReachedAgain), header.facts.path.c_str(), includer.c_str());
+    }
+  };
   // The headers that the listed files reach, in the order the first includer met them.
   for (std::size_t i = 0; i < listed; ++i) {
     for (const std::string& path : headersOf[i]) {
@@ -187,12 +196,7 @@ void Program::scanBuildSources() {
       if (options.verbose) {
         console.err.printf(textFormat(Text::CScanHeaderReached), header->facts.path.c_str(),
                            header->includer.c_str());
-        for (std::size_t k = 0; k < header->again.size(); ++k) {
-          const std::string& includer = header->again[k].includer;
-          if (k > 0 && includer == header->again[k - 1].includer) continue;  // read there more than once
-          console.err.printf(textFormat(Text::CScanHeaderReachedAgain), header->facts.path.c_str(),
-                             includer.c_str());
-        }
+        reportAgain(*header);
       }
       addFileFacts(header->facts, functionTable, lists, factsOptions);
       reportCScanProblems(header->facts);
@@ -200,13 +204,7 @@ void Program::scanBuildSources() {
   }
   // What listed files define where other files include them.
   for (const ReachedHeader* source : reached.listedAgain()) {
-    if (options.verbose) {
-      for (std::size_t k = 0; k < source->again.size(); ++k) {
-        const std::string& includer = source->again[k].includer;
-        if (k > 0 && includer == source->again[k - 1].includer) continue;
-        console.err.printf(textFormat(Text::CScanHeaderReachedAgain), source->facts.path.c_str(), includer.c_str());
-      }
-    }
+    if (options.verbose) reportAgain(*source);
     addFileFacts(source->facts, functionTable, lists, factsOptions);
   }
   cJobs_.clear();

@@ -426,7 +426,7 @@ bool FunctionTable::callsItsName(const FuncRecord& macro) const {
 }
 
 void FunctionTable::markMacroCall(const FuncRecord& record, std::string_view callee) {
-  macroCalls_.push_back(std::uint64_t{record.index} << 32 | internName(callee));
+  macroCalls_.push_back(macroCallKey(record, internName(callee)));
   macroCallsSorted_ = false;
 }
 
@@ -437,7 +437,7 @@ bool FunctionTable::isMacroCall(const FuncRecord& caller, std::uint32_t nameId) 
     macroCalls_.erase(std::unique(macroCalls_.begin(), macroCalls_.end()), macroCalls_.end());
     macroCallsSorted_ = true;
   }
-  return std::binary_search(macroCalls_.begin(), macroCalls_.end(), std::uint64_t{caller.index} << 32 | nameId);
+  return std::binary_search(macroCalls_.begin(), macroCalls_.end(), macroCallKey(caller, nameId));
 }
 
 void FunctionTable::markCalled() {

@@ -173,6 +173,9 @@ class FunctionTable {
   static std::uint64_t nameFileKey(std::uint32_t nameId, std::uint32_t fileId) {
     return (static_cast<std::uint64_t>(nameId) << 32) | fileId;
   }
+  static std::uint64_t macroCallKey(const FuncRecord& caller, std::uint32_t nameId) {
+    return (static_cast<std::uint64_t>(caller.index) << 32) | nameId;
+  }
   std::uint32_t internName(std::string_view name);
   std::uint32_t internFile(std::string_view file);
   void addToGroup(std::uint32_t nameId, std::uint32_t at);
