@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <set>
 #include <string>
@@ -165,18 +166,39 @@ struct HeaderEffect {
 class HeaderEffects {
  public:
   /// Effects kept for one key at most: a header read in more ways is read each time.
-  static constexpr std::size_t kMostEffects = 8;
+  static constexpr std::size_t kMostEffects = 64;
+  /// What a symbol is where the header is included, as `digestOf` tells it.
+  using Digest = std::function<std::uint64_t(std::string_view)>;
 
-  /// The effects known for `key`, with `first` set when the header was not asked
-  /// for before; a new `generation` of the header cache forgets all.
+  /// The effects known for `key` whose symbol inputs all hold (`digest` says what
+  /// each symbol is; it is asked once for each symbol on the way), in the order
+  /// they were added; `known` is set to how many the key has, and `first` when the
+  /// header was not asked for before. A new `generation` of the header cache
+  /// forgets all.
   std::vector<std::shared_ptr<const HeaderEffect>> find(const std::string& key, std::uint64_t generation,
-                                                        bool& first);
+                                                        const Digest& digest, bool& first, std::size_t& known);
   /// Adds an effect for `key` (a few at most for each).
   void add(const std::string& key, std::shared_ptr<const HeaderEffect> effect, std::uint64_t generation);
 
  private:
+  // The effects of one key as a tree of their symbol inputs, in the order they
+  // were looked up: readings that found the same so far went the same way and
+  // asked the same next, so effects share the start of their inputs, and a walk
+  // asks each symbol once however many effects the key has.
+  struct Node {
+    struct Test {
+      std::string_view name;  // the symbol asked (kept by an effect)
+      std::vector<std::pair<std::uint64_t, std::uint32_t>> next;  // the node for each digest found
+    };
+    std::vector<Test> tests;         // usually one: what the readings asked next
+    std::vector<std::uint32_t> ends;  // the effects whose inputs end here
+  };
+  struct Known {
+    std::vector<std::shared_ptr<const HeaderEffect>> effects;  // in the order added
+    std::vector<Node> nodes;                                   // the tree; the first is its root
+  };
   Lock lock_;  // guards the map
-  std::unordered_map<std::string, std::vector<std::shared_ptr<const HeaderEffect>>> effects_;  // by key
+  std::unordered_map<std::string, Known> effects_;  // by key
   std::uint64_t generation_ = 0;  // the header cache's generation the effects were made in
 };
 

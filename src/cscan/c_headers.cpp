@@ -508,7 +508,9 @@ std::shared_ptr<const PrefixNode> PrefixTree::add(const PrefixNode* parent, cons
 }
 
 std::vector<std::shared_ptr<const HeaderEffect>> HeaderEffects::find(const std::string& key,
-                                                                    std::uint64_t generation, bool& first) {
+                                                                    std::uint64_t generation,
+                                                                    const Digest& digest, bool& first,
+                                                                    std::size_t& known) {
   LockHeld held(lock_);
   if (generation != generation_) {
     effects_.clear();
@@ -516,15 +518,53 @@ std::vector<std::shared_ptr<const HeaderEffect>> HeaderEffects::find(const std::
   }
   auto [found, isNew] = effects_.try_emplace(key);
   first = isNew;
-  return found->second;
+  const Known& effects = found->second;
+  known = effects.effects.size();
+  std::vector<std::uint32_t> matched;
+  std::vector<std::uint32_t> walk;
+  if (!effects.nodes.empty()) walk.push_back(0);
+  while (!walk.empty()) {
+    const Node& node = effects.nodes[walk.back()];
+    walk.pop_back();
+    matched.insert(matched.end(), node.ends.begin(), node.ends.end());
+    for (const Node::Test& test : node.tests) {
+      const std::uint64_t now = digest(test.name);
+      for (const auto& [value, next] : test.next) {
+        if (value == now) walk.push_back(next);
+      }
+    }
+  }
+  std::sort(matched.begin(), matched.end());
+  std::vector<std::shared_ptr<const HeaderEffect>> result;
+  result.reserve(matched.size());
+  for (std::uint32_t i : matched) result.push_back(effects.effects[i]);
+  return result;
 }
 
 void HeaderEffects::add(const std::string& key, std::shared_ptr<const HeaderEffect> effect,
                         std::uint64_t generation) {
   LockHeld held(lock_);
   if (generation != generation_) return;
-  std::vector<std::shared_ptr<const HeaderEffect>>& known = effects_[key];
-  if (known.size() < kMostEffects) known.push_back(std::move(effect));
+  Known& known = effects_[key];
+  if (known.effects.size() >= kMostEffects) return;
+  if (known.nodes.empty()) known.nodes.emplace_back();
+  std::uint32_t at = 0;
+  for (const auto& [name, value] : effect->inputs) {
+    std::vector<Node::Test>& tests = known.nodes[at].tests;
+    auto test = std::find_if(tests.begin(), tests.end(), [&](const Node::Test& t) { return t.name == name; });
+    if (test == tests.end()) test = tests.insert(tests.end(), Node::Test{name, {}});
+    auto next = std::find_if(test->next.begin(), test->next.end(), [&](const auto& n) { return n.first == value; });
+    if (next != test->next.end()) {
+      at = next->second;
+      continue;
+    }
+    const auto made = static_cast<std::uint32_t>(known.nodes.size());
+    test->next.emplace_back(value, made);
+    known.nodes.emplace_back();  // `tests` and `test` are not used past this
+    at = made;
+  }
+  known.nodes[at].ends.push_back(static_cast<std::uint32_t>(known.effects.size()));
+  known.effects.push_back(std::move(effect));
 }
 
 bool HeaderSearches::find(const std::string& key, std::uint64_t generation, Found& found) {

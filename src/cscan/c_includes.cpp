@@ -539,17 +539,16 @@ bool CScanner::replayEffect(const std::string& key, bool& worthRecording) {
   worthRecording = false;
   if (!config_.build->effects) return false;
   bool first = false;
-  const std::vector<std::shared_ptr<const HeaderEffect>> effects =
-      config_.build->effects->find(key, state.generation, first);
+  std::size_t known = 0;
+  const std::vector<std::shared_ptr<const HeaderEffect>> effects = config_.build->effects->find(
+      key, state.generation, [this](std::string_view name) { return digestOf(macros_.find(name)); }, first,
+      known);
   // A header read once in a build may be read once only: its effect is made
   // when it is read again.
-  worthRecording = !first && effects.size() < HeaderEffects::kMostEffects;
+  worthRecording = !first && known < HeaderEffects::kMostEffects;
   for (const std::shared_ptr<const HeaderEffect>& effect : effects) {
     if (effect->outOfDefault != outOfDefault_) continue;
     bool same = true;
-    for (const auto& [name, digest] : effect->inputs) {
-      if (!(same = digestOf(macros_.find(name)) == digest)) break;
-    }
     for (std::size_t i = 0; same && i < effect->defaultInputs.size(); ++i) {
       same = digestOf(plainView().find(effect->defaultInputs[i].first)) == effect->defaultInputs[i].second;
     }

@@ -2,6 +2,8 @@
 // and the work of headers shared by the files of a build.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <map>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -130,6 +132,81 @@ TEST_F(BuildScanTest, SharedWorkGivesWhatEachFileAloneGives) {
   EXPECT_EQ(names(scan(4)), (std::vector<std::string>{"base_on", "after_base", "via_attribute"}));
   const FileFacts a = scan(0);
   EXPECT_EQ(a.headers, (std::vector<std::string>{path("base.h"), path("deep.h"), path("mid.h")}));
+}
+
+// A header long enough to have its effects kept, read in many ways: each file
+// defines another selector before including it, and some include a header first
+// that changes what it does.
+TEST_F(BuildScanTest, AHeaderReadInManyWaysGivesEachFileWhatItAloneGives) {
+  std::string header = "#ifndef MANY_H\n#define MANY_H\n";
+  for (int i = 0; i < 60; ++i) {
+    header += "#ifdef PICK" + std::to_string(i % 12) + "\n#define GOT" + std::to_string(i) + " 1\n#endif\n";
+  }
+  header += "#ifdef BEFORE_H\n#define AFTER_BEFORE 1\n#endif\n#endif\n";
+  writeFile("many.h", header);
+  writeFile("before.h", "#ifndef BEFORE_H\n#define BEFORE_H\n#endif\n");
+  const std::string uses =
+      "#ifdef GOT13\nint got13(void) { return 0; }\n#endif\n"
+      "#ifdef GOT59\nint got59(void) { return 0; }\n#endif\n"
+      "#ifdef AFTER_BEFORE\nint after_before(void) { return 0; }\n#endif\n";
+  std::vector<std::string> files;
+  for (int i = 0; i < 24; ++i) {
+    const std::string name = "f" + std::to_string(i) + ".c";
+    writeFile(name, "#define PICK" + std::to_string(i % 12) + "\n" + (i >= 12 ? "#include \"before.h\"\n" : "") +
+                        "#include \"many.h\"\n" + uses);
+    files.push_back(name);
+  }
+  readDatabase(files, "-I.");
+  for (int round = 0; round < 2; ++round) {
+    for (std::size_t i = 0; i < files.size(); ++i) {
+      EXPECT_EQ(summary(scan(i)), summary(scanAlone(i))) << files[i] << " round " << round;
+    }
+  }
+  EXPECT_EQ(names(scan(1)), (std::vector<std::string>{"got13"}));
+  EXPECT_EQ(names(scan(11)), (std::vector<std::string>{"got59"}));
+  EXPECT_EQ(names(scan(13)), (std::vector<std::string>{"got13", "after_before"}));
+}
+
+// The effects of one header, found by their inputs however many there are.
+TEST(HeaderEffectsTest, FindsTheEffectsWhoseInputsHoldInTheOrderAdded) {
+  HeaderEffects effects;
+  auto effect = [](std::vector<std::pair<std::string_view, std::uint64_t>> inputs) {
+    auto made = std::make_shared<HeaderEffect>();
+    for (const auto& [name, digest] : inputs) made->inputs.emplace_back(made->texts.keep(name), digest);
+    return made;
+  };
+  const std::vector<std::shared_ptr<HeaderEffect>> made = {
+      effect({{"A", 1}, {"B", 2}}), effect({{"A", 1}, {"B", 3}}), effect({{"A", 4}}),
+      effect({{"A", 1}}), effect({{"C", 1}}), effect({})};
+  bool first = false;
+  std::size_t known = 0;
+  std::map<std::string, std::uint64_t> now;
+  const HeaderEffects::Digest digest = [&](std::string_view name) { return now[std::string(name)]; };
+  EXPECT_TRUE(effects.find("h", 1, digest, first, known).empty());
+  EXPECT_TRUE(first);
+  for (const auto& e : made) effects.add("h", e, 1);
+  auto found = [&]() {
+    std::vector<std::size_t> at;
+    for (const auto& e : effects.find("h", 1, digest, first, known)) {
+      at.push_back(static_cast<std::size_t>(std::find(made.begin(), made.end(), e) - made.begin()));
+    }
+    return at;
+  };
+  now = {{"A", 1}, {"B", 3}, {"C", 0}};
+  EXPECT_EQ(found(), (std::vector<std::size_t>{1, 3, 5}));
+  EXPECT_FALSE(first);
+  EXPECT_EQ(known, 6u);
+  now = {{"A", 4}, {"B", 2}, {"C", 1}};
+  EXPECT_EQ(found(), (std::vector<std::size_t>{2, 4, 5}));
+  // No more than the most kept; a new generation forgets them all.
+  for (std::size_t i = made.size(); i < HeaderEffects::kMostEffects + 4; ++i) {
+    effects.add("h", effect({{"D", i}}), 1);
+  }
+  now = {{"D", HeaderEffects::kMostEffects + 2}};
+  EXPECT_EQ(found(), (std::vector<std::size_t>{5}));
+  EXPECT_EQ(known, HeaderEffects::kMostEffects);
+  EXPECT_TRUE(effects.find("h", 2, digest, first, known).empty());
+  EXPECT_TRUE(first);
 }
 
 TEST_F(BuildScanTest, IncludeNextAndHasInclude) {
