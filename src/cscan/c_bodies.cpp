@@ -65,8 +65,8 @@ void CScanner::bodyToken(const Token& token) {
     macroTokens_.push_back(ppTokenOf(token));
   }
   // The use of an object-like macro that makes calls.
-  if (!objectMacros_.empty() && isName(prev_) && !token.is(Punct::LParen) &&
-      !prev2_.is(Punct::Arrow) && !prev2_.is(Punct::Dot) && objectMacros_.count(prev_.text) != 0) {
+  if ((!objectMacros_.empty() || config_.build) && isName(prev_) && !token.is(Punct::LParen) &&
+      !prev2_.is(Punct::Arrow) && !prev2_.is(Punct::Dot) && isCallingObjectMacro(prev_.text)) {
     recordCall(prev_, false);
     // With a build, what its expansion calls too, unless a macro call around it is expanded.
     if (config_.build && config_.compiledNames && !(macroDepth_ != 0 && macroExpands_) &&
@@ -292,6 +292,31 @@ bool CScanner::makesName(std::string_view name) const {
 // args`), a parameter called (`H(2)`), or a call of a name that another macro
 // makes (`PRIV(f)(x)`, or `f(x)` where `#define f PCRE2_SUFFIX(f_)`), which only
 // its expansion calls.
+// True when a use of `name` is a call of the object-like macro of that name: one
+// that the file defines to call something (`#define LITTLE_ENDIAN
+// is_little_endian()`), or with a build, that a header does (`#define INTON ({ ...
+// onint(); })`). A system header's macros call only names of the system's own
+// (`#define errno (*__errno_location ())`): they are left to it.
+bool CScanner::isCallingObjectMacro(std::string_view name) {
+  if (objectMacros_.count(name) != 0) return true;
+  if (!config_.build) return false;
+  const MacroState& state = macros_.find(name);
+  if (state.kind != MacroState::Defined || state.functionLike || !state.valueKnown ||
+      state.body.find('(') == std::string_view::npos) {
+    return false;
+  }
+  auto [found, isNew] = callingBodies_.try_emplace(state.body.data(), false);
+  if (!isNew) return found->second;
+  const std::vector<PpToken> tokens = tokenizeExpression(state.body);
+  for (std::size_t i = 0; i + 1 < tokens.size() && !found->second; ++i) {
+    const std::string& word = tokens[i].text;
+    const bool reserved = word.size() > 1 && word[0] == '_' && (word[1] == '_' || (word[1] >= 'A' && word[1] <= 'Z'));
+    found->second = tokens[i].kind == PpToken::Identifier && tokens[i + 1].text == "(" && !reserved &&
+                    word != name && !isNotCallable(word);
+  }
+  return found->second;
+}
+
 bool CScanner::makesCalls(std::string_view name) {
   const MacroState& state = macros_.find(name);
   if (state.kind != MacroState::Defined || !state.valueKnown) return false;

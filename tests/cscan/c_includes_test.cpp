@@ -281,6 +281,20 @@ TEST_F(BuildScanTest, AMacroCallFollowedByArgumentsCallsTheNameItMakes) {
   EXPECT_EQ(macro, (std::vector<bool>{true, false, true, true, false, true, false}));
 }
 
+TEST_F(BuildScanTest, AnObjectLikeMacroOfAHeaderThatCallsIsCalledWhereItIsUsed) {
+  // As a file's own are; not one that calls only names of the system's own, nor
+  // one that calls nothing, nor a member of that name.
+  writeFile("guard.h",
+            "#define INTON ({ if (--suppress == 0 && pending) onint(); 0; })\n"
+            "#define ERRNO (*__errno_location ())\n#define SIZE (sizeof (int))\n"
+            "#define PLAIN ((int) 1)\n");
+  writeFile("main.c",
+            "#include \"guard.h\"\n"
+            "int f(struct s *p) { INTON; p->INTON = ERRNO + SIZE + PLAIN; return 0; }\n");
+  readDatabase({"main.c"}, "-nostdinc -I.");
+  EXPECT_EQ(callsOf(scanCompiled(0), "f"), (std::vector<std::string>{"INTON"}));
+}
+
 TEST_F(BuildScanTest, AMacroWhoseRecordCannotShowItsCallsCallsWhatItsExpansionDoes) {
   // Names it pastes and a name before a parameter are called where the macro is,
   // but not the calls its arguments hold (the body has them) nor sizeof's.
