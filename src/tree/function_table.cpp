@@ -92,8 +92,8 @@ std::string normalPath(std::string_view path) {
 
 }  // namespace
 
-// For each file, the files of its translation unit that the table holds: itself
-// and the sources it includes, found beside it.
+// For each file, the files of its translation unit that the table holds: itself,
+// the sources it includes, found beside it, and those of the files including it.
 void FunctionTable::computeIncludedFiles() {
   unitFiles_.assign(files_.size(), {});
   for (std::uint32_t f = 0; f < files_.size(); ++f) unitFiles_[f].push_back(f);
@@ -131,6 +131,19 @@ void FunctionTable::computeIncludedFiles() {
     for (std::uint32_t header : heard) {
       if (header == fileId || isShared(header)) continue;
       if (std::find(unit.begin(), unit.end(), header) == unit.end()) unit.push_back(header);
+    }
+  }
+  // A source included by another is compiled as part of that file's unit: its
+  // calls see what the unit defines (gnulib's regex.c includes regcomp.c, whose
+  // calls reach the statics of regex_internal.c, included too).
+  const bool anyIncluded = std::any_of(unitFiles_.begin(), unitFiles_.end(), [](const auto& unit) { return unit.size() > 1; });
+  const std::vector<std::vector<std::uint32_t>> own = anyIncluded ? unitFiles_ : std::vector<std::vector<std::uint32_t>>();
+  for (std::uint32_t f = 0; f < own.size(); ++f) {
+    for (std::size_t i = 1; i < own[f].size(); ++i) {
+      std::vector<std::uint32_t>& unit = unitFiles_[own[f][i]];
+      for (std::uint32_t member : own[f]) {
+        if (std::find(unit.begin(), unit.end(), member) == unit.end()) unit.push_back(member);
+      }
     }
   }
   unitFilesValid_ = true;

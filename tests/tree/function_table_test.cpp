@@ -390,6 +390,13 @@ TEST(FunctionTableLinkageTest, ASourceThatIncludesASourceSeesItsStatics) {
   EXPECT_EQ(resolved(table, "f", inA), "src/util.c");
   EXPECT_EQ(resolved(table, "h", inA), "lib/more.c");
   EXPECT_EQ(resolved(table, "f", inB), "");
+  // An included source is compiled in its includer's unit: it sees the statics of
+  // the includer and of the other sources included there.
+  const std::uint32_t inUtil = linked(table, "u", "src/util.c").index;
+  linked(table, "s", "src/a.c", true);
+  EXPECT_EQ(resolved(table, "h", inUtil), "lib/more.c");
+  EXPECT_EQ(resolved(table, "s", inUtil), "src/a.c");
+  EXPECT_EQ(resolved(table, "s", inB), "");
 }
 
 TEST(FunctionTableLinkageTest, AFileOfABuildSeesTheMacrosAndSourcesOfTheHeadersItRead) {
