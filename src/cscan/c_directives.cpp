@@ -72,6 +72,56 @@ void CScanner::applySymbols(const CScanConfig& config) {
   }
 }
 
+// `#line 898 "scan.c"`, or GNU's `# 898 "scan.c"` (`name` is then the number):
+// the line after it is line 898 of the file it names. Generated sources say so of
+// the grammar they come from, whose lines stay as they are (the facts have one
+// file), and of themselves.
+void CScanner::noteLineDirective(const Token& name) {
+  const bool gnu = name.kind == TokenKind::Number;
+  const Token* number = gnu ? &name : (directive_.empty() ? nullptr : &directive_[0]);
+  if (number == nullptr || number->kind != TokenKind::Number || number->text.size() > 9) return;
+  std::uint32_t value = 0;
+  for (char c : number->text) {
+    if (c < '0' || c > '9') return;
+    value = value * 10 + static_cast<std::uint32_t>(c - '0');
+  }
+  LineShift shift;
+  shift.from = lexer_.line() + 1;  // the line after the directive's last
+  shift.number = value;
+  shift.sameFile = lineShifts_.empty() || lineShifts_.back().sameFile;
+  const std::size_t file = gnu ? 0 : 1;
+  if (directive_.size() > file && directive_[file].kind == TokenKind::String &&
+      directive_[file].text.size() >= 2 && directive_[file].text.front() == '"') {
+    std::string_view named = directive_[file].text.substr(1, directive_[file].text.size() - 2);
+    named = named.substr(named.find_last_of("/\\") == std::string_view::npos ? 0 : named.find_last_of("/\\") + 1);
+    std::string_view own = facts_.path;
+    own = own.substr(own.find_last_of("/\\") == std::string_view::npos ? 0 : own.find_last_of("/\\") + 1);
+    shift.sameFile = named == own;
+  }
+  lineShifts_.push_back(shift);
+}
+
+// Gives every place of the facts the line that the `#line` directives before it
+// number it with, where they number this file.
+void CScanner::applyLineShifts() {
+  if (lineShifts_.empty()) return;
+  auto shifted = [this](SourcePlace& place) {
+    auto after = std::upper_bound(lineShifts_.begin(), lineShifts_.end(), place.line,
+                                  [](std::uint32_t line, const LineShift& shift) { return line < shift.from; });
+    if (after == lineShifts_.begin() || !(after - 1)->sameFile) return;
+    const LineShift& shift = *(after - 1);
+    place.line = shift.number + (place.line - shift.from);
+  };
+  for (FileDefinition& definition : facts_.definitions) {
+    shifted(definition.place);
+    shifted(definition.start);
+    shifted(definition.end);
+    for (SourcePlace& more : definition.morePlaces) shifted(more);
+  }
+  for (CallSite& call : facts_.calls) shifted(call.place);
+  for (ScanProblem& problem : facts_.problems) shifted(problem.place);
+}
+
 // Reads the rest of the directive line into `directive_`.
 void CScanner::readDirectiveTokens() {
   directive_.clear();
@@ -90,6 +140,11 @@ void CScanner::directive(const Token& hash) {
       word == "ifndef" || word == "elif" || word == "elifdef" || word == "elifndef" ||
       word == "else" || word == "endif") {
     readDirectiveTokens();
+  } else if (word == "line" || name.kind == TokenKind::Number) {
+    readDirectiveTokens();
+    if (config_.presumedLines && nesting_ == 0) noteLineDirective(name);
+    if (name.kind != TokenKind::Number) facts_.problems.push_back({ScanProblem::Skipped, hash.place, "line"});
+    return;
   } else {
     if (config_.build && (word == "include" || word == "include_next" || word == "import")) {
       return followInclude(hash, word);  // c_includes.cpp

@@ -72,6 +72,7 @@ void CScanner::run() {
     }
   }
   finish();
+  applyLineShifts();
   if (config_.build) noteReaches();  // c_includes.cpp
 }
 
@@ -270,6 +271,10 @@ void CScanner::openFileBrace(const Token& brace) {
     alternatives_.clear();
   } else if (head.kind == Head::ExternC) {
     blocks_.push_back(Block{Block::ExternC, kNone, brace.place});
+  } else if (Token named; !decl_.empty() && objectMacroHead(named, head.isStatic)) {
+    const std::uint32_t definition = defineFunction(named, head.isStatic, decl_.front().place);
+    blocks_.push_back(Block{Block::Function, definition, brace.place});
+    startBody(definition, Head{});
   } else if (decl_.empty() && oldStyle_.declarations > 0) {
     const std::uint32_t definition =
         defineFunction(oldStyle_.name, oldStyle_.isStatic, oldStyle_.start);
@@ -303,6 +308,37 @@ std::string_view CScanner::compiledName(std::string_view name) {
   expandMacros(std::vector<PpToken>{PpToken{PpToken::Identifier, std::string(name), false}}, macros_, expanded);
   if (expanded.size() != 1 || expanded[0].kind != PpToken::Identifier) return name;
   return keep(expanded[0].text);
+}
+
+// A head that an object-like macro of the build stands for: flex's `#define
+// YY_DECL int yylex (void)` / `YY_DECL {`. The function is at the macro, as the
+// compiler places it, and so is any other that its expansion defines.
+bool CScanner::objectMacroHead(Token& named, bool& isStatic) {
+  const Token& last = decl_.back();
+  if (!config_.build || nesting_ > 0 || last.kind != TokenKind::Identifier) return false;
+  const MacroState& macro = macros_.find(last.text);
+  if (macro.kind != MacroState::Defined || macro.functionLike || !macro.valueKnown ||
+      macro.body.find('(') == std::string_view::npos) {
+    return false;
+  }
+  std::vector<PpToken> tokens;
+  tokens.reserve(decl_.size());
+  for (const Token& token : decl_) tokens.push_back(ppTokenOf(token));
+  std::vector<PpToken> expanded;
+  expandMacros(tokens, macros_, expanded);
+  std::string text;
+  for (const PpToken& token : expanded) {
+    text += token.text;
+    text += ' ';
+  }
+  FileFacts inner;
+  if (!scanAsHead(text, inner)) return false;
+  const FileDefinition& made = inner.definitions.back();
+  if (inner.definitions.size() > 1) addMadeDefinitions(inner, inner.definitions.size() - 1, last.place, last.place);
+  named = last;
+  named.text = keep(made.name);
+  isStatic = made.isStatic;
+  return true;
 }
 
 // A head that a function-like macro of the build wraps, `UV_UNUSED(static int

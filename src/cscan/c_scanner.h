@@ -187,6 +187,7 @@ class CScanner {
   std::uint32_t defineFunction(const Token& name, bool isStatic, SourcePlace start);
   Head readFileHead() const;
   Token headThroughMacro(Head& head);
+  bool objectMacroHead(Token& named, bool& isStatic);
   std::string_view compiledName(std::string_view name);
   std::string_view compiledName(const Token& name);
   void keepNamesBefore(std::string_view symbol);
@@ -223,6 +224,8 @@ class CScanner {
 
   // c_directives.cpp: directives and conditionals.
   void directive(const Token& hash);
+  void noteLineDirective(const Token& name);
+  void applyLineShifts();
   void readDirectiveTokens();
   void defineMacro();
   void undefineMacro();
@@ -321,6 +324,13 @@ class CScanner {
   bool outOfDefault_ = false;                // some open branch is left out by default
   std::size_t outOfDefaultLevels_ = 0;       // open conditionals whose branch is left out by default
   std::vector<Token> directive_;             // the tokens of the directive being read
+  /// Where a `#line` directive numbers the lines after it.
+  struct LineShift {
+    std::uint32_t from = 0;      // the first line it numbers
+    std::uint32_t number = 0;    // the number it gives that line
+    bool sameFile = true;        // it names this file (or no file): else the lines stay as they are
+  };
+  std::vector<LineShift> lineShifts_;        // in order, when places follow them
   std::vector<std::vector<CallSite>> callsOf_;  // the call sites of each definition
   std::vector<std::uint32_t> defaultPlaces_;    // by definition: its places a plain build compiles
   std::unordered_map<std::string_view, std::uint32_t> functions_;  // definition of each function name

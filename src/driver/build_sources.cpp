@@ -96,6 +96,7 @@ void Program::scanBuildSources() {
       config->captionKeyword = settings.caption;
       config->reached = &reached;
       config->compiledNames = true;
+      config->presumedLines = true;
       config->rank = jobs.size();
       config->variant = variant;
       return config;

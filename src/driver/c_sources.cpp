@@ -70,6 +70,7 @@ std::shared_ptr<CScanConfig> Program::cConfigOf(const CScanJob& job) const {
   config->symbols.assign(cSymbols_.begin(), cSymbols_.begin() + static_cast<std::ptrdiff_t>(job.symbols));
   config->captions = job.captions;
   config->captionKeyword = job.captionKeyword;
+  config->presumedLines = true;
   return config;
 }
 

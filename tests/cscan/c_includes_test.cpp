@@ -295,6 +295,24 @@ TEST_F(BuildScanTest, AnObjectLikeMacroOfAHeaderThatCallsIsCalledWhereItIsUsed) 
   EXPECT_EQ(callsOf(scanCompiled(0), "f"), (std::vector<std::string>{"INTON"}));
 }
 
+TEST_F(BuildScanTest, AnObjectLikeMacroThatIsAHeadHeadsTheBodyAfterIt) {
+  // flex's YY_DECL, at the macro as the compiler places it, with any other
+  // definition its expansion makes; a struct's name is no such macro.
+  writeFile("scan.c",
+            "#define YY_DECL int yylex (void)\n"
+            "#define TWO_DECL static int helper(void) { return 1; } static int second (void)\n"
+            "#define S s\n"
+            "YY_DECL\n{ return next(); }\n"
+            "TWO_DECL\n{ return helper(); }\n"
+            "struct S { int a; };\n");
+  readDatabase({"scan.c"}, "-nostdinc");
+  const FileFacts facts = scanCompiled(0);
+  EXPECT_EQ(summary(facts), "YY_DECL@1\nTWO_DECL@2\nS@3\nyylex@4\nhelper@6\nsecond@6\n");
+  EXPECT_EQ(callsOf(facts, "yylex"), (std::vector<std::string>{"next"}));
+  EXPECT_EQ(callsOf(facts, "second"), (std::vector<std::string>{"helper"}));
+  EXPECT_TRUE(facts.definitions.at(4).isStatic && facts.definitions.at(5).isStatic);
+}
+
 TEST_F(BuildScanTest, AMacroWhoseRecordCannotShowItsCallsCallsWhatItsExpansionDoes) {
   // Names it pastes and a name before a parameter are called where the macro is,
   // but not the calls its arguments hold (the body has them) nor sizeof's.

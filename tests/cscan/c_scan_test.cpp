@@ -341,6 +341,32 @@ TEST(CScanTest, AFileLevelMacroCallMakesTheDefinitionsOfItsExpansion) {
   EXPECT_EQ(callsOf(listed, "find_dict_5"), "probe");
 }
 
+TEST(CScanTest, LineDirectivesNumberTheFileForAGraphNotForAnEditor) {
+  // Generated sources number themselves, and the grammar they come from, whose
+  // lines stay as they are; a line directive without a file keeps the last one.
+  const std::string text =
+      "int a(void) { return 0; }\n"
+      "#line 100\n"
+      "int b(void) { return c(); }\n"
+      "#line 7 \"../grammar.y\"\n"
+      "int d(void) { return 0; }\n"
+      "#line 9\n"
+      "int e(void) { return 0; }\n"
+      "#line 50 \"gen/t.c\"\n"
+      "int f(void) {\n"
+      "}\n"
+      "# 200 \"t.c\" 2\n"
+      "#line \\\n 300\n"
+      "int g(void) { return 0; }\n";
+  CScanConfig config;
+  config.presumedLines = true;
+  const FileFacts graph = scanCSource("src/t.c", text, config);
+  EXPECT_EQ(definitionsOf(graph), "a@1:5 b@100:5 d@5:5 e@7:5 f@50:5 g@300:5");
+  EXPECT_EQ(graph.calls.at(0).place.line, 100u);
+  EXPECT_EQ(graph.definitions.at(4).end.line, 51u);
+  EXPECT_EQ(definitionsOf(scan(text)), "a@1:5 b@3:5 d@5:5 e@7:5 f@9:5 g@14:5");
+}
+
 TEST(CScanTest, ACaptionGoesToTheNextDefinitionFromOutsideBodies) {
   CScanConfig config;
   config.captionKeyword = "@brief";
