@@ -3,7 +3,9 @@
 #include <algorithm>
 
 #include "cscan/c_scanner.h"
+#include "cscan/c_build.h"
 #include "cscan/c_words.h"
+#include "platform/file_path.h"
 
 namespace quenwick {
 
@@ -73,9 +75,8 @@ void CScanner::applySymbols(const CScanConfig& config) {
 }
 
 // `#line 898 "scan.c"`, or GNU's `# 898 "scan.c"` (`name` is then the number):
-// the line after it is line 898 of the file it names. Generated sources say so of
-// the grammar they come from, whose lines stay as they are (the facts have one
-// file), and of themselves.
+// the line after it is line 898 of the file it names, or of the last one named.
+// Generated sources say so of themselves and of the grammar they come from.
 void CScanner::noteLineDirective(const Token& name) {
   const bool gnu = name.kind == TokenKind::Number;
   const Token* number = gnu ? &name : (directive_.empty() ? nullptr : &directive_[0]);
@@ -88,38 +89,68 @@ void CScanner::noteLineDirective(const Token& name) {
   LineShift shift;
   shift.from = lexer_.line() + 1;  // the line after the directive's last
   shift.number = value;
-  shift.sameFile = lineShifts_.empty() || lineShifts_.back().sameFile;
+  shift.file = lineShifts_.empty() ? 0 : lineShifts_.back().file;
   const std::size_t file = gnu ? 0 : 1;
   if (directive_.size() > file && directive_[file].kind == TokenKind::String &&
       directive_[file].text.size() >= 2 && directive_[file].text.front() == '"') {
-    std::string_view named = directive_[file].text.substr(1, directive_[file].text.size() - 2);
-    named = named.substr(named.find_last_of("/\\") == std::string_view::npos ? 0 : named.find_last_of("/\\") + 1);
-    std::string_view own = facts_.path;
-    own = own.substr(own.find_last_of("/\\") == std::string_view::npos ? 0 : own.find_last_of("/\\") + 1);
-    shift.sameFile = named == own;
+    shift.file = lineFileNamed(directive_[file].text.substr(1, directive_[file].text.size() - 2));
   }
   lineShifts_.push_back(shift);
 }
 
-// Gives every place of the facts the line that the `#line` directives before it
-// number it with, where they number this file.
+// The `LineShift::file` of the file a #line directive names: this one when its
+// name ends alike, else one that exists beside it or (with a build) where the
+// compiler runs, named as files are named; else unknown.
+std::uint32_t CScanner::lineFileNamed(std::string_view written) {
+  auto baseOf = [](std::string_view path) {
+    const std::size_t slash = path.find_last_of("/\\");
+    return slash == std::string_view::npos ? path : path.substr(slash + 1);
+  };
+  if (baseOf(written) == baseOf(facts_.path)) return 0;
+  auto [found, isNew] = lineFileOf_.try_emplace(std::string(written), kUnknownFile);
+  if (!isNew) return found->second;
+  std::string named;
+  const std::string beside = normalPath(joinPath(folderOf(facts_.path), written));
+  if (isRegularFile(beside)) {
+    named = beside;
+  } else if (config_.build && !isAbsolutePath(written)) {
+    const std::string there = absolutePath(written, config_.build->directory);
+    if (isRegularFile(there)) named = config_.reached != nullptr ? config_.reached->shown(there) : there;
+  }
+  if (named.empty() || named == facts_.path) return found->second = named.empty() ? kUnknownFile : 0;
+  lineFiles_.push_back(std::move(named));
+  return found->second = static_cast<std::uint32_t>(lineFiles_.size());
+}
+
+// Gives the places of the facts the lines that the `#line` directives before them
+// number them with. A definition that they place in another file is that file's,
+// with the places there of its own; the rest stay as they are.
 void CScanner::applyLineShifts() {
   if (lineShifts_.empty()) return;
-  auto shifted = [this](SourcePlace& place) {
-    auto after = std::upper_bound(lineShifts_.begin(), lineShifts_.end(), place.line,
-                                  [](std::uint32_t line, const LineShift& shift) { return line < shift.from; });
-    if (after == lineShifts_.begin() || !(after - 1)->sameFile) return;
-    const LineShift& shift = *(after - 1);
-    place.line = shift.number + (place.line - shift.from);
+  auto regionOf = [this](std::uint32_t line) -> const LineShift* {
+    auto after = std::upper_bound(lineShifts_.begin(), lineShifts_.end(), line,
+                                  [](std::uint32_t at, const LineShift& shift) { return at < shift.from; });
+    return after == lineShifts_.begin() ? nullptr : &*(after - 1);
+  };
+  // Numbers `place` when the directive before it numbers the file `file`.
+  auto shifted = [&](SourcePlace& place, std::uint32_t file) {
+    const LineShift* shift = regionOf(place.line);
+    if (shift != nullptr && shift->file == file) place.line = shift->number + (place.line - shift->from);
   };
   for (FileDefinition& definition : facts_.definitions) {
-    shifted(definition.place);
-    shifted(definition.start);
-    shifted(definition.end);
-    for (SourcePlace& more : definition.morePlaces) shifted(more);
+    const LineShift* at = regionOf(definition.place.line);
+    const std::uint32_t file = at == nullptr ? 0 : at->file;
+    if (file == kUnknownFile) continue;
+    if (file != 0) definition.presumedFile = lineFiles_[file - 1];
+    shifted(definition.start, file);
+    shifted(definition.end, file);
+    for (SourcePlace& more : definition.morePlaces) shifted(more, file);
+    for (std::uint32_t c = definition.callsBegin; c < definition.callsBegin + definition.callsCount; ++c) {
+      shifted(facts_.calls[c].place, file);
+    }
+    shifted(definition.place, file);
   }
-  for (CallSite& call : facts_.calls) shifted(call.place);
-  for (ScanProblem& problem : facts_.problems) shifted(problem.place);
+  for (ScanProblem& problem : facts_.problems) shifted(problem.place, 0);
 }
 
 // Reads the rest of the directive line into `directive_`.

@@ -226,6 +226,7 @@ class CScanner {
   void directive(const Token& hash);
   void noteLineDirective(const Token& name);
   void applyLineShifts();
+  std::uint32_t lineFileNamed(std::string_view written);
   void readDirectiveTokens();
   void defineMacro();
   void undefineMacro();
@@ -328,9 +329,12 @@ class CScanner {
   struct LineShift {
     std::uint32_t from = 0;      // the first line it numbers
     std::uint32_t number = 0;    // the number it gives that line
-    bool sameFile = true;        // it names this file (or no file): else the lines stay as they are
+    std::uint32_t file = 0;      // 0: this file; else 1 + its place in `lineFiles_`; kUnknownFile: not found
   };
+  static constexpr std::uint32_t kUnknownFile = UINT32_MAX;
   std::vector<LineShift> lineShifts_;        // in order, when places follow them
+  std::vector<std::string> lineFiles_;       // the other files they name, as files are named
+  std::unordered_map<std::string, std::uint32_t> lineFileOf_;  // by name as written: its `LineShift::file`
   std::vector<std::vector<CallSite>> callsOf_;  // the call sites of each definition
   std::vector<std::uint32_t> defaultPlaces_;    // by definition: its places a plain build compiles
   std::unordered_map<std::string_view, std::uint32_t> functions_;  // definition of each function name

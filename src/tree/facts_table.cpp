@@ -27,11 +27,18 @@ void addFileFacts(const FileFacts& facts, FunctionTable& table, const NameLists&
     }
     return leftOut[name] == 1;
   };
+  std::string placedElsewhere;  // the last file other than its own that a definition is placed in
   for (std::uint32_t d = 0; d < facts.definitions.size(); ++d) {
     const FileDefinition& definition = facts.definitions[d];
     const std::string* caption = definition.caption ? &*definition.caption : nullptr;
+    const std::string& file = definition.presumedFile.empty() ? facts.path : definition.presumedFile;
+    if (&file != &facts.path && file != placedElsewhere) {
+      placedElsewhere = file;
+      table.addUnitFile(facts.path, file);
+      table.setFileEncoding(file, facts.encoding);
+    }
     FuncRecord& record = table.appendFuncRecord(table.createFuncRecord(
-        definition.name, facts.path, lineOf(definition.place), caption, options.showComments));
+        definition.name, file, lineOf(definition.place), caption, options.showComments));
     record.column = definition.place.column;
     record.endLine = definition.end.line;
     record.kind = definition.kind;

@@ -48,6 +48,7 @@ struct FileDefinition {
   std::optional<std::string> caption;   // the caption from the comments before it; none when off
   std::uint32_t callsBegin = 0;         // its first call site in `FileFacts::calls`
   std::uint32_t callsCount = 0;         // its call sites, in source order
+  std::string presumedFile;             // a graph's: the file a #line places it in, as files are named (empty: this one)
 };
 
 /// Something the scan could not make sense of, with its place.

@@ -65,6 +65,11 @@ void FunctionTable::addIncludedSources(std::string_view file,
   unitFilesValid_ = false;
 }
 
+void FunctionTable::addUnitFile(std::string_view file, std::string_view other) {
+  unitPairs_.emplace_back(internFile(file), internFile(other));
+  unitFilesValid_ = false;
+}
+
 namespace {
 
 // `path` with "." and "x/.." steps taken out.
@@ -110,6 +115,10 @@ void FunctionTable::computeIncludedFiles() {
       auto& unit = unitFiles_[fileId];
       if (std::find(unit.begin(), unit.end(), found->second) == unit.end()) unit.push_back(found->second);
     }
+  }
+  for (const auto& [fileId, other] : unitPairs_) {
+    auto& unit = unitFiles_[fileId];
+    if (std::find(unit.begin(), unit.end(), other) == unit.end()) unit.push_back(other);
   }
   buildHeaders_.assign(files_.size(), {});
   hasBuildHeaders_.assign(files_.size(), false);
@@ -528,6 +537,7 @@ void FunctionTable::freeFunctionTable() {
   fileEncodings_.clear();
   includedNames_.clear();
   unitFiles_.clear();
+  unitPairs_.clear();
   buildHeaderNames_ = SymbolTable();
   buildHeaderLists_.clear();
   buildHeaders_.clear();

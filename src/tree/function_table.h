@@ -100,6 +100,10 @@ class FunctionTable {
   /// its #include lines, relative to its folder): their static definitions are
   /// its own.
   void addIncludedSources(std::string_view file, const std::vector<std::string>& included);
+  /// Records that the file `file` compiles the code of `other` too (a grammar
+  /// whose code a generated parser holds, named as files are): each sees the
+  /// other's static definitions.
+  void addUnitFile(std::string_view file, std::string_view other);
   /// Records that the file `file` was scanned with its build, which found every
   /// header it includes and read `headers` (as the records name them): a call of
   /// its that no function answers reaches the macros of those headers only.
@@ -224,6 +228,7 @@ class FunctionTable {
   std::vector<SeenEverywhere> seenEverywhere_;        // by name key, once computed
   bool seenEverywhereValid_ = false;                  // `seenEverywhere_` matches the records
   std::vector<std::pair<std::uint32_t, std::string>> includedNames_;  // file key, source it includes
+  std::vector<std::pair<std::uint32_t, std::uint32_t>> unitPairs_;  // file key, a file of its unit
   std::vector<std::vector<std::uint32_t>> unitFiles_;  // by file key: it and the sources it includes
   bool unitFilesValid_ = false;                        // `unitFiles_` matches the records
   SymbolTable buildHeaderNames_;  // the names of the headers that builds read, each once

@@ -313,6 +313,28 @@ TEST_F(BuildScanTest, AnObjectLikeMacroThatIsAHeadHeadsTheBodyAfterIt) {
   EXPECT_TRUE(facts.definitions.at(4).isStatic && facts.definitions.at(5).isStatic);
 }
 
+TEST_F(BuildScanTest, ALineDirectiveNamesAFileBesideTheSourceOrWhereTheCompilerRuns) {
+  std::filesystem::create_directories(dir_ / "src");
+  writeFile("src/p.y", "%%\n");
+  writeFile("src/q.y", "%%\n");
+  writeFile("src/p.c",
+            "#line 3 \"src/p.y\"\nint a(void) { return 0; }\n"
+            "#line 7 \"q.y\"\nint b(void) { return 0; }\n"
+            "#line 9 \"src/gone.y\"\nint c(void) { return 0; }\n");
+  readDatabase({"src/p.c"}, "-nostdinc");
+  const DatabaseEntry& e = database_.entries()[0];
+  CScanConfig config = *e.config;
+  config.presumedLines = true;
+  const FileFacts facts = scanCFile(e.path, config);
+  ASSERT_EQ(facts.definitions.size(), 3u);
+  EXPECT_EQ(facts.definitions[0].presumedFile, path("src/p.y"));
+  EXPECT_EQ(facts.definitions[0].place.line, 3u);
+  EXPECT_EQ(facts.definitions[1].presumedFile, path("src/q.y"));
+  EXPECT_EQ(facts.definitions[1].place.line, 7u);
+  EXPECT_EQ(facts.definitions[2].presumedFile, "");
+  EXPECT_EQ(facts.definitions[2].place.line, 6u);
+}
+
 TEST_F(BuildScanTest, AMacroWhoseRecordCannotShowItsCallsCallsWhatItsExpansionDoes) {
   // Names it pastes and a name before a parameter are called where the macro is,
   // but not the calls its arguments hold (the body has them) nor sizeof's.
