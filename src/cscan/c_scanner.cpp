@@ -271,7 +271,7 @@ void CScanner::openFileBrace(const Token& brace) {
     alternatives_.clear();
   } else if (head.kind == Head::ExternC) {
     blocks_.push_back(Block{Block::ExternC, kNone, brace.place});
-  } else if (Token named; !decl_.empty() && objectMacroHead(named, head.isStatic)) {
+  } else if (Token named; !decl_.empty() && expandedHead(named, head.isStatic)) {
     const std::uint32_t definition = defineFunction(named, head.isStatic, decl_.front().place);
     blocks_.push_back(Block{Block::Function, definition, brace.place});
     startBody(definition, Head{});
@@ -310,17 +310,26 @@ std::string_view CScanner::compiledName(std::string_view name) {
   return keep(expanded[0].text);
 }
 
-// A head that an object-like macro of the build stands for: flex's `#define
-// YY_DECL int yylex (void)` / `YY_DECL {`. The function is at the macro, as the
-// compiler places it, and so is any other that its expansion defines.
-bool CScanner::objectMacroHead(Token& named, bool& isStatic) {
+// A declaration that macros of the build make a function's head: flex's
+// `#define YY_DECL int yylex (void)` / `YY_DECL {`, or old code's portable
+// parameter lists, `f DC_DECLARG((a, b)) int a DC_DECLSEP int b DC_DECLEND {`.
+// The function is at its name where the declaration writes it, else at the
+// macro, as the compiler places it; so is any other its expansion defines.
+bool CScanner::expandedHead(Token& named, bool& isStatic) {
   const Token& last = decl_.back();
-  if (!config_.build || nesting_ > 0 || last.kind != TokenKind::Identifier) return false;
-  const MacroState& macro = macros_.find(last.text);
-  if (macro.kind != MacroState::Defined || macro.functionLike || !macro.valueKnown ||
-      macro.body.find('(') == std::string_view::npos) {
+  if (!config_.build || nesting_ > 0 || !(last.kind == TokenKind::Identifier || last.is(Punct::RParen))) {
     return false;
   }
+  const Token* macro = nullptr;
+  for (std::size_t i = 0; i < decl_.size() && macro == nullptr; ++i) {
+    if (decl_[i].kind != TokenKind::Identifier) continue;
+    const MacroState& state = macros_.find(decl_[i].text);
+    if (state.kind == MacroState::Defined && state.valueKnown &&
+        (!state.functionLike || (i + 1 < decl_.size() && decl_[i + 1].is(Punct::LParen)))) {
+      macro = &decl_[i];
+    }
+  }
+  if (macro == nullptr) return false;
   std::vector<PpToken> tokens;
   tokens.reserve(decl_.size());
   for (const Token& token : decl_) tokens.push_back(ppTokenOf(token));
@@ -334,8 +343,13 @@ bool CScanner::objectMacroHead(Token& named, bool& isStatic) {
   FileFacts inner;
   if (!scanAsHead(text, inner)) return false;
   const FileDefinition& made = inner.definitions.back();
-  if (inner.definitions.size() > 1) addMadeDefinitions(inner, inner.definitions.size() - 1, last.place, last.place);
-  named = last;
+  if (inner.definitions.size() > 1) {
+    addMadeDefinitions(inner, inner.definitions.size() - 1, macro->place, macro->place);
+  }
+  auto written = std::find_if(decl_.begin(), decl_.end(), [&](const Token& token) {
+    return token.kind == TokenKind::Identifier && token.text == made.name;
+  });
+  named = written != decl_.end() ? *written : *macro;
   named.text = keep(made.name);
   isStatic = made.isStatic;
   return true;

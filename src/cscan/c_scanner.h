@@ -187,7 +187,7 @@ class CScanner {
   std::uint32_t defineFunction(const Token& name, bool isStatic, SourcePlace start);
   Head readFileHead() const;
   Token headThroughMacro(Head& head);
-  bool objectMacroHead(Token& named, bool& isStatic);
+  bool expandedHead(Token& named, bool& isStatic);
   std::string_view compiledName(std::string_view name);
   std::string_view compiledName(const Token& name);
   void keepNamesBefore(std::string_view symbol);

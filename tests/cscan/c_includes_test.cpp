@@ -295,22 +295,26 @@ TEST_F(BuildScanTest, AnObjectLikeMacroOfAHeaderThatCallsIsCalledWhereItIsUsed) 
   EXPECT_EQ(callsOf(scanCompiled(0), "f"), (std::vector<std::string>{"INTON"}));
 }
 
-TEST_F(BuildScanTest, AnObjectLikeMacroThatIsAHeadHeadsTheBodyAfterIt) {
+TEST_F(BuildScanTest, ADeclarationThatMacrosMakeAHeadHeadsTheBodyAfterIt) {
   // flex's YY_DECL, at the macro as the compiler places it, with any other
-  // definition its expansion makes; a struct's name is no such macro.
+  // definition its expansion makes; a struct's name is no such macro; old
+  // code's portable parameter lists.
   writeFile("scan.c",
             "#define YY_DECL int yylex (void)\n"
             "#define TWO_DECL static int helper(void) { return 1; } static int second (void)\n"
             "#define S s\n"
+            "#define DECLARG(list) (\n#define DECLSEP ,\n#define DECLEND )\n"
             "YY_DECL\n{ return next(); }\n"
             "TWO_DECL\n{ return helper(); }\n"
-            "struct S { int a; };\n");
+            "struct S { int a; };\n"
+            "void\nset DECLARG((a, b))\n  int a DECLSEP\n  int b DECLEND\n{ put(a, b); }\n");
   readDatabase({"scan.c"}, "-nostdinc");
   const FileFacts facts = scanCompiled(0);
-  EXPECT_EQ(summary(facts), "YY_DECL@1\nTWO_DECL@2\nS@3\nyylex@4\nhelper@6\nsecond@6\n");
+  EXPECT_EQ(summary(facts), "YY_DECL@1\nTWO_DECL@2\nS@3\nDECLARG@4\nyylex@7\nhelper@9\nsecond@9\nset@13\n");
+  EXPECT_EQ(callsOf(facts, "set"), (std::vector<std::string>{"put"}));
   EXPECT_EQ(callsOf(facts, "yylex"), (std::vector<std::string>{"next"}));
   EXPECT_EQ(callsOf(facts, "second"), (std::vector<std::string>{"helper"}));
-  EXPECT_TRUE(facts.definitions.at(4).isStatic && facts.definitions.at(5).isStatic);
+  EXPECT_TRUE(facts.definitions.at(5).isStatic && facts.definitions.at(6).isStatic);
 }
 
 TEST_F(BuildScanTest, ALineDirectiveNamesAFileBesideTheSourceOrWhereTheCompilerRuns) {
