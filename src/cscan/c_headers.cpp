@@ -144,7 +144,8 @@ void readLines(const SourceText& source, HeaderText& text) {
   }
 }
 
-// The names that the code of a header without a guard uses, when it holds braces.
+// The names that the code and the directives of a header without a guard use,
+// when its code holds braces.
 void readCodeNames(const SourceText& source, HeaderText& text) {
   std::vector<ScanProblem> problems;
   CLexer lexer(source, problems);
@@ -154,7 +155,14 @@ void readCodeNames(const SourceText& source, HeaderText& text) {
     const Token token = lexer.next();
     if (token.kind == TokenKind::End) break;
     if (token.kind == TokenKind::Directive) {
-      lexer.skipDirectiveLine();
+      // The names its directives use too: `#define LZO_COMPRESS
+      // LZO_PP_ECONCAT3(lzo1b_, COMPRESS_ID, _compress)` names each function after
+      // the includer's COMPRESS_ID.
+      Token word = lexer.nextInDirective();
+      for (Token next = word; next.kind != TokenKind::LineEnd && next.kind != TokenKind::End;
+           next = lexer.nextInDirective()) {
+        if (isName(next) && next.text.data() != word.text.data()) names.insert(next.text);
+      }
     } else if (isName(token)) {
       names.insert(token.text);
     } else if (token.is(Punct::LBrace)) {
