@@ -207,6 +207,11 @@ void CScanner::openParen(const Token& paren) {
       const bool indirect = isPointerName(name);
       const bool macro = !indirect && makesName(name);
       recordCall(prev_, indirect, macro);
+      // `#define fatal (*(set_loc(__FILE__, __LINE__), r_fatal))`: fatal(...) calls r_fatal.
+      if (!indirect) {
+        const std::string_view designated = designatedFunction(name);
+        if (!designated.empty()) recordCall(designated, prev_.place, false);
+      }
       if (!indirect) tentative_.stage = 1;
       // A plain build compiles no call in an argument that the macro drops.
       if (!indirect) opened.dropped = unusedArguments(name);
@@ -313,6 +318,63 @@ bool CScanner::isCallingObjectMacro(std::string_view name) {
     const bool reserved = word.size() > 1 && word[0] == '_' && (word[1] == '_' || (word[1] >= 'A' && word[1] <= 'Z'));
     found->second = tokens[i].kind == PpToken::Identifier && tokens[i + 1].text == "(" && !reserved &&
                     word != name && !isNotCallable(word);
+  }
+  return found->second;
+}
+
+// The function that the object-like macro `name` of a build gives as the last
+// operand of a comma expression, `(*(set_loc(__FILE__, __LINE__), r_fatal))` or
+// `(enter_state(s), error_noabort)`: a call through the macro calls it. Empty for
+// any other macro or name.
+std::string_view CScanner::designatedFunction(std::string_view name) {
+  if (!config_.build) return {};
+  const MacroState& state = macros_.find(name);
+  if (state.kind != MacroState::Defined || state.functionLike || !state.valueKnown ||
+      state.body.find('(') == std::string_view::npos) {
+    return {};
+  }
+  auto [found, isNew] = designatedBy_.try_emplace(state.body.data());
+  if (!isNew) return found->second;
+  std::vector<PpToken> expanded;
+  expandMacros({PpToken{PpToken::Identifier, std::string(name), false}}, macros_, expanded);
+  std::size_t begin = 0;
+  std::size_t end = expanded.size();
+  // Takes off `*`, `&` and the parentheses around the whole.
+  auto strip = [&]() {
+    for (bool again = true; again && begin < end;) {
+      again = false;
+      if (expanded[begin].text == "*" || expanded[begin].text == "&") {
+        ++begin;
+        again = true;
+      } else if (expanded[begin].text == "(" && expanded[end - 1].text == ")") {
+        int depth = 0;
+        std::size_t close = begin;
+        for (; close < end; ++close) {
+          if (expanded[close].text == "(") ++depth;
+          if (expanded[close].text == ")" && --depth == 0) break;
+        }
+        if (close == end - 1) {
+          ++begin;
+          --end;
+          again = true;
+        }
+      }
+    }
+  };
+  strip();
+  std::size_t comma = SIZE_MAX;
+  int depth = 0;
+  for (std::size_t i = begin; i < end; ++i) {
+    const std::string& text = expanded[i].text;
+    if (text == "(" || text == "[" || text == "{") ++depth;
+    if (text == ")" || text == "]" || text == "}") --depth;
+    if (depth == 0 && text == ",") comma = i;
+  }
+  if (comma == SIZE_MAX) return {};
+  begin = comma + 1;
+  strip();
+  if (end == begin + 1 && expanded[begin].kind == PpToken::Identifier && !isKeyword(expanded[begin].text)) {
+    found->second = keep(expanded[begin].text);
   }
   return found->second;
 }

@@ -206,6 +206,7 @@ class CScanner {
   std::string_view nameMadeByMacro();
   bool makesCalls(std::string_view name);
   bool isCallingObjectMacro(std::string_view name);
+  std::string_view designatedFunction(std::string_view name);
   bool callsMadeName(const std::vector<PpToken>& tokens, std::size_t at) const;
   bool passesCalledParameter(const std::vector<PpToken>& tokens, std::size_t at,
                              const std::vector<std::string_view>& params, int depth) const;
@@ -317,6 +318,7 @@ class CScanner {
   bool macroExpands_ = false;             // its expansion makes calls of its own (all its tokens are kept)
   std::unordered_map<std::string, MadeCalls> makesCalls_;  // by macro
   std::unordered_map<const char*, bool> callingBodies_;  // object-like replacements of a build: whether they call
+  std::unordered_map<const char*, std::string_view> designatedBy_;  // object-like replacements of a build: `designatedFunction`
   std::vector<Token> brackets_;           // for each open "[", the name before it
   Token closedBracket_;                   // the name before the "[" that the last "]" closed
   bool asmNext_ = false;                  // "asm" came: its group holds no calls

@@ -295,6 +295,16 @@ TEST_F(BuildScanTest, AnObjectLikeMacroOfAHeaderThatCallsIsCalledWhereItIsUsed) 
   EXPECT_EQ(callsOf(scanCompiled(0), "f"), (std::vector<std::string>{"INTON"}));
 }
 
+TEST_F(BuildScanTest, AMacroThatGivesAFunctionThroughACommaCallsItWhereItIsCalled) {
+  writeFile("msg.h",
+            "#define fatal (*(set_loc(__FILE__, __LINE__), r_fatal))\n"
+            "#define STATE(fn) (enter_state(s), fn)\n#define error STATE(r_error)\n"
+            "#define pair (a, b + 1)\n");
+  writeFile("main.c", "#include \"msg.h\"\nint f(void) { fatal(\"x\"); error(\"y\"); return pair; }\n");
+  readDatabase({"main.c"}, "-nostdinc -I.");
+  EXPECT_EQ(callsOf(scanCompiled(0), "f"), (std::vector<std::string>{"fatal", "r_fatal", "error", "r_error"}));
+}
+
 TEST_F(BuildScanTest, ADeclarationThatMacrosMakeAHeadHeadsTheBodyAfterIt) {
   // flex's YY_DECL, at the macro as the compiler places it, with any other
   // definition its expansion makes; a struct's name is no such macro; old
