@@ -310,6 +310,21 @@ std::string_view CScanner::compiledName(std::string_view name) {
   return keep(expanded[0].text);
 }
 
+// The declaration read so far with the build's macros expanded, as text.
+std::string CScanner::expandedDeclaration() const {
+  std::vector<PpToken> tokens;
+  tokens.reserve(decl_.size());
+  for (const Token& token : decl_) tokens.push_back(ppTokenOf(token));
+  std::vector<PpToken> expanded;
+  expandMacros(tokens, macros_, expanded);
+  std::string text;
+  for (const PpToken& token : expanded) {
+    text += token.text;
+    text += ' ';
+  }
+  return text;
+}
+
 // A declaration that macros of the build make a function's head: flex's
 // `#define YY_DECL int yylex (void)` / `YY_DECL {`, or old code's portable
 // parameter lists, `f DC_DECLARG((a, b)) int a DC_DECLSEP int b DC_DECLEND {`.
@@ -330,16 +345,7 @@ bool CScanner::expandedHead(Token& named, bool& isStatic) {
     }
   }
   if (macro == nullptr) return false;
-  std::vector<PpToken> tokens;
-  tokens.reserve(decl_.size());
-  for (const Token& token : decl_) tokens.push_back(ppTokenOf(token));
-  std::vector<PpToken> expanded;
-  expandMacros(tokens, macros_, expanded);
-  std::string text;
-  for (const PpToken& token : expanded) {
-    text += token.text;
-    text += ' ';
-  }
+  const std::string text = expandedDeclaration();
   FileFacts inner;
   if (!scanAsHead(text, inner)) return false;
   const FileDefinition& made = inner.definitions.back();
@@ -374,16 +380,7 @@ Token CScanner::headThroughMacro(Head& head) {
   if (!wraps(written) && !(head.name >= 2 && decl_[head.name - 1].is(Punct::LParen) && wraps(decl_[head.name - 2]))) {
     return written;
   }
-  std::vector<PpToken> tokens;
-  tokens.reserve(decl_.size());
-  for (const Token& token : decl_) tokens.push_back(ppTokenOf(token));
-  std::vector<PpToken> expanded;
-  expandMacros(tokens, macros_, expanded);
-  std::string text;
-  for (const PpToken& token : expanded) {
-    text += token.text;
-    text += ' ';
-  }
+  const std::string text = expandedDeclaration();
   // The last definition is the head of the body that follows; the expansion's
   // own bodies before it (`WEBP_DSP_INIT_FUNC(f) {`, which defines f and heads
   // f_body) are definitions at the macro.

@@ -187,6 +187,7 @@ class CScanner {
   std::uint32_t defineFunction(const Token& name, bool isStatic, SourcePlace start);
   Head readFileHead() const;
   Token headThroughMacro(Head& head);
+  std::string expandedDeclaration() const;
   bool expandedHead(Token& named, bool& isStatic);
   std::string_view compiledName(std::string_view name);
   std::string_view compiledName(const Token& name);
