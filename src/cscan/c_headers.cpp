@@ -557,7 +557,9 @@ void HeaderEffects::add(const std::string& key, std::shared_ptr<const HeaderEffe
   if (known.effects.size() >= kMostEffects) return;
   if (known.nodes.empty()) known.nodes.emplace_back();
   std::uint32_t at = 0;
-  for (const auto& [name, value] : effect->inputs) {
+  for (const auto& input : effect->inputs) {
+    const std::string_view name = input.first;  // named, not bound: lambdas capture them
+    const std::uint64_t value = input.second;
     std::vector<Node::Test>& tests = known.nodes[at].tests;
     auto test = std::find_if(tests.begin(), tests.end(), [&](const Node::Test& t) { return t.name == name; });
     if (test == tests.end()) test = tests.insert(tests.end(), Node::Test{name, {}});
