@@ -292,11 +292,18 @@ bool CScanner::makesName(std::string_view name) const {
   return state.kind == MacroState::Defined && state.functionLike && state.valueKnown;
 }
 
-// True when the macro `name` makes calls that its own record cannot show: names
-// it pastes (`name##_RB_FIND(x)`), a name followed by a parameter (`event_debugx_
-// args`), a parameter called (`H(2)`), or a call of a name that another macro
-// makes (`PRIV(f)(x)`, or `f(x)` where `#define f PCRE2_SUFFIX(f_)`), which only
-// its expansion calls.
+// With a build, the object-like macro `name` when its replacement holds a "(":
+// only such a macro may call or give a function.
+const MacroState* CScanner::objectMacroWithGroup(std::string_view name) const {
+  if (!config_.build) return nullptr;
+  const MacroState& state = macros_.find(name);
+  if (state.kind != MacroState::Defined || state.functionLike || !state.valueKnown ||
+      state.body.find('(') == std::string_view::npos) {
+    return nullptr;
+  }
+  return &state;
+}
+
 // True when a use of `name` is a call of the object-like macro of that name: one
 // that the file defines to call something (`#define LITTLE_ENDIAN
 // is_little_endian()`), or with a build, that a header does (`#define INTON ({ ...
@@ -304,15 +311,11 @@ bool CScanner::makesName(std::string_view name) const {
 // (`#define errno (*__errno_location ())`): they are left to it.
 bool CScanner::isCallingObjectMacro(std::string_view name) {
   if (objectMacros_.count(name) != 0) return true;
-  if (!config_.build) return false;
-  const MacroState& state = macros_.find(name);
-  if (state.kind != MacroState::Defined || state.functionLike || !state.valueKnown ||
-      state.body.find('(') == std::string_view::npos) {
-    return false;
-  }
-  auto [found, isNew] = callingBodies_.try_emplace(state.body.data(), false);
+  const MacroState* state = objectMacroWithGroup(name);
+  if (state == nullptr) return false;
+  auto [found, isNew] = callingBodies_.try_emplace(state->body.data(), false);
   if (!isNew) return found->second;
-  const std::vector<PpToken> tokens = tokenizeExpression(state.body);
+  const std::vector<PpToken> tokens = tokenizeExpression(state->body);
   for (std::size_t i = 0; i + 1 < tokens.size() && !found->second; ++i) {
     const std::string& word = tokens[i].text;
     const bool reserved = word.size() > 1 && word[0] == '_' && (word[1] == '_' || (word[1] >= 'A' && word[1] <= 'Z'));
@@ -327,13 +330,9 @@ bool CScanner::isCallingObjectMacro(std::string_view name) {
 // `(enter_state(s), error_noabort)`: a call through the macro calls it. Empty for
 // any other macro or name.
 std::string_view CScanner::designatedFunction(std::string_view name) {
-  if (!config_.build) return {};
-  const MacroState& state = macros_.find(name);
-  if (state.kind != MacroState::Defined || state.functionLike || !state.valueKnown ||
-      state.body.find('(') == std::string_view::npos) {
-    return {};
-  }
-  auto [found, isNew] = designatedBy_.try_emplace(state.body.data());
+  const MacroState* state = objectMacroWithGroup(name);
+  if (state == nullptr) return {};
+  auto [found, isNew] = designatedBy_.try_emplace(state->body.data());
   if (!isNew) return found->second;
   std::vector<PpToken> expanded;
   expandMacros({PpToken{PpToken::Identifier, std::string(name), false}}, macros_, expanded);
@@ -379,6 +378,11 @@ std::string_view CScanner::designatedFunction(std::string_view name) {
   return found->second;
 }
 
+// True when the macro `name` makes calls that its own record cannot show: names
+// it pastes (`name##_RB_FIND(x)`), a name followed by a parameter (`event_debugx_
+// args`), a parameter called (`H(2)`), or a call of a name that another macro
+// makes (`PRIV(f)(x)`, or `f(x)` where `#define f PCRE2_SUFFIX(f_)`), which only
+// its expansion calls.
 bool CScanner::makesCalls(std::string_view name) {
   const MacroState& state = macros_.find(name);
   if (state.kind != MacroState::Defined || !state.valueKnown) return false;

@@ -42,8 +42,9 @@ struct CScanConfig {
   // name, as the compiler has it (a graph of the build); else names are as
   // written (an editor, whose words they are).
   bool compiledNames = false;
-  // Places follow `#line` where it numbers the file itself, as the compiler's do
-  // (a graph); else they are the text's own lines (an editor).
+  // Places follow `#line`, as the compiler's do, and a definition it places in
+  // another file that exists is that file's (a graph); else places are the
+  // text's own lines (an editor).
   bool presumedLines = false;
 };
 

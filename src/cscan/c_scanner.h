@@ -206,6 +206,7 @@ class CScanner {
   std::vector<PpToken> expandMacroCall() const;
   std::string_view nameMadeByMacro();
   bool makesCalls(std::string_view name);
+  const MacroState* objectMacroWithGroup(std::string_view name) const;
   bool isCallingObjectMacro(std::string_view name);
   std::string_view designatedFunction(std::string_view name);
   bool callsMadeName(const std::vector<PpToken>& tokens, std::size_t at) const;
