@@ -148,6 +148,20 @@ void CScanner::expandInvocation(bool declarationEnds) {
   }
   std::vector<PpToken> expanded;
   expandMacros(tokens, macros_, expanded);
+  // A call that is the whole declaration so far and expands to nothing is no part
+  // of the next one: `LIBM_DD_NO(pow10)` / `LIBM_DD(rint)` defines f_rint at its call.
+  if (expanded.empty()) {
+    int depth = 0;
+    std::size_t close = 1;
+    for (; close < decl_.size(); ++close) {
+      if (decl_[close].is(Punct::LParen)) ++depth;
+      if (decl_[close].is(Punct::RParen) && --depth == 0) break;
+    }
+    if (close + 1 == decl_.size()) {
+      decl_.clear();
+      return;
+    }
+  }
   // An expansion without a body makes no definition: it is part of the declaration.
   if (std::none_of(expanded.begin(), expanded.end(), [](const PpToken& token) { return token.text == "{"; })) {
     return;

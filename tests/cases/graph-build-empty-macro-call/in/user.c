@@ -1,0 +1,3 @@
+int registered(int action);
+
+int use(void) { return registered(2); }
