@@ -212,6 +212,14 @@ void CScanner::openParen(const Token& paren) {
         const std::string_view designated = designatedFunction(name);
         if (!designated.empty()) recordCall(designated, prev_.place, false);
       }
+      // `#define xmlGenericError (*(__xmlGenericError()))`, whose callee another
+      // macro renames: xmlGenericError(...) calls what the expansion calls.
+      if (!indirect && !macro && config_.compiledNames && !(macroDepth_ != 0 && macroExpands_) &&
+          objectMacroWithGroup(name) != nullptr && makesCalls(name)) {
+        std::vector<PpToken> expanded;
+        expandMacros({ppTokenOf(prev_)}, macros_, expanded);
+        recordExpansionCalls(expanded, prev_.place, {});
+      }
       if (!indirect) tentative_.stage = 1;
       // A plain build compiles no call in an argument that the macro drops.
       if (!indirect) opened.dropped = unusedArguments(name);
@@ -307,20 +315,34 @@ const MacroState* CScanner::objectMacroWithGroup(std::string_view name) const {
 // True when a use of `name` is a call of the object-like macro of that name: one
 // that the file defines to call something (`#define LITTLE_ENDIAN
 // is_little_endian()`), or with a build, that a header does (`#define INTON ({ ...
-// onint(); })`). A system header's macros call only names of the system's own
-// (`#define errno (*__errno_location ())`): they are left to it.
+// onint(); })`). The reserved names that a system header's macros call are the
+// system's own (`#define errno (*__errno_location ())`): they are left to it. A
+// project's are its own: `#define xmlDefaultSAXLocator (*(__xmlDefaultSAXLocator()))`.
 bool CScanner::isCallingObjectMacro(std::string_view name) {
   if (objectMacros_.count(name) != 0) return true;
   const MacroState* state = objectMacroWithGroup(name);
   if (state == nullptr) return false;
   auto [found, isNew] = callingBodies_.try_emplace(state->body.data(), false);
   if (!isNew) return found->second;
-  const std::vector<PpToken> tokens = tokenizeExpression(state->body);
-  for (std::size_t i = 0; i + 1 < tokens.size() && !found->second; ++i) {
-    const std::string& word = tokens[i].text;
-    const bool reserved = word.size() > 1 && word[0] == '_' && (word[1] == '_' || (word[1] >= 'A' && word[1] <= 'Z'));
-    found->second = tokens[i].kind == PpToken::Identifier && tokens[i + 1].text == "(" && !reserved &&
-                    word != name && !isNotCallable(word);
+  auto calls = [&](const std::vector<PpToken>& tokens) {
+    for (std::size_t i = 0; i + 1 < tokens.size(); ++i) {
+      const std::string& word = tokens[i].text;
+      const bool reserved =
+          word.size() > 1 && word[0] == '_' && (word[1] == '_' || (word[1] >= 'A' && word[1] <= 'Z'));
+      if (tokens[i].kind == PpToken::Identifier && tokens[i + 1].text == "(" &&
+          !(reserved && state->fromSystem) && word != name && !isNotCallable(word)) {
+        return true;
+      }
+    }
+    return false;
+  };
+  // Its own text calls (`#define SOCKERRNO (errno)` does not), and so does what it
+  // expands to: `#define M2_MIN_OFFSET __MIN_OFFSET(M2X_BITS)` with `#define
+  // __MIN_OFFSET(bits) 1` calls nothing.
+  if (calls(tokenizeExpression(state->body))) {
+    std::vector<PpToken> expanded;
+    expandMacros({PpToken{PpToken::Identifier, std::string(name), false}}, macros_, expanded);
+    found->second = calls(expanded);
   }
   return found->second;
 }
@@ -459,13 +481,17 @@ bool CScanner::passesCalledParameter(const std::vector<PpToken>& tokens, std::si
 
 // True when the name at `tokens[at]` is called and a macro makes what is
 // called: `F(a)(x)` with F a function-like macro, or `N(x)` with N an
-// object-like macro that stands for such a call (`PCRE2_SUFFIX(f_)`).
+// object-like macro that stands for such a call (`PCRE2_SUFFIX(f_)`) or for
+// another name (`#define __xmlGenericError __xmlGenericError__internal_alias`).
 bool CScanner::callsMadeName(const std::vector<PpToken>& tokens, std::size_t at) const {
   const MacroState& state = macros_.find(tokens[at].text);
   if (state.kind != MacroState::Defined || !state.valueKnown) return false;
   if (at + 1 >= tokens.size() || tokens[at + 1].text != "(") return false;
   if (!state.functionLike) {
     const std::vector<PpToken> body = tokenizeExpression(state.body);
+    if (body.size() == 1 && body[0].kind == PpToken::Identifier && body[0].text != tokens[at].text) {
+      return !isKeyword(body[0].text);
+    }
     if (body.size() < 3 || body[0].kind != PpToken::Identifier || body[1].text != "(" ||
         body.back().text != ")") {
       return false;

@@ -611,7 +611,13 @@ std::uint64_t CScanner::readHeaderLines(const HeaderText& text) {
     const HeaderLine& line = lines[i];
     switch (line.kind) {
       case HeaderLine::Define:
-        setHeaderSymbol(line.name, line.macro);
+        if (includes_->frames.back().system) {
+          MacroState state = line.macro;
+          state.fromSystem = true;
+          setHeaderSymbol(line.name, state);
+        } else {
+          setHeaderSymbol(line.name, line.macro);
+        }
         break;
       case HeaderLine::Undef: {
         MacroState undefined;

@@ -29,6 +29,7 @@ struct MacroState {
   bool valueKnown = true;             // false: defined, with a value the scan cannot tell
   std::vector<std::string_view> params;  // the parameters of a function-like macro
   bool variadic = false;              // the last parameter is "..."
+  bool fromSystem = false;            // defined by a header of the system's folders
   std::string_view body;              // the replacement text
 
   // The parameters and the replacement are views of texts that outlive the table:

@@ -282,17 +282,30 @@ TEST_F(BuildScanTest, AMacroCallFollowedByArgumentsCallsTheNameItMakes) {
 }
 
 TEST_F(BuildScanTest, AnObjectLikeMacroOfAHeaderThatCallsIsCalledWhereItIsUsed) {
-  // As a file's own are; not one that calls only names of the system's own, nor
-  // one that calls nothing, nor a member of that name.
+  // As a file's own are, reserved names too; not a system header's that calls
+  // only reserved names, nor one that calls nothing, nor a member of that name.
   writeFile("guard.h",
             "#define INTON ({ if (--suppress == 0 && pending) onint(); 0; })\n"
-            "#define ERRNO (*__errno_location ())\n#define SIZE (sizeof (int))\n"
+            "#define LOCATOR (*(__locator ()))\n#define SIZE (sizeof (int))\n"
             "#define PLAIN ((int) 1)\n");
+  writeFile("sys/errno.h", "#define ERRNO (*__errno_location ())\n");
   writeFile("main.c",
-            "#include \"guard.h\"\n"
-            "int f(struct s *p) { INTON; p->INTON = ERRNO + SIZE + PLAIN; return 0; }\n");
+            "#include \"guard.h\"\n#include <errno.h>\n"
+            "int f(struct s *p) { INTON; p->INTON = ERRNO + SIZE + PLAIN + LOCATOR; return 0; }\n");
+  readDatabase({"main.c"}, "-nostdinc -I. -isystem sys");
+  EXPECT_EQ(callsOf(scanCompiled(0), "f"), (std::vector<std::string>{"INTON", "LOCATOR"}));
+}
+
+TEST_F(BuildScanTest, AMacroWhoseCalleeAnotherRenamesCallsTheRenamedFunction) {
+  // libxml2's globals: `xmlGenericError(ctx, ...)` and `xmlGenericErrorContext`
+  // call __xmlGenericError__internal_alias and its like.
+  writeFile("globals.h",
+            "#define ERR (*(__err ()))\n#define ERR_CTX (*(__err_ctx ()))\n"
+            "#define __err __err__alias\n#define __err_ctx __err_ctx__alias\n");
+  writeFile("main.c", "#include \"globals.h\"\nint f(void) { ERR(ERR_CTX, 1); return 0; }\n");
   readDatabase({"main.c"}, "-nostdinc -I.");
-  EXPECT_EQ(callsOf(scanCompiled(0), "f"), (std::vector<std::string>{"INTON"}));
+  EXPECT_EQ(callsOf(scanCompiled(0), "f"),
+            (std::vector<std::string>{"ERR", "__err__alias", "ERR_CTX", "__err_ctx__alias"}));
 }
 
 TEST_F(BuildScanTest, AMacroThatGivesAFunctionThroughACommaCallsItWhereItIsCalled) {
