@@ -228,6 +228,16 @@ CORPORA = [
                                                           "-DEVENT__DISABLE_MBEDTLS=ON",
                                                           "-DEVENT__DISABLE_TESTS=ON",
                                                           "-DEVENT__DISABLE_BENCHMARK=ON"]),
+    Corpus("xz-build", "build", "XZ Utils 5.4.1 (Debian's source), configure and make under bear", None,
+           build="bear", package="xz-utils", make=[["./configure", "--disable-nls", "--disable-doc"], ["make"]]),
+    Corpus("jq-build", "build", "jq 1.6 (Debian's source), configure and make under bear", None,
+           build="bear", package="jq", make=[["autoreconf", "-fi"], ["./configure", "--disable-docs",
+                                                                     "--disable-maintainer-mode"], ["make"]]),
+    Corpus("tmux-build", "build", "tmux 3.3a (Debian's source), configure and make under bear", None,
+           build="bear", package="tmux", make=[["./configure"], ["make"]]),
+    Corpus("libxml2-build", "build", "libxml2 2.9.14 (Debian's source), configure and make under bear", None,
+           build="bear", package="libxml2", make=[["autoreconf", "-fi"], ["./configure", "--without-python", "--without-lzma"],
+                                                  ["make", "libxml2.la"]]),
 ]
 BY_NAME = {c.name: c for c in CORPORA}
 
@@ -1172,23 +1182,23 @@ def measure_build(corpus, graph, args):
     result.update(graph_status=status, graph_seconds=round(seconds, 2))
     if doc is None:
         return result
-    measures, scanned = graph_measures(gcc, doc, work)
+    listed = {below(os.path.normpath(os.path.join(e["directory"], e["file"])), folder) for e in entries}
+    measures, scanned = graph_measures(gcc, doc, work, units=listed)
     result.update(measures)
     with open(err, "rb") as f:
         result["summary"] = next((l.decode("utf-8", "replace").strip() for l in f
                                   if SUMMARY.search(l)), "")
     # The same files and the headers it scanned, without the database, for comparison.
-    listed = {below(os.path.normpath(os.path.join(e["directory"], e["file"])), folder) for e in entries}
     names = sorted(listed | {f for f in scanned if inside(f)})
     check_tokens(names, folder)
     doc, _, seconds, status = graph.run(folder, names, work, keep_json=False)
     if doc is not None:
-        plain, _ = graph_measures(gcc, doc, None)
+        plain, _ = graph_measures(gcc, doc, None, units=listed)
         result["peers"]["unconfigured"] = plain
     return result
 
 
-def graph_measures(gcc, doc, work, keep=None):
+def graph_measures(gcc, doc, work, keep=None, units=None):
     """Definition and call measures of one quenwick-graph document against gcc, with
     only the files `keep` accepts counted (by default those inside the corpus); also
     the set of files it holds. With `work`, the lists of misses are written there."""
@@ -1201,8 +1211,11 @@ def graph_measures(gcc, doc, work, keep=None):
             continue
         defs.setdefault(key, set()).update(Records.lines(f))
         records_of.setdefault(key, []).append(f)
+    # Statics of headers, and of sources that only other files include (UNITS: the
+    # files compiled as units, when known), which gcc leaves out when unused.
     static_h = {k for k, fs in records_of.items()
-                if is_header(k[0]) and any(f.get("static") is True for f in fs)}
+                if (is_header(k[0]) or (units is not None and k[0] not in units))
+                and any(f.get("static") is True for f in fs)}
     key_of = {f["id"]: (recs.file[f["id"]], f["name"]) for f in recs.functions()}
     calls, sites = set(), {}
     for f in recs.functions():
@@ -1362,7 +1375,8 @@ def table_lines(results):
                 "inside the project count (headers the scan reached included; gcc's are those it",
                 "compiled). *Unconfigured*: the same files, and the headers the configured scan",
                 "read as files, given as arguments without the database. Measures as above; static",
-                "functions of headers are left out of the precision (gcc leaves out the unused ones).",
+                "functions of headers, and of sources that only other files include (gnulib's",
+                "`dynarray-skeleton.c`), are left out of the precision (gcc leaves out the unused ones).",
                 "gcc places a function first declared in a header that says `#pragma GCC",
                 "system_header` at that declaration (gnulib's replacement headers declare",
                 "`rpl_fclose`, which `lib/fclose.c` defines): such a unit is compiled again from its",
