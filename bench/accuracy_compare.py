@@ -615,7 +615,7 @@ def compile_corpus(corpus, folder, sources, work, jobs):
     """Compiles each source with gcc -fcallgraph-info once; returns (.ci paths, failures)."""
     cidir = os.path.join(work, "ci")
     stamp = os.path.join(cidir, ".stamp")
-    key = digest(tool_version(["gcc", "--version"]), GCC_FLAGS, corpus.flags,
+    key = digest(tool_version(["gcc", "--version"]), GCC_FLAGS, "system-header places", corpus.flags,
                  files_digest(folder, sources))
     state = os.path.join(cidir, "state.json")
     if os.path.exists(stamp) and open(stamp).read() == key and os.path.exists(state):
@@ -626,6 +626,7 @@ def compile_corpus(corpus, folder, sources, work, jobs):
     os.makedirs(cidir)
     log(f"({corpus.name}) compiling {len(sources)} files with gcc -fcallgraph-info")
     running, ci, failed = [], [], {}
+    placed_again = 0
     todo = list(sources)
     while todo or running:
         while todo and len(running) < jobs:
@@ -641,7 +642,7 @@ def compile_corpus(corpus, folder, sources, work, jobs):
         if proc.returncode == 0 and os.path.exists(obj[:-2] + ".ci"):
             ci.append(obj[:-2] + ".ci")
             os.remove(obj)
-            entry, kept = proc.entry, proc.kept
+            entry, kept = {"directory": folder, "file": src}, [*corpus.flags, "-c", src]
             if placed_in_system_header(obj[:-2] + ".ci", entry["directory"]):
                 placed_again += compile_unmarked(entry, kept, obj)
         else:
