@@ -615,7 +615,7 @@ def compile_corpus(corpus, folder, sources, work, jobs):
     """Compiles each source with gcc -fcallgraph-info once; returns (.ci paths, failures)."""
     cidir = os.path.join(work, "ci")
     stamp = os.path.join(cidir, ".stamp")
-    key = digest(tool_version(["gcc", "--version"]), GCC_FLAGS, "system-header places", corpus.flags,
+    key = digest(tool_version(["gcc", "--version"]), GCC_FLAGS, "system-header places, system folders too", corpus.flags,
                  files_digest(folder, sources))
     state = os.path.join(cidir, "state.json")
     if os.path.exists(stamp) and open(stamp).read() == key and os.path.exists(state):
@@ -983,10 +983,12 @@ def entry_words(entry):
 
 
 def placed_in_system_header(ci_path, directory):
-    """Whether gcc placed a definition of the unit of CI_PATH in a header that says
-    `#pragma GCC system_header`. gcc gives a function first declared in such a header
-    the place of that declaration (gnulib's replacement headers declare rpl_fclose,
-    which lib/fclose.c defines), not its definition's."""
+    """Whether gcc placed a definition of the unit of CI_PATH in a system header: one
+    of the system's folders, or one that says `#pragma GCC system_header`. gcc gives a
+    function first declared in such a header the place of that declaration (glibc's
+    bits/getopt_core.h declares the getopt that gawk's support/getopt.c defines;
+    gnulib's replacement headers declare rpl_fclose, which lib/fclose.c defines), not
+    its definition's."""
     seen = {}
     with open(ci_path, encoding="utf-8", errors="surrogateescape") as f:
         for line in f:
@@ -997,6 +999,8 @@ def placed_in_system_header(ci_path, directory):
             place = split_place(parts[1]) if len(parts) == 2 else None
             if place is None or not is_header(place[0]):
                 continue
+            if place[0].startswith(SYSTEM_FOLDERS):
+                return True
             file = os.path.join(directory, place[0])
             if file not in seen:
                 try:
@@ -1009,6 +1013,9 @@ def placed_in_system_header(ci_path, directory):
     return False
 
 
+# The folders of the system's headers.
+SYSTEM_FOLDERS = ("/usr/include/", "/usr/lib/gcc/", "/usr/local/include/")
+
 # Options that name an input of the preprocessor, with their argument.
 PREPROCESSOR_ARGS = ("-D", "-U", "-I", "-include", "-imacros", "-iquote", "-isystem", "-idirafter",
                      "-iprefix", "-iwithprefix", "-MF", "-MT", "-MQ")
@@ -1019,7 +1026,8 @@ def compile_unmarked(entry, kept, obj):
     markers' system-header flags removed, so that each definition keeps its own place;
     replaces the unit's .ci on success. Returns 1 when it did."""
     directory, ci = entry["directory"], obj[:-2] + ".ci"
-    unit = obj[:-2] + ".i"
+    cxx = os.path.splitext(entry["file"])[1] in (".cc", ".cpp", ".cxx", ".C", ".c++")
+    unit = obj[:-2] + (".ii" if cxx else ".i")
     pre = subprocess.run(["gcc", *kept, "-E", "-w", "-o", unit], cwd=directory,
                          stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     if pre.returncode != 0:
@@ -1052,6 +1060,9 @@ def compile_unmarked(entry, kept, obj):
     os.remove(unit)
     made = again[:-2] + ".ci"
     if run.returncode != 0 or not os.path.exists(made):
+        for left in (made, again):
+            if os.path.exists(left):
+                os.remove(left)
         return 0
     os.replace(made, ci)
     os.remove(again)
@@ -1063,7 +1074,7 @@ def compile_entries(entries, work, jobs):
     after them, the output into the cache); returns (.ci paths, {file: error})."""
     cidir = os.path.join(work, "ci")
     stamp = os.path.join(cidir, ".stamp")
-    key = digest(tool_version(["gcc", "--version"]), GCC_FLAGS, "system-header places", entries,
+    key = digest(tool_version(["gcc", "--version"]), GCC_FLAGS, "system-header places, system folders too", entries,
                  [(e["file"], os.stat(os.path.join(e["directory"], e["file"])).st_mtime) for e in entries])
     state = os.path.join(cidir, "state.json")
     if os.path.exists(stamp) and open(stamp).read() == key and os.path.exists(state):
@@ -1378,11 +1389,12 @@ def table_lines(results):
                 "read as files, given as arguments without the database. Measures as above; static",
                 "functions of headers, and of sources that only other files include (gnulib's",
                 "`dynarray-skeleton.c`), are left out of the precision (gcc leaves out the unused ones).",
-                "gcc places a function first declared in a header that says `#pragma GCC",
-                "system_header` at that declaration (gnulib's replacement headers declare",
-                "`rpl_fclose`, which `lib/fclose.c` defines): such a unit is compiled again from its",
-                "preprocessed text with the system-header marks of its line markers removed, and",
-                "that call graph counts.",
+                "gcc places a function first declared in a system header (one of the system's",
+                "folders, or one that says `#pragma GCC system_header`) at that declaration",
+                "(glibc declares the `getopt` of gawk's `support/getopt.c`, gnulib's replacement",
+                "headers the `rpl_fclose` of `lib/fclose.c`): such a unit is compiled again from",
+                "its preprocessed text with the system-header marks of its line markers removed,",
+                "and that call graph counts.",
                 "",
                 "| Corpus | Units | Scan | gcc defs | At line | Any line | Def. precision "
                 "| gcc calls | Calls found | Claimed calls | Call precision | Run |",
