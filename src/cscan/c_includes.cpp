@@ -13,6 +13,7 @@
 #include "cscan/c_scan.h"
 #include "cscan/c_scanner.h"
 #include "cscan/c_source.h"
+#include "cscan/c_words.h"
 #include "platform/file_path.h"
 #include "platform/text_input.h"
 
@@ -338,6 +339,7 @@ bool CScanner::searchHeader(const std::string& name, bool next, std::string& pat
 
 void CScanner::includeHeader(const std::string& path, int chain, bool system) {
   IncludeState& state = *includes_;
+  if (state.frames.size() == 1 && !system) includeBody(path);
   if (state.frames.size() == 1 && !state.stepping && takeIncludeStep(path, chain, system)) return;
   if (state.frames.size() > kIncludeDepth) {
     for (IncludeState::Recording& recording : state.recordings) recording.valid = false;
@@ -393,6 +395,54 @@ void CScanner::includeHeader(const std::string& path, int chain, bool system) {
   if (reach != SIZE_MAX) state.reachable[reach].branches = branches ^ shape;
   state.frames.pop_back();
   endRecording(key);
+}
+
+// A head of the file whose body the header `path` holds: LZO's
+// `lzo1x_decompress_dict_safe (...)` / `#include "lzo1x_d.ch"`, whose code opens
+// with the body's "{" in the includer's macros. The function is the file's, at its
+// name, with the calls of the body there.
+void CScanner::includeBody(const std::string& path) {
+  // Past this size a header is no body.
+  constexpr std::size_t kMostBodyBytes = std::size_t{1} << 20;
+  // A head that stands for the file's while the header is scanned: its code is a
+  // body when this head's definition is the first, and ends in the header.
+  constexpr std::string_view kStandIn = "quenwick_included_body_";
+  if (nesting_ > 0 || decl_.empty() || declParens_ != 0 || !blocks_.empty() || !decl_.back().is(Punct::RParen)) {
+    return;
+  }
+  Head head = readFileHead();
+  if (head.kind != Head::Function) return;
+  std::string bytes;
+  if (readWholeFile(path, bytes, kMostBodyBytes) != WholeFile::Read) return;
+  auto scanAfter = [&](std::string_view parameters, FileFacts& facts) {
+    const std::string text = std::string(kStandIn) + std::string(parameters) + bytes;
+    const SourceText source(text, SourceEncoding::Utf8);
+    CScanner(source, config_, facts, *this).run();
+  };
+  FileFacts inner;
+  scanAfter(" (void)\n", inner);
+  if (inner.definitions.empty() || !inner.balanced()) return;
+  FileDefinition& made = inner.definitions.front();
+  if (made.kind != DefinitionKind::Function || made.name != kStandIn || made.place.line != 1 ||
+      made.end.line == 1) {
+    return;
+  }
+  // Not the body of a head that the header writes itself, which a head's words
+  // may run into (`__lzo_static_forceinline unsigned f(lzo_uint32_t v) {`).
+  FileFacts alone;
+  scanAfter(" (void);\n", alone);
+  for (const FileDefinition& other : alone.definitions) {
+    if (other.end == made.end) return;
+  }
+  const Token named = headThroughMacro(head);
+  std::string_view compiled = compiledName(named);
+  if (isKeyword(compiled)) compiled = named.text;
+  made.name = std::string(compiled);
+  made.isStatic = head.isStatic;
+  addMadeDefinitions(inner, 1, named.place, includes_->at);
+  decl_.clear();
+  declParens_ = 0;
+  alternatives_.clear();
 }
 
 // Notes that the file's directives read the header `path`.

@@ -51,6 +51,8 @@ CScanner::CScanner(const SourceText& source, const CScanConfig& config, FileFact
       defaultsFollow_(outer.defaultsFollow_),
       nesting_(outer.nesting_ + 1) {
   lexer_.setCaptionKeyword(config.captionKeyword, false);
+  // What the outer scan knows to be undefined stays so (a body's #if in a header).
+  macros_.setUnlistedUndefined(outer.macros_.unlisted().kind == MacroState::Undefined);
 }
 
 void CScanner::run() {

@@ -271,6 +271,7 @@ class CScanner {
   bool searchHeader(const std::string& name, bool next, std::string& path, int& chain,
                   bool& system) const;
   void includeHeader(const std::string& path, int chain, bool system);
+  void includeBody(const std::string& path);
   std::uint64_t readHeaderLines(const struct HeaderText& text);
   void openHeaderConditional(const struct HeaderLine& line);
   void nextHeaderBranch(const struct HeaderLine& line);

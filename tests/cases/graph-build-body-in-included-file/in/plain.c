@@ -1,0 +1,2 @@
+#define DO_DECOMPRESS decompress
+#include "decompress.ch"
