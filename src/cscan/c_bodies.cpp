@@ -68,13 +68,7 @@ void CScanner::bodyToken(const Token& token) {
   if ((!objectMacros_.empty() || config_.build) && isName(prev_) && !token.is(Punct::LParen) &&
       !prev2_.is(Punct::Arrow) && !prev2_.is(Punct::Dot) && isCallingObjectMacro(prev_.text)) {
     recordCall(prev_, false);
-    // With a build, what its expansion calls too, unless a macro call around it is expanded.
-    if (config_.build && config_.compiledNames && !(macroDepth_ != 0 && macroExpands_) &&
-        makesCalls(prev_.text)) {
-      std::vector<PpToken> expanded;
-      expandMacros({ppTokenOf(prev_)}, macros_, expanded);
-      recordExpansionCalls(expanded, prev_.place, {});
-    }
+    if (config_.build) recordObjectMacroExpansion(prev_);
   }
   const bool cancelled = tentative_.stage > 0 && stepTentative(token);
   if (token.kind == TokenKind::Punct) {
@@ -207,18 +201,13 @@ void CScanner::openParen(const Token& paren) {
       const bool indirect = isPointerName(name);
       const bool macro = !indirect && makesName(name);
       recordCall(prev_, indirect, macro);
-      // `#define fatal (*(set_loc(__FILE__, __LINE__), r_fatal))`: fatal(...) calls r_fatal.
-      if (!indirect) {
+      if (!indirect && objectMacroWithGroup(name) != nullptr) {
+        // `#define fatal (*(set_loc(__FILE__, __LINE__), r_fatal))`: fatal(...) calls r_fatal.
         const std::string_view designated = designatedFunction(name);
         if (!designated.empty()) recordCall(designated, prev_.place, false);
-      }
-      // `#define xmlGenericError (*(__xmlGenericError()))`, whose callee another
-      // macro renames: xmlGenericError(...) calls what the expansion calls.
-      if (!indirect && !macro && config_.compiledNames && !(macroDepth_ != 0 && macroExpands_) &&
-          objectMacroWithGroup(name) != nullptr && makesCalls(name)) {
-        std::vector<PpToken> expanded;
-        expandMacros({ppTokenOf(prev_)}, macros_, expanded);
-        recordExpansionCalls(expanded, prev_.place, {});
+        // `#define xmlGenericError (*(__xmlGenericError()))`, whose callee another
+        // macro renames: xmlGenericError(...) calls what the expansion calls.
+        recordObjectMacroExpansion(prev_);
       }
       if (!indirect) tentative_.stage = 1;
       // A plain build compiles no call in an argument that the macro drops.
@@ -345,6 +334,16 @@ bool CScanner::isCallingObjectMacro(std::string_view name) {
     found->second = calls(expanded);
   }
   return found->second;
+}
+
+// With a build, records what the use of the object-like macro `name` calls through
+// its expansion when its own record cannot show it (see `makesCalls`), unless a
+// macro call around it is expanded, which records them.
+void CScanner::recordObjectMacroExpansion(const Token& name) {
+  if (!config_.compiledNames || (macroDepth_ != 0 && macroExpands_) || !makesCalls(name.text)) return;
+  std::vector<PpToken> expanded;
+  expandMacros({ppTokenOf(name)}, macros_, expanded);
+  recordExpansionCalls(expanded, name.place, {});
 }
 
 // The function that the object-like macro `name` of a build gives as the last

@@ -208,6 +208,7 @@ class CScanner {
   bool makesCalls(std::string_view name);
   const MacroState* objectMacroWithGroup(std::string_view name) const;
   bool isCallingObjectMacro(std::string_view name);
+  void recordObjectMacroExpansion(const Token& name);
   std::string_view designatedFunction(std::string_view name);
   bool callsMadeName(const std::vector<PpToken>& tokens, std::size_t at) const;
   bool passesCalledParameter(const std::vector<PpToken>& tokens, std::size_t at,
