@@ -3,10 +3,11 @@
 #pragma once
 
 #include <algorithm>
+#include <bit>
 #include <cstdint>
+#include <cstring>
 #include <functional>
 #include <memory>
-#include <memory_resource>
 #include <new>
 #include <string>
 #include <string_view>
@@ -131,9 +132,9 @@ class MacroTable {
     const MacroState* state = &unlisted_;
     const Name key = nameOf(name);  // hashed once for the whole chain
     for (const MacroTable* table = this; table != nullptr; table = table->base_) {
-      auto found = table->states_.find(key);
-      if (found != table->states_.end()) {
-        state = &found->second;
+      const Entry* found = table->entryOf(key);
+      if (found != nullptr && found->present) {
+        state = &found->state;
         break;
       }
     }
@@ -149,23 +150,28 @@ class MacroTable {
   }
   /// The state of `name` as this table says it, without its base.
   const MacroState& findOwn(std::string_view name) const {
-    auto found = states_.find(nameOf(name));
-    return found != states_.end() ? found->second : unknown_;
+    const Entry* found = entryOf(nameOf(name));
+    return found != nullptr && found->present ? found->state : unknown_;
   }
   /// Sets the state of `name`, which must outlive the table (a view of the source,
   /// the configuration or the list of predefined macros).
   void set(std::string_view name, MacroState state) {
     if (state.kind == MacroState::Defined && state.functionLike) functionLike_ = true;
     const Name key = nameOf(name);
-    auto found = states_.find(key);
+    Entry* found = const_cast<Entry*>(entryOf(key));
     if (state.kind == MacroState::Unknown && base_ == nullptr) {
-      if (found != states_.end()) states_.erase(found);  // what nothing is said of is unknown
+      // What nothing is said of is unknown.
+      if (found != nullptr && found->present) {
+        found->present = false;
+        --present_;
+      }
       return;
     }
-    if (found != states_.end()) {
-      found->second = std::move(state);
-    } else {
-      states_.emplace(key, std::move(state));
+    if (found == nullptr) return addEntry(key, std::move(state));
+    found->state = std::move(state);
+    if (!found->present) {
+      found->present = true;
+      ++present_;
     }
   }
   /// Sets the state of `name` from copies of its texts that the table keeps: for
@@ -182,7 +188,7 @@ class MacroTable {
     unlisted_.kind = undefined ? MacroState::Undefined : MacroState::Unknown;
   }
   /// The number of names this table itself holds.
-  std::size_t ownSize() const { return states_.size(); }
+  std::size_t ownSize() const { return present_; }
   /// One table holding what this one and its bases down to `stop` (not included)
   /// say, nearer ones first, with `stop` as its base, and copies of their texts:
   /// it depends on nothing but `stop`.
@@ -193,7 +199,7 @@ class MacroTable {
       chain.push_back(table);
     }
     for (auto table = chain.rbegin(); table != chain.rend(); ++table) {
-      for (const auto& [name, state] : (*table)->states_) flat.setCopy(name.text, state);
+      (*table)->forEach([&flat](std::string_view name, const MacroState& state) { flat.setCopy(name, state); });
     }
     flat.unlisted_ = unlisted_;
     return flat;
@@ -202,8 +208,7 @@ class MacroTable {
   /// table's views), and names nobody lists undefined.
   MacroTable ownCopy() const {
     MacroTable copy(base_);
-    copy.states_.reserve(states_.size());
-    for (const auto& [name, state] : states_) copy.set(name.text, state);
+    forEach([&copy](std::string_view name, const MacroState& state) { copy.set(name, state); });
     return copy;
   }
   /// The table this one reads for the names it says nothing of.
@@ -221,16 +226,96 @@ class MacroTable {
     std::size_t hash;       // its hash
     bool operator==(const Name& other) const { return hash == other.hash && text == other.text; }
   };
-  struct NameHash {
-    std::size_t operator()(const Name& name) const { return name.hash; }
+  static Name nameOf(std::string_view text) { return Name{text, hashOf(text)}; }
+  /// A hash of a symbol's name: eight bytes at a time, each word mixed in by a
+  /// multiplication, and the whole mixed again so that its low bits place it.
+  static std::size_t hashOf(std::string_view text) {
+    std::uint64_t hash = 0x9E3779B97F4A7C15ull ^ text.size();
+    const char* p = text.data();
+    std::size_t left = text.size();
+    for (; left >= 8; p += 8, left -= 8) {
+      std::uint64_t word;
+      std::memcpy(&word, p, 8);
+      hash = (hash ^ word) * 0xBF58476D1CE4E5B9ull;
+      hash ^= hash >> 31;
+    }
+    if (left > 0) {
+      std::uint64_t word = 0;
+      std::memcpy(&word, p, left);
+      hash = (hash ^ word) * 0x94D049BB133111EBull;
+    }
+    hash ^= hash >> 32;
+    hash *= 0xD6E8FEB86659FD93ull;
+    hash ^= hash >> 32;
+    return static_cast<std::size_t>(hash);
+  }
+  /// One symbol the table says something of; `present` false: it said, then took
+  /// it back (an entry keeps its place in `slots_`).
+  struct Entry {
+    Name name;
+    MacroState state;
+    bool present = true;
   };
-  static Name nameOf(std::string_view text) { return Name{text, std::hash<std::string_view>{}(text)}; }
+  // Entries come in blocks of 16, 32, 64... that never move, so that the states
+  // `find` hands out stay where they are while the table grows.
+  static constexpr std::size_t kFirstBlock = 16;
+  Entry& entryAt(std::size_t index) const {
+    const std::size_t block = static_cast<std::size_t>(std::bit_width(index / kFirstBlock + 1)) - 1;
+    return blocks_[block][index - kFirstBlock * ((std::size_t{1} << block) - 1)];
+  }
+  /// The entry of `key`, present or not, or null.
+  const Entry* entryOf(const Name& key) const {
+    if (slots_.empty()) return nullptr;
+    const std::size_t mask = slots_.size() - 1;
+    const auto tag = static_cast<std::uint32_t>(static_cast<std::uint64_t>(key.hash) >> 32);
+    for (std::size_t i = key.hash & mask;; i = (i + 1) & mask) {
+      const std::uint64_t slot = slots_[i];
+      if (slot == 0) return nullptr;
+      if (static_cast<std::uint32_t>(slot >> 32) == tag) {
+        const Entry& entry = entryAt(static_cast<std::uint32_t>(slot) - 1);
+        if (entry.name == key) return &entry;
+      }
+    }
+  }
+  /// Adds an entry for `key`, which has none.
+  void addEntry(const Name& key, MacroState state) {
+    const std::size_t index = count_;
+    if (index == kFirstBlock * ((std::size_t{1} << blocks_.size()) - 1)) {
+      blocks_.emplace_back(new Entry[kFirstBlock << blocks_.size()]);
+    }
+    Entry& entry = entryAt(index);
+    entry.name = key;
+    entry.state = std::move(state);
+    ++count_;
+    ++present_;
+    if (count_ * 2 > slots_.size()) {
+      // Half full at most: a miss ends at an empty slot soon.
+      slots_.assign(std::max<std::size_t>(32, slots_.size() * 2), 0);
+      for (std::size_t i = 0; i < count_; ++i) placeSlot(i);
+    } else {
+      placeSlot(index);
+    }
+  }
+  void placeSlot(std::size_t index) {
+    const Name& name = entryAt(index).name;
+    const std::size_t mask = slots_.size() - 1;
+    std::size_t i = name.hash & mask;
+    while (slots_[i] != 0) i = (i + 1) & mask;
+    slots_[i] = (static_cast<std::uint64_t>(name.hash) >> 32 << 32) | (index + 1);
+  }
+  /// Calls `visit` with each symbol the table itself says something of.
+  template <typename Visit>
+  void forEach(Visit visit) const {
+    for (std::size_t i = 0; i < count_; ++i) {
+      const Entry& entry = entryAt(i);
+      if (entry.present) visit(entry.name.text, entry.state);
+    }
+  }
 
-  // The symbols' entries come from one growing buffer and go with the table: a
-  // file's table is filled by the thousand and dropped whole.
-  std::unique_ptr<std::pmr::monotonic_buffer_resource> memory_ =
-      std::make_unique<std::pmr::monotonic_buffer_resource>();
-  std::pmr::unordered_map<Name, MacroState, NameHash> states_{memory_.get()};  // every symbol something was said of
+  std::vector<std::unique_ptr<Entry[]>> blocks_;  // the entries, in the order first set
+  std::size_t count_ = 0;                        // entries made
+  std::size_t present_ = 0;                      // of them, those present
+  std::vector<std::uint64_t> slots_;             // by hash: the tag (high half of the hash) and entry + 1; 0 is empty
   const MacroTable* base_;                              // what is said of the others, if anything
   bool functionLike_ = false;                           // a function-like macro was set
   MacroState unknown_;                                  // the state of names not in this table
