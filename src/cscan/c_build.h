@@ -50,12 +50,16 @@ struct HeaderLine {
   std::string header;                // Include: the name with its "" or <>, when written so
   std::uint32_t next = 0;            // If...Elif, Else: the next #elif, #else or #endif of its level
   bool hasInclude = false;           // If, Elif: the condition asks __has_include or __has_include_next
+  // Include: the levels it lies within, outermost first: the #if... line of each
+  // and the line of its branch.
+  std::vector<std::pair<std::uint32_t, std::uint32_t>> within;
 };
 
 /// A header as the scans of a run read it.
 struct HeaderText {
   std::string path;               // absolute, in normal form
   std::vector<HeaderLine> lines;  // its directives, in order
+  std::vector<std::uint32_t> includes;  // the lines that include, in order
   std::string guard;              // the symbol of an include guard around all of them, if any
   bool pragmaOnce = false;        // it holds "#pragma once"
   // A header without a guard whose code holds braces (a template that files
@@ -135,9 +139,12 @@ class PrefixTree {
   std::uint64_t generation_ = 0;  // the header cache's generation the nodes were made in
 };
 
-/// What reading a header did to a file's symbols, and all it depended on: a file
-/// of the same build that includes the header where the same holds gets the same
-/// effect without reading the header again.
+/// What reading a run of a header's directives did to a file's symbols, and all it
+/// depended on: from its start (the first line, or the line after an #include) to
+/// the next #include the reading followed, or to the end. A file of the same build
+/// that reads the header there, where the same holds, gets the same effect without
+/// reading those lines again; the #include itself is followed each time, so the
+/// effect does not depend on what the file had read before of the headers it names.
 struct HeaderEffect {
   /// A change's position in `defaultStates` when the plain build's view has its `state` too.
   static constexpr std::uint32_t kSame = UINT32_MAX;
@@ -151,40 +158,51 @@ struct HeaderEffect {
   using Lookups = std::vector<std::pair<std::string_view, std::uint64_t>>;
   Lookups inputs;                               // symbols looked up before being changed, with the digest of what was found (names kept in `texts`)
   Lookups defaultInputs;                        // the same in the plain build's view
-  std::vector<std::pair<std::string, bool>> onceInputs;  // "#pragma once" headers asked about: read already
   bool outOfDefault = false;                    // read in a branch a plain build leaves out
   bool plainFollows = true;                     // a plain build's view changes as the symbols do
   std::vector<Change> changes;                  // in the order first made
   std::vector<MacroState> defaultStates;        // the plain build's view of the changes where it differs
-  std::vector<std::string> headers;             // every header met, in order
-  std::vector<std::string> once;                // the headers of "#pragma once" read
-  std::vector<HeaderReach> reachable;           // the project's headers met
+  std::uint32_t end = 0;                        // the #include line it stops at, or the number of lines
+  std::vector<std::uint32_t> branchNotes;       // the branches read, as `HeaderReach::branches` takes them
   TextArena texts;                              // the names, parameters and replacements of the inputs and changes
 };
 
-/// The effects of the headers of one build, by header and search folder.
+/// Where a run of a header's lines starts: the header as found in a search folder.
+struct HeaderRun {
+  const HeaderText* text = nullptr;  // the header (the cache keeps it while the generation lasts)
+  int chain = -1;                    // the search folder it was found in (-1: none)
+  bool system = false;               // that folder is a system one
+  std::uint32_t line = 0;            // the run's first line
+  bool operator==(const HeaderRun& other) const {
+    return text == other.text && chain == other.chain && system == other.system && line == other.line;
+  }
+};
+
+/// The effects of the runs of headers' lines of one build.
 class HeaderEffects {
  public:
-  /// Effects kept for one key at most: a header read in more ways is read each time.
+  /// Effects kept for one run at most: a run read in more ways is read each time.
   static constexpr std::size_t kMostEffects = 64;
   /// What a symbol is where the header is included, as `digestOf` tells it.
   using Digest = std::function<std::uint64_t(std::string_view)>;
 
-  /// The effects known for `key` whose symbol inputs all hold (`digest` says what
+  /// The effects known for `run` whose symbol inputs all hold (`digest` says what
   /// each symbol is; it is asked once for each symbol on the way), in the order
-  /// they were added; `known` is set to how many the key has, and `first` when the
-  /// header was not asked for before. A new `generation` of the header cache
-  /// forgets all.
-  std::vector<std::shared_ptr<const HeaderEffect>> find(const std::string& key, std::uint64_t generation,
+  /// they were added; `known` is set to how many the run has (kMostEffects when
+  /// it is too short to have any), and `first` when the run was not asked for
+  /// before. A new `generation` of the header cache forgets all.
+  std::vector<std::shared_ptr<const HeaderEffect>> find(const HeaderRun& run, std::uint64_t generation,
                                                         const Digest& digest, bool& first, std::size_t& known);
-  /// Adds an effect for `key` (a few at most for each).
-  void add(const std::string& key, std::shared_ptr<const HeaderEffect> effect, std::uint64_t generation);
+  /// Adds an effect for `run` (a few at most for each).
+  void add(const HeaderRun& run, std::shared_ptr<const HeaderEffect> effect, std::uint64_t generation);
+  /// Notes that `run` reads too few lines to be worth an effect.
+  void markShort(const HeaderRun& run, std::uint64_t generation);
 
  private:
-  // The effects of one key as a tree of their symbol inputs, in the order they
+  // The effects of one run as a tree of their symbol inputs, in the order they
   // were looked up: readings that found the same so far went the same way and
   // asked the same next, so effects share the start of their inputs, and a walk
-  // asks each symbol once however many effects the key has.
+  // asks each symbol once however many effects the run has.
   struct Node {
     struct Test {
       std::string_view name;  // the symbol asked (kept by an effect)
@@ -193,12 +211,25 @@ class HeaderEffects {
     std::vector<Test> tests;         // usually one: what the readings asked next
     std::vector<std::uint32_t> ends;  // the effects whose inputs end here
   };
+  // Never changed once shared: an addition makes a new one, so that a walk needs
+  // no lock.
   struct Known {
     std::vector<std::shared_ptr<const HeaderEffect>> effects;  // in the order added
     std::vector<Node> nodes;                                   // the tree; the first is its root
+    bool tooShort = false;                                     // no effect is made of the run
   };
+  struct RunHash {
+    std::size_t operator()(const HeaderRun& run) const {
+      std::uint64_t hash = reinterpret_cast<std::uintptr_t>(run.text);
+      hash = (hash ^ (static_cast<std::uint64_t>(run.line) << 32 | static_cast<std::uint32_t>(run.chain))) *
+             0x9E3779B97F4A7C15ull;
+      return static_cast<std::size_t>((hash ^ (hash >> 29) ^ (run.system ? 1 : 0)) * 0xBF58476D1CE4E5B9ull);
+    }
+  };
+  /// The effects of `run`, made empty when new (`first` then set).
+  std::shared_ptr<const Known> knownOf(const HeaderRun& run, std::uint64_t generation, bool& first);
   Lock lock_;  // guards the map
-  std::unordered_map<std::string, Known> effects_;  // by key
+  std::unordered_map<HeaderRun, std::shared_ptr<const Known>, RunHash> effects_;  // by run
   std::uint64_t generation_ = 0;  // the header cache's generation the effects were made in
 };
 

@@ -173,9 +173,10 @@ void readCodeNames(const SourceText& source, HeaderText& text) {
   for (std::string_view name : names) text.codeNames.push_back(text.texts.keep(name));
 }
 
-// Links each conditional line to the next line of its level, and finds a guard.
+// Links each conditional line to the next line of its level, notes the levels
+// around each #include, and finds a guard.
 void linkConditionals(HeaderText& text) {
-  std::vector<std::size_t> open;  // the line of each open level's last branch
+  std::vector<std::pair<std::uint32_t, std::uint32_t>> open;  // each open level's #if... line and last branch
   const auto size = static_cast<std::uint32_t>(text.lines.size());
   for (std::uint32_t i = 0; i < size; ++i) {
     HeaderLine& line = text.lines[i];
@@ -184,22 +185,27 @@ void linkConditionals(HeaderText& text) {
       case HeaderLine::If:
       case HeaderLine::Ifdef:
       case HeaderLine::Ifndef:
-        open.push_back(i);
+        open.emplace_back(i, i);
         break;
       case HeaderLine::Elif:
       case HeaderLine::Elifdef:
       case HeaderLine::Elifndef:
       case HeaderLine::Else:
         if (!open.empty()) {
-          text.lines[open.back()].next = i;
-          open.back() = i;
+          text.lines[open.back().second].next = i;
+          open.back().second = i;
         }
         break;
       case HeaderLine::Endif:
         if (!open.empty()) {
-          text.lines[open.back()].next = i;
+          text.lines[open.back().second].next = i;
           open.pop_back();
         }
+        break;
+      case HeaderLine::Include:
+      case HeaderLine::IncludeNext:
+        line.within = open;
+        text.includes.push_back(i);
         break;
       default:
         break;
@@ -515,24 +521,31 @@ std::shared_ptr<const PrefixNode> PrefixTree::add(const PrefixNode* parent, cons
   return node;
 }
 
-std::vector<std::shared_ptr<const HeaderEffect>> HeaderEffects::find(const std::string& key,
-                                                                    std::uint64_t generation,
-                                                                    const Digest& digest, bool& first,
-                                                                    std::size_t& known) {
+std::shared_ptr<const HeaderEffects::Known> HeaderEffects::knownOf(const HeaderRun& run, std::uint64_t generation,
+                                                                  bool& first) {
   LockHeld held(lock_);
   if (generation != generation_) {
     effects_.clear();
     generation_ = generation;
   }
-  auto [found, isNew] = effects_.try_emplace(key);
+  auto [found, isNew] = effects_.try_emplace(run);
   first = isNew;
-  const Known& effects = found->second;
-  known = effects.effects.size();
+  if (isNew) found->second = std::make_shared<const Known>();
+  return found->second;
+}
+
+std::vector<std::shared_ptr<const HeaderEffect>> HeaderEffects::find(const HeaderRun& run,
+                                                                    std::uint64_t generation,
+                                                                    const Digest& digest, bool& first,
+                                                                    std::size_t& known) {
+  const std::shared_ptr<const Known> effects = knownOf(run, generation, first);
+  known = effects->tooShort ? kMostEffects : effects->effects.size();
+  std::vector<std::shared_ptr<const HeaderEffect>> result;
+  if (effects->effects.empty()) return result;
   std::vector<std::uint32_t> matched;
-  std::vector<std::uint32_t> walk;
-  if (!effects.nodes.empty()) walk.push_back(0);
+  std::vector<std::uint32_t> walk{0};
   while (!walk.empty()) {
-    const Node& node = effects.nodes[walk.back()];
+    const Node& node = effects->nodes[walk.back()];
     walk.pop_back();
     matched.insert(matched.end(), node.ends.begin(), node.ends.end());
     for (const Node::Test& test : node.tests) {
@@ -543,24 +556,24 @@ std::vector<std::shared_ptr<const HeaderEffect>> HeaderEffects::find(const std::
     }
   }
   std::sort(matched.begin(), matched.end());
-  std::vector<std::shared_ptr<const HeaderEffect>> result;
   result.reserve(matched.size());
-  for (std::uint32_t i : matched) result.push_back(effects.effects[i]);
+  for (std::uint32_t i : matched) result.push_back(effects->effects[i]);
   return result;
 }
 
-void HeaderEffects::add(const std::string& key, std::shared_ptr<const HeaderEffect> effect,
+void HeaderEffects::add(const HeaderRun& run, std::shared_ptr<const HeaderEffect> effect,
                         std::uint64_t generation) {
   LockHeld held(lock_);
   if (generation != generation_) return;
-  Known& known = effects_[key];
-  if (known.effects.size() >= kMostEffects) return;
-  if (known.nodes.empty()) known.nodes.emplace_back();
+  std::shared_ptr<const Known>& slot = effects_[run];
+  if (slot && (slot->tooShort || slot->effects.size() >= kMostEffects)) return;
+  auto known = slot ? std::make_shared<Known>(*slot) : std::make_shared<Known>();
+  if (known->nodes.empty()) known->nodes.emplace_back();
   std::uint32_t at = 0;
   for (const auto& input : effect->inputs) {
     const std::string_view name = input.first;  // named, not bound: lambdas capture them
     const std::uint64_t value = input.second;
-    std::vector<Node::Test>& tests = known.nodes[at].tests;
+    std::vector<Node::Test>& tests = known->nodes[at].tests;
     auto test = std::find_if(tests.begin(), tests.end(), [&](const Node::Test& t) { return t.name == name; });
     if (test == tests.end()) test = tests.insert(tests.end(), Node::Test{name, {}});
     auto next = std::find_if(test->next.begin(), test->next.end(), [&](const auto& n) { return n.first == value; });
@@ -568,13 +581,24 @@ void HeaderEffects::add(const std::string& key, std::shared_ptr<const HeaderEffe
       at = next->second;
       continue;
     }
-    const auto made = static_cast<std::uint32_t>(known.nodes.size());
+    const auto made = static_cast<std::uint32_t>(known->nodes.size());
     test->next.emplace_back(value, made);
-    known.nodes.emplace_back();  // `tests` and `test` are not used past this
+    known->nodes.emplace_back();  // `tests` and `test` are not used past this
     at = made;
   }
-  known.nodes[at].ends.push_back(static_cast<std::uint32_t>(known.effects.size()));
-  known.effects.push_back(std::move(effect));
+  known->nodes[at].ends.push_back(static_cast<std::uint32_t>(known->effects.size()));
+  known->effects.push_back(std::move(effect));
+  slot = std::move(known);
+}
+
+void HeaderEffects::markShort(const HeaderRun& run, std::uint64_t generation) {
+  LockHeld held(lock_);
+  if (generation != generation_) return;
+  std::shared_ptr<const Known>& slot = effects_[run];
+  if (slot && !slot->effects.empty()) return;
+  auto known = std::make_shared<Known>();
+  known->tooShort = true;
+  slot = std::move(known);
 }
 
 bool HeaderSearches::find(const std::string& key, std::uint64_t generation, Found& found) {

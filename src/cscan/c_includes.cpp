@@ -31,9 +31,9 @@ constexpr int kMostSymbolSteps = 32;
 // A step's tables build on the step before; every so many steps one table holds
 // them all, so that a lookup passes few tables.
 constexpr int kStepDepth = 8;
-// A header whose reading took fewer directive lines than this has no effect
-// remembered: reading it again costs less.
-constexpr std::size_t kLinesWorthAnEffect = 48;
+// A run of a header's lines that reads fewer than this has no effect remembered:
+// reading it again costs less than looking one up.
+constexpr std::uint32_t kLinesWorthAnEffect = 8;
 
 // A key for a symbol's state: equal for equal states.
 std::string stateKey(std::string_view name, const MacroState& state) {
@@ -104,32 +104,25 @@ struct CScanner::IncludeState {
   int symbolSteps = 0;                         // #define and #undef steps taken
   std::size_t problemsSeen = 0;                // problems checked for undecided conditionals
   std::vector<HeaderReach> reachable;          // the project's headers met since the last step began
-  // What the headers being read do, to make their effects of.
+  // What the run of a header's lines being read does, to make its effect of (one
+  // run at a time: a run ends where the reading follows an #include).
   struct Write {
-    std::string_view name;    // the symbol changed (kept in `logTexts`, or by an effect used)
+    std::string_view name;    // the symbol changed (kept in `logTexts`)
     std::size_t macroReads;   // lookups before it
     std::size_t defaultReads; // lookups of the plain build's view before it
     bool inDefaults;          // that view changed too
   };
-  struct OnceEvent {
-    std::string path;  // a header of "#pragma once"
-    bool added;        // it was read now; else it was asked about
-    bool wasRead;      // when asked: it had been read
-  };
   struct Recording {
-    std::size_t macroReads, defaultReads, writes, once, headers, reachable;  // where its part of each log starts
-    std::size_t lines;  // directive lines read before it began
-    bool outOfDefault;  // it began out of a plain build's branches
-    bool valid;         // nothing made it depend on more than the logs hold
+    std::uint32_t start;  // the header's line it began at
+    bool outOfDefault;    // it began out of a plain build's branches
+    bool valid;           // nothing made it depend on more than the logs hold
   };
   TextArena logTexts;                          // the names in the logs below
   HeaderEffect::Lookups macroReads;            // lookups of the symbols while recording
   HeaderEffect::Lookups defaultReads;          // lookups of the plain build's view
   std::vector<Write> writes;                   // changes of the symbols
-  std::vector<OnceEvent> onceEvents;           // "#pragma once" headers asked about or read
-  std::vector<std::string> headersMet;         // headers met
-  std::vector<Recording> recordings;           // the headers being recorded, outermost first
-  std::size_t linesRead = 0;                   // directive lines of headers read so far
+  std::vector<std::uint32_t> branchNotes;      // the branches read
+  std::vector<Recording> recordings;           // the run being recorded, if any
   std::vector<std::shared_ptr<const HeaderEffect>> effectsUsed;  // their names stay valid
 };
 
@@ -349,11 +342,7 @@ void CScanner::includeHeader(const std::string& path, int chain, bool system) {
   if (!text) return noteMissingHeader("\"" + path + "\"");
   const bool readBefore = state.recorded.count(path) != 0;
   meetHeader(path);
-  if (text->pragmaOnce) {
-    const bool wasRead = state.once.count(path) != 0;
-    if (!state.recordings.empty()) state.onceEvents.push_back({path, false, wasRead});
-    if (wasRead) return;
-  }
+  if (text->pragmaOnce && state.once.count(path) != 0) return;
   if (!text->guard.empty()) {
     const MacroState::Kind guard = macros_.find(text->guard).kind;
     if (guard == MacroState::Defined) {
@@ -373,14 +362,7 @@ void CScanner::includeHeader(const std::string& path, int chain, bool system) {
       return;
     }
   }
-  const std::string key = std::to_string(chain) + (system ? "s" : "p") + path;
-  bool worthRecording = false;
-  if (replayEffect(key, worthRecording)) return;
-  beginRecording(worthRecording);
-  if (text->pragmaOnce) {
-    state.once.insert(path);
-    state.onceEvents.push_back({path, true, false});
-  }
+  if (text->pragmaOnce) state.once.insert(path);
   std::size_t reach = SIZE_MAX;
   std::uint64_t shape = 0;  // a template's: what the includer's macros make of its code
   if (!system && config_.reached != nullptr) {
@@ -391,10 +373,9 @@ void CScanner::includeHeader(const std::string& path, int chain, bool system) {
   }
   state.held.push_back(text);
   state.frames.push_back(IncludeState::Frame{path, folderOf(path), chain, system});
-  const std::uint64_t branches = readHeaderLines(*text);
+  const std::uint64_t branches = readHeaderLines(*text, chain, system);
   if (reach != SIZE_MAX) state.reachable[reach].branches = branches ^ shape;
   state.frames.pop_back();
-  endRecording(key);
 }
 
 // A head of the file whose body the header `path` holds: LZO's
@@ -449,7 +430,6 @@ void CScanner::includeBody(const std::string& path) {
 void CScanner::meetHeader(const std::string& path) {
   IncludeState& state = *includes_;
   if (state.recorded.insert(path).second) facts_.headers.push_back(path);
-  if (!state.recordings.empty()) state.headersMet.push_back(path);
 }
 
 // Changes a symbol as a header's directive does, noting it for the effects recorded.
@@ -462,16 +442,12 @@ void CScanner::setHeaderSymbol(std::string_view name, const MacroState& symbol) 
   }
 }
 
-void CScanner::beginRecording(bool makeEffect) {
+// Starts recording the run of the header's lines from `start`.
+void CScanner::beginRecording(std::uint32_t start) {
   IncludeState& state = *includes_;
-  if (!config_.build->effects || (!makeEffect && state.recordings.empty())) return;
-  if (state.recordings.empty()) {
-    macros_.noteLookups(&state.macroReads, &state.logTexts);
-    noteDefaultLookups();
-  }
-  state.recordings.push_back({state.macroReads.size(), state.defaultReads.size(), state.writes.size(),
-                              state.onceEvents.size(), state.headersMet.size(), state.reachable.size(),
-                              state.linesRead, outOfDefault_, makeEffect});
+  macros_.noteLookups(&state.macroReads, &state.logTexts);
+  state.recordings.push_back({start, outOfDefault_, true});
+  noteDefaultLookups();
 }
 
 void CScanner::separateDefaults() {
@@ -487,30 +463,30 @@ void CScanner::noteDefaultLookups() {
   if (!defaultsFollow_) defaults_.noteLookups(&includes_->defaultReads, &includes_->logTexts);
 }
 
-// Makes the effect of the header whose reading ends, from the logs since it began.
-void CScanner::endRecording(const std::string& key) {
+// Makes the effect of the run of lines recorded, which ends at `end` (an #include
+// or the end), from the logs since it began, when the levels of the header
+// around `end` (from `base` on) were all decided: a replay takes them as such.
+void CScanner::endRecording(HeaderRun run, std::uint32_t end, std::size_t base) {
   IncludeState& state = *includes_;
-  if (!config_.build->effects || state.recordings.empty()) return;
+  if (state.recordings.empty()) return;
   const IncludeState::Recording recording = state.recordings.back();
   state.recordings.pop_back();
   macros_.noteLookups(nullptr, nullptr);
   defaults_.noteLookups(nullptr, nullptr);
-  // A header that took few lines to read is read again rather than remembered.
-  if (recording.valid && state.linesRead - recording.lines >= kLinesWorthAnEffect) {
+  if (recording.valid && allDecided(base) && outOfDefault_ == recording.outOfDefault) {
     auto effect = std::make_shared<HeaderEffect>();
     effect->outOfDefault = recording.outOfDefault;
-    // A symbol is an input when it was looked up before the header changed it.
+    effect->end = end;
+    effect->branchNotes = state.branchNotes;
+    // A symbol is an input when it was looked up before the run changed it.
     // The sets below live as long as this effect's making: their entries come
     // from one buffer, given back at once.
     std::pmr::monotonic_buffer_resource memory;
     std::pmr::unordered_map<std::string_view, const IncludeState::Write*> firstWrite(&memory);
-    for (std::size_t i = recording.writes; i < state.writes.size(); ++i) {
-      firstWrite.emplace(state.writes[i].name, &state.writes[i]);
-    }
-    auto inputsOf = [&](const HeaderEffect::Lookups& reads, std::size_t from, bool defaults,
-                        HeaderEffect::Lookups& inputs) {
+    for (const IncludeState::Write& write : state.writes) firstWrite.emplace(write.name, &write);
+    auto inputsOf = [&](const HeaderEffect::Lookups& reads, bool defaults, HeaderEffect::Lookups& inputs) {
       std::pmr::unordered_set<std::string_view> seen(&memory);
-      for (std::size_t i = from; i < reads.size(); ++i) {
+      for (std::size_t i = 0; i < reads.size(); ++i) {
         if (!seen.insert(reads[i].first).second) continue;
         auto write = firstWrite.find(reads[i].first);
         const std::size_t before = write == firstWrite.end() ? SIZE_MAX
@@ -519,28 +495,11 @@ void CScanner::endRecording(const std::string& key) {
         if (i < before) inputs.emplace_back(effect->texts.keep(reads[i].first), reads[i].second);
       }
     };
-    inputsOf(state.macroReads, recording.macroReads, false, effect->inputs);
-    inputsOf(state.defaultReads, recording.defaultReads, true, effect->defaultInputs);
-    std::pmr::unordered_set<std::string_view> onceSeen(&memory);
-    for (std::size_t i = recording.once; i < state.onceEvents.size(); ++i) {
-      const IncludeState::OnceEvent& event = state.onceEvents[i];
-      if (!onceSeen.insert(event.path).second) continue;
-      if (event.added) {
-        effect->once.push_back(event.path);
-      } else {
-        effect->onceInputs.emplace_back(event.path, event.wasRead);
-      }
-    }
-    for (std::size_t i = recording.once; i < state.onceEvents.size(); ++i) {
-      const IncludeState::OnceEvent& event = state.onceEvents[i];
-      if (event.added && std::find(effect->once.begin(), effect->once.end(), event.path) == effect->once.end()) {
-        effect->once.push_back(event.path);
-      }
-    }
+    inputsOf(state.macroReads, false, effect->inputs);
+    inputsOf(state.defaultReads, true, effect->defaultInputs);
     std::pmr::unordered_map<std::string_view, std::size_t> changed(&memory);  // position in the changes
     effect->changes.reserve(firstWrite.size());
-    for (std::size_t i = recording.writes; i < state.writes.size(); ++i) {
-      const IncludeState::Write& write = state.writes[i];
+    for (const IncludeState::Write& write : state.writes) {
       auto [at, isNew] = changed.try_emplace(write.name, effect->changes.size());
       if (isNew) {
         effect->changes.emplace_back();
@@ -560,56 +519,44 @@ void CScanner::endRecording(const std::string& key) {
       }
       if (!change.inDefaults || change.byDefault != HeaderEffect::kSame) effect->plainFollows = false;
     }
-    std::pmr::unordered_set<std::string_view> met(&memory);
-    for (std::size_t i = recording.headers; i < state.headersMet.size(); ++i) {
-      if (met.insert(state.headersMet[i]).second) effect->headers.push_back(state.headersMet[i]);
-    }
-    effect->reachable.assign(state.reachable.begin() + static_cast<std::ptrdiff_t>(recording.reachable),
-                             state.reachable.end());
-    config_.build->effects->add(key, std::move(effect), includes_->generation);
+    run.line = recording.start;
+    config_.build->effects->add(run, std::move(effect), includes_->generation);
   }
-  if (state.recordings.empty()) {
-    state.macroReads.clear();
-    state.defaultReads.clear();
-    state.logTexts.clear();
-    state.writes.clear();
-    state.onceEvents.clear();
-    state.headersMet.clear();
-  } else {
-    macros_.noteLookups(&state.macroReads, &state.logTexts);
-    noteDefaultLookups();
-    if (!recording.valid) state.recordings.back().valid = false;
-  }
+  state.macroReads.clear();
+  state.defaultReads.clear();
+  state.logTexts.clear();
+  state.writes.clear();
+  state.branchNotes.clear();
 }
 
-// Gives the file the effect of the header of `key` that another reading of it in
-// the same build had, when everything that reading depended on is the same here.
-bool CScanner::replayEffect(const std::string& key, bool& worthRecording) {
+// True when the levels of the conditionals from `base` on were all decided.
+bool CScanner::allDecided(std::size_t base) const {
+  for (std::size_t i = base; i < conditionals_.size(); ++i) {
+    if (conditionals_[i].maybeTaken || conditionals_[i].anyUndecided) return false;
+  }
+  return true;
+}
+
+// Gives the file the effect of the header's run of lines that another reading in
+// the same build had, when everything that reading depended on is the same here;
+// null when none matches. `worthRecording` tells whether a reading of the run now
+// is to make one, `first` whether none asked for it before.
+const HeaderEffect* CScanner::replayEffect(const HeaderRun& run, bool& worthRecording, bool& first) {
   IncludeState& state = *includes_;
   worthRecording = false;
-  if (!config_.build->effects) return false;
-  bool first = false;
+  first = false;
   std::size_t known = 0;
   const std::vector<std::shared_ptr<const HeaderEffect>> effects = config_.build->effects->find(
-      key, state.generation, [this](std::string_view name) { return digestOf(macros_.find(name)); }, first,
+      run, state.generation, [this](std::string_view name) { return digestOf(macros_.find(name)); }, first,
       known);
-  // A header read once in a build may be read once only: its effect is made
-  // when it is read again.
+  // A run read once in a build may be read once only: its effect is made when
+  // it is read again.
   worthRecording = !first && known < HeaderEffects::kMostEffects;
   for (const std::shared_ptr<const HeaderEffect>& effect : effects) {
     if (effect->outOfDefault != outOfDefault_) continue;
     bool same = true;
     for (std::size_t i = 0; same && i < effect->defaultInputs.size(); ++i) {
       same = digestOf(plainView().find(effect->defaultInputs[i].first)) == effect->defaultInputs[i].second;
-    }
-    for (std::size_t i = 0; same && i < effect->onceInputs.size(); ++i) {
-      const auto& [path, wasRead] = effect->onceInputs[i];
-      const bool now = state.once.count(path) != 0;
-      if (!state.recordings.empty()) state.onceEvents.push_back({path, false, now});
-      same = now == wasRead;
-    }
-    for (std::size_t i = 0; same && config_.reached != nullptr && i < effect->reachable.size(); ++i) {
-      same = !config_.reached->wouldClaim(effect->reachable[i].path, scanRank());
     }
     if (!same) continue;
     // An effect that changes the views apart parts them first.
@@ -627,44 +574,102 @@ bool CScanner::replayEffect(const std::string& key, bool& worthRecording) {
         defaults_.set(change.name, change.byDefault == HeaderEffect::kSame ? change.state
                                                                          : effect->defaultStates[change.byDefault]);
       }
-      if (!state.recordings.empty()) {
-        state.writes.push_back({change.name, state.macroReads.size(), state.defaultReads.size(), inDefaults});
-      }
     }
-    for (const std::string& path : effect->once) {
-      state.once.insert(path);
-      if (!state.recordings.empty()) state.onceEvents.push_back({path, true, false});
-    }
-    for (const std::string& path : effect->headers) meetHeader(path);
-    state.reachable.insert(state.reachable.end(), effect->reachable.begin(), effect->reachable.end());
     state.effectsUsed.push_back(effect);
-    return true;
+    return effect.get();
   }
-  return false;
+  return nullptr;
 }
 
-// Carries out the directives of a header. Its conditionals go on the scan's own
-// stack, so a symbol it changes in an undecided branch is merged as the file's
-// own are, and a header included in an undecided branch of the file changes what
-// that branch changes.
-std::uint64_t CScanner::readHeaderLines(const HeaderText& text) {
+// Puts back the levels of the header's conditionals that `line` (an #include)
+// lies within, each in the branch that holds it, decided: where a replayed run
+// of lines stopped.
+void CScanner::reopenHeaderLevels(const HeaderText& text, const HeaderLine& line) {
+  for (const auto& [opening, branch] : line.within) {
+    const HeaderLine& open = text.lines[opening];
+    Conditional& level = conditionals_.emplace_back();
+    level.place = open.place;
+    level.restores = false;
+    if (open.kind != HeaderLine::If) {
+      level.guardName = open.name;
+      level.guardDefined = open.kind == HeaderLine::Ifdef;
+    }
+    level.hasElse = text.lines[branch].kind == HeaderLine::Else;
+    enterBranch(level, Truth::True, true);
+  }
+}
+
+// Carries out the directives of a header, from the first line or from an
+// effect's end, in runs that end where the reading follows an #include: each run
+// is replayed when another reading of it in the build depended on what holds
+// here, and else read (and recorded). Its conditionals go on the scan's own
+// stack, so a symbol it changes in an undecided branch is merged as the file's own
+// are, and a header included in an undecided branch of the file changes what that
+// branch changes. Returns a digest of the branches read.
+std::uint64_t CScanner::readHeaderLines(const HeaderText& text, int chain, bool system) {
   const std::size_t base = conditionals_.size();
   const std::vector<HeaderLine>& lines = text.lines;
+  const auto size = static_cast<std::uint32_t>(lines.size());
   std::uint64_t branches = 0xcbf29ce484222325;
+  HeaderRun run{&text, chain, system, 0};
+  bool stacked = true;  // the stack holds the header's levels at line `run.line`
+  bool inRuns = config_.build->effects != nullptr;  // false once an #include was followed in an undecided level
+  while (run.line < size) {
+    bool worthRecording = false;
+    bool first = false;
+    if (inRuns) {
+      if (const HeaderEffect* effect = replayEffect(run, worthRecording, first)) {
+        for (std::uint32_t note : effect->branchNotes) branches = (branches ^ note) * 0x100000001b3;
+        stacked = false;
+        if (effect->end >= size) break;
+        followHeaderInclude(text, lines[effect->end]);
+        run.line = effect->end + 1;
+        continue;
+      }
+    }
+    if (!stacked) {
+      while (conditionals_.size() > base) closeHeaderConditional();
+      if (run.line > 0) reopenHeaderLevels(text, lines[run.line - 1]);
+      stacked = true;
+    }
+    if (worthRecording) beginRecording(run.line);
+    std::uint32_t read = 0;
+    const std::uint32_t stop = readHeaderRun(text, run.line, base, branches, read);
+    if (first && read < kLinesWorthAnEffect) config_.build->effects->markShort(run, includes_->generation);
+    endRecording(run, stop, base);
+    if (stop >= size) break;
+    if (!allDecided(base)) inRuns = false;
+    followHeaderInclude(text, lines[stop]);
+    run.line = stop + 1;
+  }
+  // The levels a replay left, or that the header left open.
+  while (conditionals_.size() > base) closeHeaderConditional();
+  return branches;
+}
+
+// Reads a header's directives from line `i` up to the first #include to follow
+// (its line is returned) or to the end (the number of lines), counting in `read`
+// the lines it took.
+std::uint32_t CScanner::readHeaderRun(const HeaderText& text, std::uint32_t i, std::size_t base,
+                                      std::uint64_t& branches, std::uint32_t& read) {
+  IncludeState& state = *includes_;
+  const std::vector<HeaderLine>& lines = text.lines;
+  const auto size = static_cast<std::uint32_t>(lines.size());
   // Which lines open a branch that is read, and whether it is.
-  auto noteBranch = [&](std::size_t line) {
-    branches = (branches ^ (line * 2 + (conditionals_.back().scanning ? 1 : 0))) * 0x100000001b3;
+  auto noteBranch = [&](std::uint32_t line) {
+    const std::uint32_t note = line * 2 + (conditionals_.back().scanning ? 1 : 0);
+    branches = (branches ^ note) * 0x100000001b3;
+    if (!state.recordings.empty()) state.branchNotes.push_back(note);
   };
-  std::size_t i = 0;
-  includes_->linesRead += lines.size();
-  while (i < lines.size()) {
+  while (i < size) {
     const HeaderLine& line = lines[i];
+    ++read;
     switch (line.kind) {
       case HeaderLine::Define:
         if (includes_->frames.back().system) {
-          MacroState state = line.macro;
-          state.fromSystem = true;
-          setHeaderSymbol(line.name, state);
+          MacroState symbol = line.macro;
+          symbol.fromSystem = true;
+          setHeaderSymbol(line.name, symbol);
         } else {
           setHeaderSymbol(line.name, line.macro);
         }
@@ -701,25 +706,27 @@ std::uint64_t CScanner::readHeaderLines(const HeaderText& text) {
         if (conditionals_.size() > base) closeHeaderConditional();
         break;
       case HeaderLine::Include:
-      case HeaderLine::IncludeNext: {
-        std::string name = line.header;
-        if (name.empty()) {
-          std::vector<PpToken> expanded;
-          expandMacros(line.tokens, macros_, expanded);
-          name = headerNameOf(expanded);
-        }
-        if (name.empty()) {
-          noteMissingHeader(text.path + ":" + std::to_string(line.place.line));
-        } else {
-          includeNamed(name, line.kind == HeaderLine::IncludeNext);
-        }
-        break;
-      }
+      case HeaderLine::IncludeNext:
+        return i;
     }
     ++i;
   }
-  while (conditionals_.size() > base) closeHeaderConditional();  // left open by the header
-  return branches;
+  return size;
+}
+
+// Follows a header's #include line.
+void CScanner::followHeaderInclude(const HeaderText& text, const HeaderLine& line) {
+  std::string name = line.header;
+  if (name.empty()) {
+    std::vector<PpToken> expanded;
+    expandMacros(line.tokens, macros_, expanded);
+    name = headerNameOf(expanded);
+  }
+  if (name.empty()) {
+    noteMissingHeader(text.path + ":" + std::to_string(line.place.line));
+  } else {
+    includeNamed(name, line.kind == HeaderLine::IncludeNext);
+  }
 }
 
 // The value of a header's #if, #ifdef, #elif... line; `byDefault` is its value in

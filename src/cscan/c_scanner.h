@@ -273,7 +273,12 @@ class CScanner {
                   bool& system) const;
   void includeHeader(const std::string& path, int chain, bool system);
   void includeBody(const std::string& path);
-  std::uint64_t readHeaderLines(const struct HeaderText& text);
+  std::uint64_t readHeaderLines(const struct HeaderText& text, int chain, bool system);
+  std::uint32_t readHeaderRun(const struct HeaderText& text, std::uint32_t i, std::size_t base,
+                              std::uint64_t& branches, std::uint32_t& read);
+  void followHeaderInclude(const struct HeaderText& text, const struct HeaderLine& line);
+  void reopenHeaderLevels(const struct HeaderText& text, const struct HeaderLine& line);
+  bool allDecided(std::size_t base) const;
   void openHeaderConditional(const struct HeaderLine& line);
   void nextHeaderBranch(const struct HeaderLine& line);
   void closeHeaderConditional();
@@ -290,9 +295,9 @@ class CScanner {
   std::shared_ptr<const struct PrefixNode> stepNode(bool wholeCopy);
   void meetHeader(const std::string& path);
   void setHeaderSymbol(std::string_view name, const MacroState& symbol);
-  void beginRecording(bool makeEffect);
-  void endRecording(const std::string& key);
-  bool replayEffect(const std::string& key, bool& worthRecording);
+  void beginRecording(std::uint32_t start);
+  void endRecording(struct HeaderRun run, std::uint32_t end, std::size_t base);
+  const struct HeaderEffect* replayEffect(const struct HeaderRun& run, bool& worthRecording, bool& first);
 
   CLexer lexer_;                          // the tokens
   const CScanConfig& config_;             // the symbols and captions

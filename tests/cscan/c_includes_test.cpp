@@ -182,12 +182,13 @@ TEST(HeaderEffectsTest, FindsTheEffectsWhoseInputsHoldInTheOrderAdded) {
   std::size_t known = 0;
   std::map<std::string, std::uint64_t> now;
   const HeaderEffects::Digest digest = [&](std::string_view name) { return now[std::string(name)]; };
-  EXPECT_TRUE(effects.find("h", 1, digest, first, known).empty());
+  const HeaderRun run{nullptr, 0, false, 7};
+  EXPECT_TRUE(effects.find(run, 1, digest, first, known).empty());
   EXPECT_TRUE(first);
-  for (const auto& e : made) effects.add("h", e, 1);
+  for (const auto& e : made) effects.add(run, e, 1);
   auto found = [&]() {
     std::vector<std::size_t> at;
-    for (const auto& e : effects.find("h", 1, digest, first, known)) {
+    for (const auto& e : effects.find(run, 1, digest, first, known)) {
       at.push_back(static_cast<std::size_t>(std::find(made.begin(), made.end(), e) - made.begin()));
     }
     return at;
@@ -200,13 +201,60 @@ TEST(HeaderEffectsTest, FindsTheEffectsWhoseInputsHoldInTheOrderAdded) {
   EXPECT_EQ(found(), (std::vector<std::size_t>{2, 4, 5}));
   // No more than the most kept; a new generation forgets them all.
   for (std::size_t i = made.size(); i < HeaderEffects::kMostEffects + 4; ++i) {
-    effects.add("h", effect({{"D", i}}), 1);
+    effects.add(run, effect({{"D", i}}), 1);
   }
   now = {{"D", HeaderEffects::kMostEffects + 2}};
   EXPECT_EQ(found(), (std::vector<std::size_t>{5}));
   EXPECT_EQ(known, HeaderEffects::kMostEffects);
-  EXPECT_TRUE(effects.find("h", 2, digest, first, known).empty());
+  // Another line of the header is another run; a short run takes no effect.
+  HeaderRun other = run;
+  other.line = 8;
+  EXPECT_TRUE(effects.find(other, 1, digest, first, known).empty());
   EXPECT_TRUE(first);
+  effects.markShort(other, 1);
+  effects.add(other, effect({}), 1);
+  EXPECT_TRUE(effects.find(other, 1, digest, first, known).empty());
+  EXPECT_EQ(known, HeaderEffects::kMostEffects);
+  EXPECT_TRUE(effects.find(run, 2, digest, first, known).empty());
+  EXPECT_TRUE(first);
+}
+
+// A header whose lines after an #include depend on what the included header
+// defined, which differs with what the file had read before: the header's
+// effects stop at each #include, which is followed anew each time, and the run
+// after it is replayed only where what it depends on holds.
+TEST_F(BuildScanTest, RunsOfAHeaderBetweenItsIncludesGiveEachFileWhatItAloneGives) {
+  std::string filler;
+  for (int i = 0; i < 12; ++i) filler += "#define FILL" + std::to_string(i) + " " + std::to_string(i) + "\n";
+  writeFile("a.h", "#ifndef A_H\n#define A_H\n#ifdef FIRST\n#define A_SAW_FIRST 1\n#endif\n#define A_VALUE 2\n#endif\n");
+  writeFile("b.h", "#ifndef B_H\n#define B_H\n#undef A_VALUE\n#define A_VALUE 3\n#endif\n");
+  writeFile("outer.h",
+            "#ifndef OUTER_H\n#define OUTER_H\n" + filler +
+            "#ifndef NO_A\n#include \"a.h\"\n" + filler +
+            "#if A_VALUE == 2\n#define OUTER_TWO 1\n#elif A_VALUE == 3\n#define OUTER_THREE 1\n#endif\n"
+            "#ifdef A_SAW_FIRST\n#define OUTER_FIRST 1\n#endif\n#else\n#define OUTER_NO_A 1\n#endif\n" +
+            filler + "#endif\n");
+  const std::string uses =
+      "#ifdef OUTER_TWO\nint two(void) { return 0; }\n#endif\n"
+      "#ifdef OUTER_THREE\nint three(void) { return 0; }\n#endif\n"
+      "#ifdef OUTER_FIRST\nint first(void) { return 0; }\n#endif\n"
+      "#ifdef OUTER_NO_A\nint no_a(void) { return 0; }\n#endif\n";
+  writeFile("plain.c", "#include \"outer.h\"\n" + uses);
+  writeFile("after_b.c", "#include \"a.h\"\n#include \"b.h\"\n#include \"outer.h\"\n" + uses);
+  writeFile("first.c", "#define FIRST\n#include \"outer.h\"\n" + uses);
+  writeFile("first_late.c", "#include \"a.h\"\n#define FIRST\n#include \"outer.h\"\n" + uses);
+  writeFile("no_a.c", "#define NO_A\n#include \"outer.h\"\n" + uses);
+  readDatabase({"plain.c", "after_b.c", "first.c", "first_late.c", "no_a.c"}, "-I.");
+  for (int round = 0; round < 3; ++round) {
+    for (std::size_t i = 0; i < 5; ++i) {
+      EXPECT_EQ(summary(scan(i)), summary(scanAlone(i))) << database_.entries()[i].shown << " round " << round;
+    }
+  }
+  EXPECT_EQ(names(scan(0)), (std::vector<std::string>{"two"}));
+  EXPECT_EQ(names(scan(1)), (std::vector<std::string>{"three"}));
+  EXPECT_EQ(names(scan(2)), (std::vector<std::string>{"two", "first"}));
+  EXPECT_EQ(names(scan(3)), (std::vector<std::string>{"two"}));
+  EXPECT_EQ(names(scan(4)), (std::vector<std::string>{"no_a"}));
 }
 
 TEST_F(BuildScanTest, IncludeNextAndHasInclude) {
