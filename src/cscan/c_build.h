@@ -62,6 +62,7 @@ struct HeaderText {
   std::vector<std::uint32_t> includes;  // the lines that include, in order
   std::string guard;              // the symbol of an include guard around all of them, if any
   bool pragmaOnce = false;        // it holds "#pragma once"
+  bool asksHeaders = false;       // some condition asks __has_include or __has_include_next
   // A header without a guard whose code holds braces (a template that files
   // include with macros of their own, `#define FN(X) X##Literal`): the names its
   // code uses, each once.
@@ -167,18 +168,23 @@ struct HeaderEffect {
   TextArena texts;                              // the names, parameters and replacements of the inputs and changes
 };
 
-/// Where a run of a header's lines starts: the header as found in a search folder.
+/// Where a run of a header's lines starts, and what else than the symbols its
+/// reading may depend on.
 struct HeaderRun {
   const HeaderText* text = nullptr;  // the header (the cache keeps it while the generation lasts)
-  int chain = -1;                    // the search folder it was found in (-1: none)
-  bool system = false;               // that folder is a system one
+  bool system = false;               // found in a system folder: its macros are the system's
   std::uint32_t line = 0;            // the run's first line
+  // For a header that asks __has_include: the build whose folders answer, and the
+  // search folder the header was found in (-1: none).
+  const void* folders = nullptr;
+  int chain = -1;
   bool operator==(const HeaderRun& other) const {
-    return text == other.text && chain == other.chain && system == other.system && line == other.line;
+    return text == other.text && system == other.system && line == other.line && folders == other.folders &&
+           chain == other.chain;
   }
 };
 
-/// The effects of the runs of headers' lines of one build.
+/// The effects of the runs of headers' lines of the builds of a run.
 class HeaderEffects {
  public:
   /// Effects kept for one run at most: a run read in more ways is read each time.
@@ -220,7 +226,7 @@ class HeaderEffects {
   };
   struct RunHash {
     std::size_t operator()(const HeaderRun& run) const {
-      std::uint64_t hash = reinterpret_cast<std::uintptr_t>(run.text);
+      std::uint64_t hash = reinterpret_cast<std::uintptr_t>(run.text) ^ reinterpret_cast<std::uintptr_t>(run.folders);
       hash = (hash ^ (static_cast<std::uint64_t>(run.line) << 32 | static_cast<std::uint32_t>(run.chain))) *
              0x9E3779B97F4A7C15ull;
       return static_cast<std::size_t>((hash ^ (hash >> 29) ^ (run.system ? 1 : 0)) * 0xBF58476D1CE4E5B9ull);

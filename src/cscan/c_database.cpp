@@ -301,7 +301,7 @@ std::shared_ptr<const CBuild> CompilationDatabase::buildFor(const CompileFlags& 
   build->forcedIncludes = flags.forcedIncludes;
   build->headers = headers_;
   build->prefixes = std::make_shared<PrefixTree>();
-  build->effects = std::make_shared<HeaderEffects>();
+  build->effects = effects_;
   build->searches = std::make_shared<HeaderSearches>();
   builds_.emplace(key, build);
   return build;

@@ -125,6 +125,9 @@ class CompilationDatabase {
   std::unordered_map<std::string, std::size_t> byPath_;  // position of each path in `entries_`
   std::vector<DatabaseNotice> notices_;      // in order
   std::shared_ptr<HeaderCache> headers_ = std::make_shared<HeaderCache>();  // shared by every build
+  // What runs of headers' lines do, shared by every build: an effect holds what it
+  // depended on, the search folders included where it asked for a header.
+  std::shared_ptr<HeaderEffects> effects_ = std::make_shared<HeaderEffects>();
   std::unordered_map<std::string, std::shared_ptr<const CBuild>> builds_;  // by their settings
 };
 

@@ -135,6 +135,7 @@ void readLines(const SourceText& source, HeaderText& text) {
           line.tokens.push_back(ppTokenOf(token));
           line.hasInclude = line.hasInclude || token.text == "__has_include" || token.text == "__has_include_next";
         }
+        text.asksHeaders = text.asksHeaders || line.hasInclude;
         break;
       case HeaderLine::Else:
       case HeaderLine::Endif:

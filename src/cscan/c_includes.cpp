@@ -568,11 +568,13 @@ const HeaderEffect* CScanner::replayEffect(const HeaderRun& run, bool& worthReco
           level.touched.push_back(Touched{change.name, macros_.find(change.name), {}});
         }
       }
-      macros_.set(change.name, change.state);
+      // The effect outlives the tables: `effectsUsed` keeps it.
+      macros_.setShared(change.name, &change.state);
       const bool inDefaults = change.inDefaults && !outOfDefault_;
       if (inDefaults && !defaultsFollow_) {
-        defaults_.set(change.name, change.byDefault == HeaderEffect::kSame ? change.state
-                                                                         : effect->defaultStates[change.byDefault]);
+        defaults_.setShared(change.name, change.byDefault == HeaderEffect::kSame
+                                             ? &change.state
+                                             : &effect->defaultStates[change.byDefault]);
       }
     }
     state.effectsUsed.push_back(effect);
@@ -611,7 +613,11 @@ std::uint64_t CScanner::readHeaderLines(const HeaderText& text, int chain, bool 
   const std::vector<HeaderLine>& lines = text.lines;
   const auto size = static_cast<std::uint32_t>(lines.size());
   std::uint64_t branches = 0xcbf29ce484222325;
-  HeaderRun run{&text, chain, system, 0};
+  HeaderRun run{&text, system, 0, nullptr, -1};
+  if (text.asksHeaders) {
+    run.folders = config_.build.get();
+    run.chain = chain;
+  }
   bool stacked = true;  // the stack holds the header's levels at line `run.line`
   bool inRuns = config_.build->effects != nullptr;  // false once an #include was followed in an undecided level
   while (run.line < size) {

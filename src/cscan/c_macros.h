@@ -134,7 +134,7 @@ class MacroTable {
     for (const MacroTable* table = this; table != nullptr; table = table->base_) {
       const Entry* found = table->entryOf(key);
       if (found != nullptr && found->present) {
-        state = &found->state;
+        state = &found->current();
         break;
       }
     }
@@ -151,7 +151,7 @@ class MacroTable {
   /// The state of `name` as this table says it, without its base.
   const MacroState& findOwn(std::string_view name) const {
     const Entry* found = entryOf(nameOf(name));
-    return found != nullptr && found->present ? found->state : unknown_;
+    return found != nullptr && found->present ? found->current() : unknown_;
   }
   /// Sets the state of `name`, which must outlive the table (a view of the source,
   /// the configuration or the list of predefined macros).
@@ -167,8 +167,23 @@ class MacroTable {
       }
       return;
     }
-    if (found == nullptr) return addEntry(key, std::move(state));
+    if (found == nullptr) return addEntry(key, std::move(state), nullptr);
     found->state = std::move(state);
+    found->shared = nullptr;
+    if (!found->present) {
+      found->present = true;
+      ++present_;
+    }
+  }
+  /// Sets the state of `name` to `*state` itself, not a copy: both must outlive
+  /// the table (the effects of headers, which a file takes by the thousand).
+  void setShared(std::string_view name, const MacroState* state) {
+    if (state->kind == MacroState::Unknown && base_ == nullptr) return set(name, *state);
+    if (state->kind == MacroState::Defined && state->functionLike) functionLike_ = true;
+    const Name key = nameOf(name);
+    Entry* found = const_cast<Entry*>(entryOf(key));
+    if (found == nullptr) return addEntry(key, MacroState(), state);
+    found->shared = state;
     if (!found->present) {
       found->present = true;
       ++present_;
@@ -208,7 +223,17 @@ class MacroTable {
   /// table's views), and names nobody lists undefined.
   MacroTable ownCopy() const {
     MacroTable copy(base_);
-    forEach([&copy](std::string_view name, const MacroState& state) { copy.set(name, state); });
+    // Entry for entry, in the same places.
+    for (std::size_t block = 0; block < blocks_.size(); ++block) {
+      const std::size_t size = kFirstBlock << block;
+      copy.blocks_.emplace_back(new Entry[size]);
+      const std::size_t first = kFirstBlock * ((std::size_t{1} << block) - 1);
+      for (std::size_t i = 0; i < size && first + i < count_; ++i) copy.blocks_[block][i] = blocks_[block][i];
+    }
+    copy.count_ = count_;
+    copy.present_ = present_;
+    copy.slots_ = slots_;
+    copy.functionLike_ = functionLike_;
     return copy;
   }
   /// The table this one reads for the names it says nothing of.
@@ -253,8 +278,10 @@ class MacroTable {
   /// it back (an entry keeps its place in `slots_`).
   struct Entry {
     Name name;
-    MacroState state;
+    MacroState state;                    // the state, unless shared
+    const MacroState* shared = nullptr;  // the state, when it is another's
     bool present = true;
+    const MacroState& current() const { return shared != nullptr ? *shared : state; }
   };
   // Entries come in blocks of 16, 32, 64... that never move, so that the states
   // `find` hands out stay where they are while the table grows.
@@ -278,7 +305,7 @@ class MacroTable {
     }
   }
   /// Adds an entry for `key`, which has none.
-  void addEntry(const Name& key, MacroState state) {
+  void addEntry(const Name& key, MacroState state, const MacroState* shared) {
     const std::size_t index = count_;
     if (index == kFirstBlock * ((std::size_t{1} << blocks_.size()) - 1)) {
       blocks_.emplace_back(new Entry[kFirstBlock << blocks_.size()]);
@@ -286,6 +313,7 @@ class MacroTable {
     Entry& entry = entryAt(index);
     entry.name = key;
     entry.state = std::move(state);
+    entry.shared = shared;
     ++count_;
     ++present_;
     if (count_ * 2 > slots_.size()) {
@@ -308,7 +336,7 @@ class MacroTable {
   void forEach(Visit visit) const {
     for (std::size_t i = 0; i < count_; ++i) {
       const Entry& entry = entryAt(i);
-      if (entry.present) visit(entry.name.text, entry.state);
+      if (entry.present) visit(entry.name.text, entry.current());
     }
   }
 

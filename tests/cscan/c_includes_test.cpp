@@ -57,8 +57,14 @@ class BuildScanTest : public ScratchDirTest {
  protected:
   // Reads a database of one entry per file, each with `flags`.
   void readDatabase(const std::vector<std::string>& files, const std::string& flags) {
+    std::vector<std::pair<std::string, std::string>> entries;
+    for (const std::string& file : files) entries.emplace_back(file, flags);
+    readDatabase(entries);
+  }
+  // Reads a database of one entry per file, each with its flags.
+  void readDatabase(const std::vector<std::pair<std::string, std::string>>& entries) {
     std::string text = "[";
-    for (const std::string& file : files) {
+    for (const auto& [file, flags] : entries) {
       text += (text.size() > 1 ? ",\n" : "\n") + std::string("{\"directory\": \"") + dir_.string() +
               "\", \"command\": \"qw-no-cc " + flags + " -c " + file + "\", \"file\": \"" + file + "\"}";
     }
@@ -182,7 +188,7 @@ TEST(HeaderEffectsTest, FindsTheEffectsWhoseInputsHoldInTheOrderAdded) {
   std::size_t known = 0;
   std::map<std::string, std::uint64_t> now;
   const HeaderEffects::Digest digest = [&](std::string_view name) { return now[std::string(name)]; };
-  const HeaderRun run{nullptr, 0, false, 7};
+  const HeaderRun run{nullptr, false, 7};
   EXPECT_TRUE(effects.find(run, 1, digest, first, known).empty());
   EXPECT_TRUE(first);
   for (const auto& e : made) effects.add(run, e, 1);
@@ -255,6 +261,37 @@ TEST_F(BuildScanTest, RunsOfAHeaderBetweenItsIncludesGiveEachFileWhatItAloneGive
   EXPECT_EQ(names(scan(2)), (std::vector<std::string>{"two", "first"}));
   EXPECT_EQ(names(scan(3)), (std::vector<std::string>{"two"}));
   EXPECT_EQ(names(scan(4)), (std::vector<std::string>{"no_a"}));
+}
+
+// Files of builds with other search folders share the effects of a header's
+// lines, but not where the header asks __has_include, which each build's folders
+// answer.
+TEST_F(BuildScanTest, BuildsShareEffectsButNotTheAnswersOfTheirFolders) {
+  std::filesystem::create_directories(dir_ / "common");
+  std::filesystem::create_directories(dir_ / "with");
+  std::filesystem::create_directories(dir_ / "without");
+  std::string filler;
+  for (int i = 0; i < 12; ++i) filler += "#define FILL" + std::to_string(i) + " " + std::to_string(i) + "\n";
+  writeFile("with/opt.h", "#define OPT 1\n");
+  writeFile("common/asks.h", "#ifndef ASKS_H\n#define ASKS_H\n" + filler +
+                                 "#if __has_include(<opt.h>)\n#define HAS_OPT 1\n#endif\n#endif\n");
+  writeFile("common/plain.h", "#ifndef PLAIN_H\n#define PLAIN_H\n" + filler +
+                                  "#ifdef WANT\n#define WANTED 1\n#endif\n#endif\n");
+  const std::string uses =
+      "#include <asks.h>\n#include <plain.h>\n"
+      "#ifdef HAS_OPT\nint has_opt(void) { return 0; }\n#endif\n"
+      "#ifdef WANTED\nint wanted(void) { return 0; }\n#endif\n";
+  writeFile("one.c", uses);
+  writeFile("two.c", uses);
+  writeFile("three.c", uses);
+  readDatabase({{"two.c", "-Icommon -Iwithout -DWANT -nostdinc"},
+                {"three.c", "-Icommon -Iwithout -nostdinc"},
+                {"one.c", "-Icommon -Iwith -nostdinc"}});
+  for (int round = 0; round < 3; ++round) {
+    EXPECT_EQ(names(scan(0)), (std::vector<std::string>{"wanted"})) << round;
+    EXPECT_EQ(names(scan(1)), (std::vector<std::string>{})) << round;
+    EXPECT_EQ(names(scan(2)), (std::vector<std::string>{"has_opt"})) << round;
+  }
 }
 
 TEST_F(BuildScanTest, IncludeNextAndHasInclude) {
