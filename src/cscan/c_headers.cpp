@@ -10,6 +10,7 @@
 #include "cscan/c_source.h"
 #include "platform/file_path.h"
 #include "platform/text_input.h"
+#include "platform/workers.h"
 
 namespace quenwick {
 
@@ -432,18 +433,29 @@ std::vector<ScanRank> ReachedHeaders::planAgain() {
     }
   }
   // Only a header whose branches hold functions its scan did not find is worth
-  // scanning again: what every branch defines tells.
+  // scanning again: what every branch defines tells (the headers scanned so on
+  // the machine's threads).
+  std::vector<char> worth(candidates.size(), 0);
+  const unsigned threads = workerCount();
+  runInOrder(
+      candidates.size(), threads, threads * std::size_t{8},
+      [&](std::size_t i) {
+        const Candidate& candidate = candidates[i];
+        const FileFacts everyBranch = scanCFile(candidate.path, CScanConfig{});
+        for (const FileDefinition& definition : everyBranch.definitions) {
+          if (definition.kind == DefinitionKind::Function && candidate.known.count(definition.name) == 0) {
+            worth[i] = 1;
+          }
+        }
+      },
+      [](std::size_t) {});
   std::set<ScanRank> all;
   std::set<std::pair<ScanRank, std::string>> planned;
-  for (const Candidate& candidate : candidates) {
-    const FileFacts everyBranch = scanCFile(candidate.path, CScanConfig{});
-    bool more = false;
-    for (const FileDefinition& definition : everyBranch.definitions) {
-      if (definition.kind == DefinitionKind::Function && candidate.known.count(definition.name) == 0) more = true;
-    }
+  for (std::size_t i = 0; i < candidates.size(); ++i) {
+    const Candidate& candidate = candidates[i];
     // A template's functions are the includer's macros' making: no scan of its
     // own finds them.
-    if (!more && templates_.count(candidate.path) == 0) continue;
+    if (worth[i] == 0 && templates_.count(candidate.path) == 0) continue;
     for (const ScanRank& rank : candidate.ranks) {
       planned.emplace(rank, candidate.path);
       all.insert(rank);
