@@ -328,7 +328,8 @@ bool CScanner::isCallingObjectMacro(std::string_view name) {
   // Its own text calls (`#define SOCKERRNO (errno)` does not), and so does what it
   // expands to: `#define M2_MIN_OFFSET __MIN_OFFSET(M2X_BITS)` with `#define
   // __MIN_OFFSET(bits) 1` calls nothing.
-  if (calls(tokenizeExpression(state->body))) {
+  std::vector<PpToken> scratch;
+  if (calls(bodyTokens(state->body, scratch))) {
     std::vector<PpToken> expanded;
     expandMacros({PpToken{PpToken::Identifier, std::string(name), false}}, macros_, expanded);
     found->second = calls(expanded);
@@ -410,7 +411,8 @@ bool CScanner::makesCalls(std::string_view name) {
   auto found = makesCalls_.find(std::string(name));
   if (found != makesCalls_.end() && found->second.body == state.body.data()) return found->second.makes;
   bool makes = false;
-  const std::vector<PpToken> tokens = tokenizeExpression(state.body);
+  std::vector<PpToken> scratch;
+  const std::vector<PpToken>& tokens = bodyTokens(state.body, scratch);
   for (std::size_t i = 0; i < tokens.size() && !makes; ++i) {
     const bool pastes = tokens[i].text == "##";
     const bool isParameter =
@@ -487,7 +489,8 @@ bool CScanner::callsMadeName(const std::vector<PpToken>& tokens, std::size_t at)
   if (state.kind != MacroState::Defined || !state.valueKnown) return false;
   if (at + 1 >= tokens.size() || tokens[at + 1].text != "(") return false;
   if (!state.functionLike) {
-    const std::vector<PpToken> body = tokenizeExpression(state.body);
+    std::vector<PpToken> scratch;
+    const std::vector<PpToken>& body = bodyTokens(state.body, scratch);
     if (body.size() == 1 && body[0].kind == PpToken::Identifier && body[0].text != tokens[at].text) {
       return !isKeyword(body[0].text);
     }
@@ -625,7 +628,8 @@ std::uint64_t CScanner::unusedArguments(std::string_view macro) {
   std::uint64_t unused = 0;
   for (std::size_t p = 0; p < state.params.size() && p < 64; ++p) unused |= std::uint64_t{1} << p;
   DroppedGroups groups;
-  const std::vector<PpToken> tokens = tokenizeExpression(state.body);
+  std::vector<PpToken> scratch;
+  const std::vector<PpToken>& tokens = bodyTokens(state.body, scratch);
   for (std::size_t i = 0; i < tokens.size(); ++i) {
     const PpToken& token = tokens[i];
     const PpToken* before = i > 0 ? &tokens[i - 1] : nullptr;

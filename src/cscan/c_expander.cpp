@@ -170,7 +170,8 @@ class Expansion {
 
   std::vector<Item> substitute(const MacroState& macro, const std::vector<std::vector<Item>>& args,
                                const HideSet& hide, bool spaceBefore, int depth) {
-    const std::vector<PpToken> body = tokenizeExpression(macro.body);
+    std::vector<PpToken> scratch;
+    const std::vector<PpToken>& body = bodyTokens(macro.body, scratch);
     std::vector<Item> out;
     auto argument = [&](int p) -> const std::vector<Item>& {
       static const std::vector<Item> kEmpty;

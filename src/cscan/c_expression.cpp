@@ -3,6 +3,8 @@
 #include "cscan/c_expander.h"
 
 #include <limits>
+#include <string>
+#include <unordered_map>
 
 #include "platform/byte_class.h"
 
@@ -114,6 +116,23 @@ std::vector<PpToken> tokenizeExpression(std::string_view text) {
     tokens.push_back(PpToken{kind, std::string(text.substr(start, i - start)), spaced});
   }
   return tokens;
+}
+
+const std::vector<PpToken>& bodyTokens(std::string_view body, std::vector<PpToken>& scratch) {
+  // Bodies kept at most, per thread: a long-running process meets ever new ones.
+  constexpr std::size_t kMostBodies = std::size_t{1} << 17;
+  // Keyed by the text itself (a copy): the views a macro holds may be of texts
+  // gone since, whose place a new text took.
+  thread_local std::unordered_map<std::string, std::vector<PpToken>> kept;
+  thread_local std::string key;
+  key.assign(body);
+  auto found = kept.find(key);
+  if (found != kept.end()) return found->second;
+  if (kept.size() >= kMostBodies) {
+    scratch = tokenizeExpression(body);
+    return scratch;
+  }
+  return kept.emplace(key, tokenizeExpression(body)).first->second;
 }
 
 namespace {

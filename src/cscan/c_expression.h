@@ -31,6 +31,11 @@ PpToken ppTokenOf(const Token& token);
 /// Splits `text` into tokens (comments are blanks).
 std::vector<PpToken> tokenizeExpression(std::string_view text);
 
+/// The tokens of a macro's replacement `body`, split once per thread and kept:
+/// the same bodies are expanded over and over. Past a bound on what is kept, the
+/// tokens are made in `scratch`, which then holds what is returned.
+const std::vector<PpToken>& bodyTokens(std::string_view body, std::vector<PpToken>& scratch);
+
 /// Evaluates the condition `tokens` with the symbols of `macros`: `defined X` and
 /// `defined(X)` are looked up first, object-like macros are expanded, a name left
 /// over is 0 when it is known to be undefined. A name whose state is not known, a
