@@ -33,7 +33,7 @@ constexpr int kMostSymbolSteps = 32;
 constexpr int kStepDepth = 8;
 // A run of a header's lines that reads fewer than this has no effect remembered:
 // reading it again costs less than looking one up.
-constexpr std::uint32_t kLinesWorthAnEffect = 8;
+constexpr std::uint32_t kLinesWorthAnEffect = 4;
 
 // A key for a symbol's state: equal for equal states.
 std::string stateKey(std::string_view name, const MacroState& state) {
