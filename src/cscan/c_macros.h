@@ -134,7 +134,7 @@ class MacroTable {
     for (const MacroTable* table = this; table != nullptr; table = table->base_) {
       const Entry* found = table->entryOf(key);
       if (found != nullptr && found->present) {
-        state = &found->current();
+        state = found->state;
         break;
       }
     }
@@ -151,7 +151,7 @@ class MacroTable {
   /// The state of `name` as this table says it, without its base.
   const MacroState& findOwn(std::string_view name) const {
     const Entry* found = entryOf(nameOf(name));
-    return found != nullptr && found->present ? found->current() : unknown_;
+    return found != nullptr && found->present ? *found->state : unknown_;
   }
   /// Sets the state of `name`, which must outlive the table (a view of the source,
   /// the configuration or the list of predefined macros).
@@ -167,9 +167,13 @@ class MacroTable {
       }
       return;
     }
-    if (found == nullptr) return addEntry(key, std::move(state), nullptr);
-    found->state = std::move(state);
-    found->shared = nullptr;
+    if (found == nullptr) return addEntry(key, own(std::move(state)), true);
+    if (found->owned) {
+      *const_cast<MacroState*>(found->state) = std::move(state);  // one of `owned_`
+    } else {
+      found->state = own(std::move(state));
+      found->owned = true;
+    }
     if (!found->present) {
       found->present = true;
       ++present_;
@@ -182,8 +186,9 @@ class MacroTable {
     if (state->kind == MacroState::Defined && state->functionLike) functionLike_ = true;
     const Name key = nameOf(name);
     Entry* found = const_cast<Entry*>(entryOf(key));
-    if (found == nullptr) return addEntry(key, MacroState(), state);
-    found->shared = state;
+    if (found == nullptr) return addEntry(key, state, false);
+    found->state = state;
+    found->owned = false;
     if (!found->present) {
       found->present = true;
       ++present_;
@@ -223,14 +228,13 @@ class MacroTable {
   /// table's views), and names nobody lists undefined.
   MacroTable ownCopy() const {
     MacroTable copy(base_);
-    // Entry for entry, in the same places.
-    for (std::size_t block = 0; block < blocks_.size(); ++block) {
-      const std::size_t size = kFirstBlock << block;
-      copy.blocks_.emplace_back(new Entry[size]);
-      const std::size_t first = kFirstBlock * ((std::size_t{1} << block) - 1);
-      for (std::size_t i = 0; i < size && first + i < count_; ++i) copy.blocks_[block][i] = blocks_[block][i];
+    // Entry for entry, in the same places; the states of its own copied.
+    for (std::size_t i = 0; i < entries_.count; ++i) {
+      const Entry& entry = entries_.at(i);
+      Entry& made = copy.entries_.add();
+      made = entry;
+      if (entry.owned) made.state = copy.own(*entry.state);
     }
-    copy.count_ = count_;
     copy.present_ = present_;
     copy.slots_ = slots_;
     copy.functionLike_ = functionLike_;
@@ -274,22 +278,33 @@ class MacroTable {
     hash ^= hash >> 32;
     return static_cast<std::size_t>(hash);
   }
+  /// Items in blocks of 16, 32, 64... that never move, so that the states `find`
+  /// hands out stay where they are while the table grows.
+  template <typename T>
+  struct Blocks {
+    static constexpr std::size_t kFirst = 16;
+    std::vector<std::unique_ptr<T[]>> blocks;  // the items, in the order added
+    std::size_t count = 0;                     // items added
+    T& at(std::size_t index) const {
+      const std::size_t block = static_cast<std::size_t>(std::bit_width(index / kFirst + 1)) - 1;
+      return blocks[block][index - kFirst * ((std::size_t{1} << block) - 1)];
+    }
+    T& add() {
+      if (count == kFirst * ((std::size_t{1} << blocks.size()) - 1)) {
+        blocks.emplace_back(new T[kFirst << blocks.size()]);
+      }
+      return at(count++);
+    }
+  };
   /// One symbol the table says something of; `present` false: it said, then took
-  /// it back (an entry keeps its place in `slots_`).
+  /// it back (an entry keeps its place in `slots_`). Small, so that a probe reads
+  /// little: the state is elsewhere.
   struct Entry {
     Name name;
-    MacroState state;                    // the state, unless shared
-    const MacroState* shared = nullptr;  // the state, when it is another's
+    const MacroState* state = nullptr;  // one of `owned_`, or another's (`setShared`)
+    bool owned = false;                 // `state` is one of `owned_`
     bool present = true;
-    const MacroState& current() const { return shared != nullptr ? *shared : state; }
   };
-  // Entries come in blocks of 16, 32, 64... that never move, so that the states
-  // `find` hands out stay where they are while the table grows.
-  static constexpr std::size_t kFirstBlock = 16;
-  Entry& entryAt(std::size_t index) const {
-    const std::size_t block = static_cast<std::size_t>(std::bit_width(index / kFirstBlock + 1)) - 1;
-    return blocks_[block][index - kFirstBlock * ((std::size_t{1} << block) - 1)];
-  }
   /// The entry of `key`, present or not, or null.
   const Entry* entryOf(const Name& key) const {
     if (slots_.empty()) return nullptr;
@@ -299,33 +314,35 @@ class MacroTable {
       const std::uint64_t slot = slots_[i];
       if (slot == 0) return nullptr;
       if (static_cast<std::uint32_t>(slot >> 32) == tag) {
-        const Entry& entry = entryAt(static_cast<std::uint32_t>(slot) - 1);
+        const Entry& entry = entries_.at(static_cast<std::uint32_t>(slot) - 1);
         if (entry.name == key) return &entry;
       }
     }
   }
+  /// A state of the table's own holding `state`.
+  const MacroState* own(MacroState state) {
+    MacroState& kept = owned_.add();
+    kept = std::move(state);
+    return &kept;
+  }
   /// Adds an entry for `key`, which has none.
-  void addEntry(const Name& key, MacroState state, const MacroState* shared) {
-    const std::size_t index = count_;
-    if (index == kFirstBlock * ((std::size_t{1} << blocks_.size()) - 1)) {
-      blocks_.emplace_back(new Entry[kFirstBlock << blocks_.size()]);
-    }
-    Entry& entry = entryAt(index);
+  void addEntry(const Name& key, const MacroState* state, bool owned) {
+    const std::size_t index = entries_.count;
+    Entry& entry = entries_.add();
     entry.name = key;
-    entry.state = std::move(state);
-    entry.shared = shared;
-    ++count_;
+    entry.state = state;
+    entry.owned = owned;
     ++present_;
-    if (count_ * 2 > slots_.size()) {
+    if (entries_.count * 2 > slots_.size()) {
       // Half full at most: a miss ends at an empty slot soon.
       slots_.assign(std::max<std::size_t>(32, slots_.size() * 2), 0);
-      for (std::size_t i = 0; i < count_; ++i) placeSlot(i);
+      for (std::size_t i = 0; i < entries_.count; ++i) placeSlot(i);
     } else {
       placeSlot(index);
     }
   }
   void placeSlot(std::size_t index) {
-    const Name& name = entryAt(index).name;
+    const Name& name = entries_.at(index).name;
     const std::size_t mask = slots_.size() - 1;
     std::size_t i = name.hash & mask;
     while (slots_[i] != 0) i = (i + 1) & mask;
@@ -334,15 +351,15 @@ class MacroTable {
   /// Calls `visit` with each symbol the table itself says something of.
   template <typename Visit>
   void forEach(Visit visit) const {
-    for (std::size_t i = 0; i < count_; ++i) {
-      const Entry& entry = entryAt(i);
-      if (entry.present) visit(entry.name.text, entry.current());
+    for (std::size_t i = 0; i < entries_.count; ++i) {
+      const Entry& entry = entries_.at(i);
+      if (entry.present) visit(entry.name.text, *entry.state);
     }
   }
 
-  std::vector<std::unique_ptr<Entry[]>> blocks_;  // the entries, in the order first set
-  std::size_t count_ = 0;                        // entries made
-  std::size_t present_ = 0;                      // of them, those present
+  Blocks<Entry> entries_;                        // the entries, in the order first set
+  Blocks<MacroState> owned_;                     // the states set with `set`
+  std::size_t present_ = 0;                      // entries present
   std::vector<std::uint64_t> slots_;             // by hash: the tag (high half of the hash) and entry + 1; 0 is empty
   const MacroTable* base_;                              // what is said of the others, if anything
   bool functionLike_ = false;                           // a function-like macro was set
