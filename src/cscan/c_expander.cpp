@@ -2,35 +2,29 @@
 
 #include <algorithm>
 #include <deque>
+#include <map>
 #include <string>
 #include <string_view>
+#include <unordered_map>
+#include <utility>
 
 namespace quenwick {
 
 namespace {
 
-/// The names a token must not expand as: those whose expansion made it.
-using HideSet = std::vector<std::string>;
+/// The names a token must not expand as: those whose expansion made it, sorted.
+/// The expansion keeps each set once and tokens point at theirs (null: none), so
+/// that the tokens of a body share their set rather than each copying it.
+using HideSet = const std::vector<std::string_view>*;
 
 /// A token on its way through the expansion.
 struct Item {
-  PpToken token;  // the token
-  HideSet hide;   // sorted
+  PpToken token;            // the token
+  HideSet hide = nullptr;   // the names it must not expand as
 };
 
-bool hides(const HideSet& set, const std::string& name) {
-  return std::binary_search(set.begin(), set.end(), name);
-}
-
-void addTo(HideSet& set, const std::string& name) {
-  auto at = std::lower_bound(set.begin(), set.end(), name);
-  if (at == set.end() || *at != name) set.insert(at, name);
-}
-
-HideSet intersect(const HideSet& a, const HideSet& b) {
-  HideSet both;
-  std::set_intersection(a.begin(), a.end(), b.begin(), b.end(), std::back_inserter(both));
-  return both;
+bool hides(HideSet set, std::string_view name) {
+  return set != nullptr && std::binary_search(set->begin(), set->end(), name);
 }
 
 bool isPunct(const PpToken& token, std::string_view text) {
@@ -70,21 +64,19 @@ class Expansion {
         continue;
       }
       if (!macro.functionLike) {
-        HideSet hide = item.hide;
-        addTo(hide, item.token.text);
+        const HideSet hide = with(item.hide, item.token.text);
         std::vector<Item> body = substitute(macro, {}, hide, item.token.spaceBefore, depth);
         work.insert(work.begin(), std::make_move_iterator(body.begin()),
                     std::make_move_iterator(body.end()));
         continue;
       }
       std::vector<std::vector<Item>> args;
-      HideSet closing;
+      HideSet closing = nullptr;
       if (!takeArguments(work, macro, args, closing)) {
         out.push_back(std::move(item));
         continue;
       }
-      HideSet hide = intersect(item.hide, closing);
-      addTo(hide, item.token.text);
+      const HideSet hide = with(intersection(item.hide, closing), item.token.text);
       std::vector<Item> body = substitute(macro, args, hide, item.token.spaceBefore, depth);
       work.insert(work.begin(), std::make_move_iterator(body.begin()),
                   std::make_move_iterator(body.end()));
@@ -229,17 +221,70 @@ class Expansion {
     result.reserve(out.size());
     for (Item& item : out) {
       if (item.token.kind == PpToken::Placemarker) continue;
-      for (const std::string& name : hide) addTo(item.hide, name);
+      item.hide = combined(item.hide, hide);
       result.push_back(std::move(item));
     }
     if (!result.empty()) result.front().token.spaceBefore = spaceBefore;
     return result;
   }
 
+  // The hide sets, each kept once: sets made from sets are remembered by the
+  // sets they came from, so a body's tokens, which mostly share theirs, make it
+  // once.
+  HideSet kept(std::vector<std::string_view> names) {
+    if (names.empty()) return nullptr;
+    auto [at, isNew] = byNames_.try_emplace(std::move(names), nullptr);
+    if (isNew) at->second = &at->first;
+    return at->second;
+  }
+  std::string_view interned(std::string_view name) {
+    auto found = names_.find(name);
+    if (found != names_.end()) return found->second;
+    const std::string& copy = nameTexts_.emplace_back(name);
+    names_.emplace(copy, copy);
+    return copy;
+  }
+  /// `set` with `name` added.
+  HideSet with(HideSet set, std::string_view name) {
+    if (hides(set, name)) return set;
+    auto key = std::make_pair(set, interned(name));
+    auto found = withs_.find(key);
+    if (found != withs_.end()) return found->second;
+    std::vector<std::string_view> names = set != nullptr ? *set : std::vector<std::string_view>();
+    names.insert(std::lower_bound(names.begin(), names.end(), key.second), key.second);
+    return withs_[key] = kept(std::move(names));
+  }
+  /// The names of both `a` and `b`.
+  HideSet combined(HideSet a, HideSet b) {
+    if (a == nullptr || a == b) return b;
+    if (b == nullptr) return a;
+    auto found = unions_.find({a, b});
+    if (found != unions_.end()) return found->second;
+    std::vector<std::string_view> names;
+    std::set_union(a->begin(), a->end(), b->begin(), b->end(), std::back_inserter(names));
+    return unions_[{a, b}] = kept(std::move(names));
+  }
+  /// The names that `a` and `b` share.
+  HideSet intersection(HideSet a, HideSet b) {
+    if (a == nullptr || b == nullptr) return nullptr;
+    if (a == b) return a;
+    auto found = intersections_.find({a, b});
+    if (found != intersections_.end()) return found->second;
+    std::vector<std::string_view> names;
+    std::set_intersection(a->begin(), a->end(), b->begin(), b->end(), std::back_inserter(names));
+    return intersections_[{a, b}] = kept(std::move(names));
+  }
+
   const MacroTable& macros_;
   const ExpansionLimits& limits_;
   std::size_t steps_ = 0;
   bool failed_ = false;
+  std::deque<std::string> nameTexts_;                                    // the names of the sets
+  std::unordered_map<std::string_view, std::string_view> names_;         // each, by its text
+  std::map<std::vector<std::string_view>, HideSet> byNames_;             // every set (a node's key stays put)
+  std::map<std::pair<HideSet, std::string_view>, HideSet> withs_;        // `with`, by its arguments
+  std::map<std::pair<HideSet, HideSet>, HideSet> unions_;                // `combined`, by its arguments
+  std::map<std::pair<HideSet, HideSet>, HideSet> intersections_;         // `intersection`, by its arguments
 };
 
 }  // namespace
