@@ -26,6 +26,11 @@ struct Lock::State {
 };
 
 void Lock::lock() {
+  // The sections held are short (a lookup in a map): trying a few times costs
+  // less than sleeping in the kernel and being woken.
+  for (int tries = 0; tries < 100; ++tries) {
+    if (state_->mutex.try_lock()) return;
+  }
   state_->mutex.lock();
 }
 
