@@ -164,5 +164,17 @@ TEST(CExpressionTest, ThePlainBuildTakesUnknownSymbolsAsUndefined) {
   EXPECT_TRUE(byDefault("1 +"));  // malformed: compiled, as far as the scan can tell
 }
 
+// A replacement's tokens are kept by its text: another text in the same place
+// (a file's, read after the first one's was dropped) has tokens of its own.
+TEST(CExpressionTest, BodyTokensAreKeptByTextNotByPlace) {
+  std::string text = "f ( x )";
+  std::vector<PpToken> scratch;
+  ASSERT_EQ(bodyTokens(text, scratch).size(), 4u);
+  EXPECT_EQ(bodyTokens(text, scratch)[0].text, "f");
+  text.replace(0, text.size(), "g");
+  ASSERT_EQ(bodyTokens(text, scratch).size(), 1u);
+  EXPECT_EQ(bodyTokens(text, scratch)[0].text, "g");
+}
+
 }  // namespace
 }  // namespace quenwick

@@ -1,0 +1,84 @@
+// The symbol table of a scan: its own states, states it shares with an effect,
+// copies, and the places of states while the table grows.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "cscan/c_macros.h"
+
+namespace quenwick {
+namespace {
+
+MacroState defined(std::string_view body) {
+  MacroState state;
+  state.kind = MacroState::Defined;
+  state.body = body;
+  return state;
+}
+
+// A state that `find` handed out stays where it is, and holds what it held,
+// however many symbols come after it.
+TEST(MacroTableTest, StatesStayPutWhileTheTableGrows) {
+  MacroTable table;
+  std::vector<std::string> names;
+  for (int i = 0; i < 5000; ++i) names.push_back("NAME" + std::to_string(i));
+  table.set(names[0], defined("first"));
+  const MacroState& first = table.find(names[0]);
+  for (std::size_t i = 1; i < names.size(); ++i) table.set(names[i], defined(names[i]));
+  EXPECT_EQ(&first, &table.find(names[0]));
+  EXPECT_EQ(first.body, "first");
+  for (std::size_t i = 1; i < names.size(); i += 499) EXPECT_EQ(table.find(names[i]).body, names[i]);
+  EXPECT_EQ(table.ownSize(), names.size());
+  EXPECT_EQ(table.find("OTHER").kind, MacroState::Unknown);
+}
+
+// A shared state is read where it is; setting the symbol again gives it a state
+// of the table's own, and the shared one is left as it was.
+TEST(MacroTableTest, SharedStatesAreReadWhereTheyAreAndNeverWritten) {
+  const MacroState effect = defined("from the effect");
+  MacroTable base;
+  base.set("B", defined("base"));
+  MacroTable table(&base);
+  table.setShared("A", &effect);
+  table.setShared("B", &effect);
+  EXPECT_EQ(&table.find("A"), &effect);
+  EXPECT_EQ(table.find("B").body, "from the effect");
+  table.set("A", defined("own"));
+  EXPECT_EQ(table.find("A").body, "own");
+  EXPECT_EQ(effect.body, "from the effect");
+  table.set("A", defined("own again"));
+  EXPECT_EQ(table.find("A").body, "own again");
+  EXPECT_EQ(table.ownSize(), 2u);
+}
+
+// A copy owns copies of the table's own states (a change of either is not the
+// other's) and shares what the table shared; on a table without a base, an
+// unknown state takes the symbol back out.
+TEST(MacroTableTest, CopiesOwnTheirStatesAndUnknownTakesASymbolOut) {
+  const MacroState effect = defined("shared");
+  MacroTable base;
+  MacroTable table(&base);
+  table.set("OWN", defined("one"));
+  table.setShared("SHARED", &effect);
+  MacroTable copy = table.ownCopy();
+  table.set("OWN", defined("two"));
+  EXPECT_EQ(copy.find("OWN").body, "one");
+  EXPECT_EQ(&copy.find("SHARED"), &effect);
+  copy.set("OWN", defined("three"));
+  EXPECT_EQ(table.find("OWN").body, "two");
+  EXPECT_EQ(copy.base(), &base);
+
+  MacroTable alone;
+  alone.setUnlistedUndefined(true);
+  alone.set("X", defined("x"));
+  alone.set("X", MacroState());
+  EXPECT_EQ(alone.ownSize(), 0u);
+  EXPECT_EQ(alone.find("X").kind, MacroState::Undefined);
+  alone.set("X", defined("back"));
+  EXPECT_EQ(alone.find("X").body, "back");
+  EXPECT_EQ(alone.ownSize(), 1u);
+}
+
+}  // namespace
+}  // namespace quenwick
