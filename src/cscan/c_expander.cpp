@@ -254,25 +254,27 @@ class Expansion {
     names.insert(std::lower_bound(names.begin(), names.end(), key.second), key.second);
     return withs_[key] = kept(std::move(names));
   }
+  using Pairs = std::map<std::pair<HideSet, HideSet>, HideSet>;
+  /// What `make` gives of the names of `a` and `b` (neither null), made once.
+  template <typename Make>
+  HideSet madeOf(Pairs& made, HideSet a, HideSet b, Make make) {
+    auto found = made.find({a, b});
+    if (found != made.end()) return found->second;
+    std::vector<std::string_view> names;
+    make(a->begin(), a->end(), b->begin(), b->end(), std::back_inserter(names));
+    return made[{a, b}] = kept(std::move(names));
+  }
   /// The names of both `a` and `b`.
   HideSet combined(HideSet a, HideSet b) {
     if (a == nullptr || a == b) return b;
     if (b == nullptr) return a;
-    auto found = unions_.find({a, b});
-    if (found != unions_.end()) return found->second;
-    std::vector<std::string_view> names;
-    std::set_union(a->begin(), a->end(), b->begin(), b->end(), std::back_inserter(names));
-    return unions_[{a, b}] = kept(std::move(names));
+    return madeOf(unions_, a, b, [](auto... range) { return std::set_union(range...); });
   }
   /// The names that `a` and `b` share.
   HideSet intersection(HideSet a, HideSet b) {
     if (a == nullptr || b == nullptr) return nullptr;
     if (a == b) return a;
-    auto found = intersections_.find({a, b});
-    if (found != intersections_.end()) return found->second;
-    std::vector<std::string_view> names;
-    std::set_intersection(a->begin(), a->end(), b->begin(), b->end(), std::back_inserter(names));
-    return intersections_[{a, b}] = kept(std::move(names));
+    return madeOf(intersections_, a, b, [](auto... range) { return std::set_intersection(range...); });
   }
 
   const MacroTable& macros_;
@@ -283,8 +285,8 @@ class Expansion {
   std::unordered_map<std::string_view, std::string_view> names_;         // each, by its text
   std::map<std::vector<std::string_view>, HideSet> byNames_;             // every set (a node's key stays put)
   std::map<std::pair<HideSet, std::string_view>, HideSet> withs_;        // `with`, by its arguments
-  std::map<std::pair<HideSet, HideSet>, HideSet> unions_;                // `combined`, by its arguments
-  std::map<std::pair<HideSet, HideSet>, HideSet> intersections_;         // `intersection`, by its arguments
+  Pairs unions_;                                                         // `combined`, by its arguments
+  Pairs intersections_;                                                  // `intersection`, by its arguments
 };
 
 }  // namespace

@@ -85,6 +85,15 @@ class BuildScanTest : public ScratchDirTest {
     config.compiledNames = true;
     return scanCFile(e.path, config);
   }
+  // Scans every entry `rounds` times over (later rounds take every step and
+  // effect from the earlier), each time as it scans alone.
+  void expectEachAsAlone(int rounds) {
+    for (int round = 0; round < rounds; ++round) {
+      for (std::size_t i = 0; i < database_.entries().size(); ++i) {
+        EXPECT_EQ(summary(scan(i)), summary(scanAlone(i))) << database_.entries()[i].shown << " round " << round;
+      }
+    }
+  }
   // The scan of `entry` with a build of its own that shares nothing.
   FileFacts scanAlone(std::size_t entry) {
     const DatabaseEntry& e = database_.entries()[entry];
@@ -126,11 +135,7 @@ TEST_F(BuildScanTest, SharedWorkGivesWhatEachFileAloneGives) {
   const std::size_t files = database_.entries().size();
   ASSERT_EQ(files, 6u);
   // Twice over, so that the second round takes every step and effect from the first.
-  for (int round = 0; round < 2; ++round) {
-    for (std::size_t i = 0; i < files; ++i) {
-      EXPECT_EQ(summary(scan(i)), summary(scanAlone(i))) << database_.entries()[i].shown << " round " << round;
-    }
-  }
+  expectEachAsAlone(2);
   EXPECT_EQ(names(scan(0)), (std::vector<std::string>{"base_on", "after_base"}));
   EXPECT_EQ(names(scan(1)), (std::vector<std::string>{"base_on", "after_base", "mid_local"}));
   EXPECT_EQ(names(scan(2)), (std::vector<std::string>{"base_on", "mid_alone"}));
@@ -163,11 +168,7 @@ TEST_F(BuildScanTest, AHeaderReadInManyWaysGivesEachFileWhatItAloneGives) {
     files.push_back(name);
   }
   readDatabase(files, "-I.");
-  for (int round = 0; round < 2; ++round) {
-    for (std::size_t i = 0; i < files.size(); ++i) {
-      EXPECT_EQ(summary(scan(i)), summary(scanAlone(i))) << files[i] << " round " << round;
-    }
-  }
+  expectEachAsAlone(2);
   EXPECT_EQ(names(scan(1)), (std::vector<std::string>{"got13"}));
   EXPECT_EQ(names(scan(11)), (std::vector<std::string>{"got59"}));
   EXPECT_EQ(names(scan(13)), (std::vector<std::string>{"got13", "after_before"}));
@@ -251,11 +252,7 @@ TEST_F(BuildScanTest, RunsOfAHeaderBetweenItsIncludesGiveEachFileWhatItAloneGive
   writeFile("first_late.c", "#include \"a.h\"\n#define FIRST\n#include \"outer.h\"\n" + uses);
   writeFile("no_a.c", "#define NO_A\n#include \"outer.h\"\n" + uses);
   readDatabase({"plain.c", "after_b.c", "first.c", "first_late.c", "no_a.c"}, "-I.");
-  for (int round = 0; round < 3; ++round) {
-    for (std::size_t i = 0; i < 5; ++i) {
-      EXPECT_EQ(summary(scan(i)), summary(scanAlone(i))) << database_.entries()[i].shown << " round " << round;
-    }
-  }
+  expectEachAsAlone(3);
   EXPECT_EQ(names(scan(0)), (std::vector<std::string>{"two"}));
   EXPECT_EQ(names(scan(1)), (std::vector<std::string>{"three"}));
   EXPECT_EQ(names(scan(2)), (std::vector<std::string>{"two", "first"}));
