@@ -119,20 +119,25 @@ std::vector<PpToken> tokenizeExpression(std::string_view text) {
 }
 
 const std::vector<PpToken>& bodyTokens(std::string_view body, std::vector<PpToken>& scratch) {
-  // Bodies kept at most, per thread: a long-running process meets ever new ones.
-  constexpr std::size_t kMostBodies = std::size_t{1} << 17;
+  // Bytes kept at most, per thread (about, with the tokens): a long-running
+  // process, or a kernel's build, meets ever new bodies.
+  constexpr std::size_t kMostBytes = std::size_t{16} << 20;
   // Keyed by the text itself (a copy): the views a macro holds may be of texts
   // gone since, whose place a new text took.
   thread_local std::unordered_map<std::string, std::vector<PpToken>> kept;
+  thread_local std::size_t keptBytes = 0;
   thread_local std::string key;
   key.assign(body);
   auto found = kept.find(key);
   if (found != kept.end()) return found->second;
-  if (kept.size() >= kMostBodies) {
-    scratch = tokenizeExpression(body);
+  std::vector<PpToken> tokens = tokenizeExpression(body);
+  const std::size_t bytes = 2 * body.size() + tokens.size() * sizeof(PpToken) + 64;
+  if (keptBytes + bytes > kMostBytes) {
+    scratch = std::move(tokens);
     return scratch;
   }
-  return kept.emplace(key, tokenizeExpression(body)).first->second;
+  keptBytes += bytes;
+  return kept.emplace(key, std::move(tokens)).first->second;
 }
 
 namespace {
