@@ -59,7 +59,6 @@ struct HeaderLine {
 struct HeaderText {
   std::string path;               // absolute, in normal form
   std::vector<HeaderLine> lines;  // its directives, in order
-  std::vector<std::uint32_t> includes;  // the lines that include, in order
   std::string guard;              // the symbol of an include guard around all of them, if any
   bool pragmaOnce = false;        // it holds "#pragma once"
   bool asksHeaders = false;       // some condition asks __has_include or __has_include_next
@@ -142,10 +141,11 @@ class PrefixTree {
 
 /// What reading a run of a header's directives did to a file's symbols, and all it
 /// depended on: from its start (the first line, or the line after an #include) to
-/// the next #include the reading followed, or to the end. A file of the same build
-/// that reads the header there, where the same holds, gets the same effect without
-/// reading those lines again; the #include itself is followed each time, so the
-/// effect does not depend on what the file had read before of the headers it names.
+/// the next #include the reading followed, or to the end. A file of the same
+/// database that reads the header there, where the same holds, gets the same
+/// effect without reading those lines again; the #include itself is followed each
+/// time, so the effect does not depend on what the file had read before of the
+/// headers it names.
 struct HeaderEffect {
   /// A change's position in `defaultStates` when the plain build's view has its `state` too.
   static constexpr std::uint32_t kSame = UINT32_MAX;

@@ -207,7 +207,6 @@ void linkConditionals(HeaderText& text) {
       case HeaderLine::Include:
       case HeaderLine::IncludeNext:
         line.within = open;
-        text.includes.push_back(i);
         break;
       default:
         break;
@@ -436,9 +435,10 @@ std::vector<ScanRank> ReachedHeaders::planAgain() {
   // scanning again: what every branch defines tells (the headers scanned so on
   // the machine's threads).
   std::vector<char> worth(candidates.size(), 0);
+  constexpr std::size_t kWaitingPerThread = 8;  // scans done ahead of their turn
   const unsigned threads = workerCount();
   runInOrder(
-      candidates.size(), threads, threads * std::size_t{8},
+      candidates.size(), threads, threads * kWaitingPerThread,
       [&](std::size_t i) {
         const Candidate& candidate = candidates[i];
         const FileFacts everyBranch = scanCFile(candidate.path, CScanConfig{});

@@ -5,6 +5,7 @@
 // it had where it included them.
 #include <algorithm>
 #include <memory_resource>
+#include <optional>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -104,8 +105,9 @@ struct CScanner::IncludeState {
   int symbolSteps = 0;                         // #define and #undef steps taken
   std::size_t problemsSeen = 0;                // problems checked for undecided conditionals
   std::vector<HeaderReach> reachable;          // the project's headers met since the last step began
-  // What the run of a header's lines being read does, to make its effect of (one
-  // run at a time: a run ends where the reading follows an #include).
+  // What the run of a header's lines being read does, to make its effect of. One
+  // run at a time: a run ends before the reading follows an #include, so nothing
+  // that following does (a header not found, one read before) is in a run.
   struct Write {
     std::string_view name;    // the symbol changed (kept in `logTexts`)
     std::size_t macroReads;   // lookups before it
@@ -115,14 +117,13 @@ struct CScanner::IncludeState {
   struct Recording {
     std::uint32_t start;  // the header's line it began at
     bool outOfDefault;    // it began out of a plain build's branches
-    bool valid;           // nothing made it depend on more than the logs hold
   };
   TextArena logTexts;                          // the names in the logs below
   HeaderEffect::Lookups macroReads;            // lookups of the symbols while recording
   HeaderEffect::Lookups defaultReads;          // lookups of the plain build's view
   std::vector<Write> writes;                   // changes of the symbols
   std::vector<std::uint32_t> branchNotes;      // the branches read
-  std::vector<Recording> recordings;           // the run being recorded, if any
+  std::optional<Recording> recording;          // the run being recorded, if any
   std::vector<std::shared_ptr<const HeaderEffect>> effectsUsed;  // their names stay valid
 };
 
@@ -334,10 +335,7 @@ void CScanner::includeHeader(const std::string& path, int chain, bool system) {
   IncludeState& state = *includes_;
   if (state.frames.size() == 1 && !system) includeBody(path);
   if (state.frames.size() == 1 && !state.stepping && takeIncludeStep(path, chain, system)) return;
-  if (state.frames.size() > kIncludeDepth) {
-    for (IncludeState::Recording& recording : state.recordings) recording.valid = false;
-    return;
-  }
+  if (state.frames.size() > kIncludeDepth) return;
   std::shared_ptr<const HeaderText> text = config_.build->headers->get(path);
   if (!text) return noteMissingHeader("\"" + path + "\"");
   const bool readBefore = state.recorded.count(path) != 0;
@@ -349,18 +347,13 @@ void CScanner::includeHeader(const std::string& path, int chain, bool system) {
       // A guard the file defined itself before its first #include of the header
       // (`#define PRIV(n) n`, then a source that defines PRIV unless defined): the
       // code outside the guard is still the file's, so a project header is read,
-      // its conditionals left as they are. (A recording cannot tell: no effect.)
+      // its conditionals left as they are.
       if (readBefore || system || config_.reached == nullptr || includes_->outer != nullptr) return;
-      for (IncludeState::Recording& recording : state.recordings) recording.valid = false;
     }
     // A guarded header this file read already, whose guard an undecided
     // conditional left unknown: what it defines is as known as it can be, and
     // reading it again would repeat it, header within header, for every include.
-    // (A recording cannot tell that this file had read it: it is no effect.)
-    if (guard == MacroState::Unknown && readBefore) {
-      for (IncludeState::Recording& recording : state.recordings) recording.valid = false;
-      return;
-    }
+    if (guard == MacroState::Unknown && readBefore) return;
   }
   if (text->pragmaOnce) state.once.insert(path);
   std::size_t reach = SIZE_MAX;
@@ -437,7 +430,7 @@ void CScanner::setHeaderSymbol(std::string_view name, const MacroState& symbol) 
   IncludeState& state = *includes_;
   const bool inDefaults = !outOfDefault_;
   setSymbol(name, symbol);
-  if (!state.recordings.empty()) {
+  if (state.recording) {
     state.writes.push_back({state.logTexts.keep(name), state.macroReads.size(), state.defaultReads.size(), inDefaults});
   }
 }
@@ -446,7 +439,7 @@ void CScanner::setHeaderSymbol(std::string_view name, const MacroState& symbol) 
 void CScanner::beginRecording(std::uint32_t start) {
   IncludeState& state = *includes_;
   macros_.noteLookups(&state.macroReads, &state.logTexts);
-  state.recordings.push_back({start, outOfDefault_, true});
+  state.recording = IncludeState::Recording{start, outOfDefault_};
   noteDefaultLookups();
 }
 
@@ -455,7 +448,7 @@ void CScanner::separateDefaults() {
   defaultsFollow_ = false;
   defaults_ = macros_.ownCopy();
   defaults_.setUnlistedUndefined(true);
-  if (includes_ && !includes_->recordings.empty()) noteDefaultLookups();
+  if (includes_ && includes_->recording) noteDefaultLookups();
 }
 
 // Notes the lookups of the plain build's view while its own table is kept.
@@ -468,12 +461,12 @@ void CScanner::noteDefaultLookups() {
 // around `end` (from `base` on) were all decided: a replay takes them as such.
 void CScanner::endRecording(HeaderRun run, std::uint32_t end, std::size_t base) {
   IncludeState& state = *includes_;
-  if (state.recordings.empty()) return;
-  const IncludeState::Recording recording = state.recordings.back();
-  state.recordings.pop_back();
+  if (!state.recording) return;
+  const IncludeState::Recording recording = *state.recording;
+  state.recording.reset();
   macros_.noteLookups(nullptr, nullptr);
   defaults_.noteLookups(nullptr, nullptr);
-  if (recording.valid && allDecided(base) && outOfDefault_ == recording.outOfDefault) {
+  if (allDecided(base) && outOfDefault_ == recording.outOfDefault) {
     auto effect = std::make_shared<HeaderEffect>();
     effect->outOfDefault = recording.outOfDefault;
     effect->end = end;
@@ -538,7 +531,7 @@ bool CScanner::allDecided(std::size_t base) const {
 }
 
 // Gives the file the effect of the header's run of lines that another reading in
-// the same build had, when everything that reading depended on is the same here;
+// the database's builds had, when everything that reading depended on is the same here;
 // null when none matches. `worthRecording` tells whether a reading of the run now
 // is to make one, `first` whether none asked for it before.
 const HeaderEffect* CScanner::replayEffect(const HeaderRun& run, bool& worthRecording, bool& first) {
@@ -603,7 +596,7 @@ void CScanner::reopenHeaderLevels(const HeaderText& text, const HeaderLine& line
 
 // Carries out the directives of a header, from the first line or from an
 // effect's end, in runs that end where the reading follows an #include: each run
-// is replayed when another reading of it in the build depended on what holds
+// is replayed when another reading of it in the database depended on what holds
 // here, and else read (and recorded). Its conditionals go on the scan's own
 // stack, so a symbol it changes in an undecided branch is merged as the file's own
 // are, and a header included in an undecided branch of the file changes what that
@@ -665,7 +658,7 @@ std::uint32_t CScanner::readHeaderRun(const HeaderText& text, std::uint32_t i, s
   auto noteBranch = [&](std::uint32_t line) {
     const std::uint32_t note = line * 2 + (conditionals_.back().scanning ? 1 : 0);
     branches = (branches ^ note) * 0x100000001b3;
-    if (!state.recordings.empty()) state.branchNotes.push_back(note);
+    if (state.recording) state.branchNotes.push_back(note);
   };
   while (i < size) {
     const HeaderLine& line = lines[i];
@@ -843,7 +836,6 @@ void CScanner::noteReaches() {
 // symbol that nothing defines is unknown, as it is without a build.
 void CScanner::noteMissingHeader(const std::string& name) {
   IncludeState& state = *includes_;
-  for (IncludeState::Recording& recording : state.recordings) recording.valid = false;
   if (state.missing.insert(name).second) {
     facts_.missingHeaders.push_back(name);
     facts_.problems.push_back({ScanProblem::HeaderMissing, state.at, name});

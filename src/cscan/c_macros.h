@@ -167,17 +167,11 @@ class MacroTable {
       }
       return;
     }
-    if (found == nullptr) return addEntry(key, own(std::move(state)), true);
-    if (found->owned) {
+    if (found != nullptr && found->owned) {
       *const_cast<MacroState*>(found->state) = std::move(state);  // one of `owned_`
-    } else {
-      found->state = own(std::move(state));
-      found->owned = true;
+      return put(key, found, found->state, true);
     }
-    if (!found->present) {
-      found->present = true;
-      ++present_;
-    }
+    put(key, found, own(std::move(state)), true);
   }
   /// Sets the state of `name` to `*state` itself, not a copy: both must outlive
   /// the table (the effects of headers, which a file takes by the thousand).
@@ -185,14 +179,7 @@ class MacroTable {
     if (state->kind == MacroState::Unknown && base_ == nullptr) return set(name, *state);
     if (state->kind == MacroState::Defined && state->functionLike) functionLike_ = true;
     const Name key = nameOf(name);
-    Entry* found = const_cast<Entry*>(entryOf(key));
-    if (found == nullptr) return addEntry(key, state, false);
-    found->state = state;
-    found->owned = false;
-    if (!found->present) {
-      found->present = true;
-      ++present_;
-    }
+    put(key, const_cast<Entry*>(entryOf(key)), state, false);
   }
   /// Sets the state of `name` from copies of its texts that the table keeps: for
   /// a table that outlives the texts it was told of.
@@ -324,6 +311,16 @@ class MacroTable {
     MacroState& kept = owned_.add();
     kept = std::move(state);
     return &kept;
+  }
+  /// Gives `key` the state `state`, in its entry `found` or in a new one.
+  void put(const Name& key, Entry* found, const MacroState* state, bool owned) {
+    if (found == nullptr) return addEntry(key, state, owned);
+    found->state = state;
+    found->owned = owned;
+    if (!found->present) {
+      found->present = true;
+      ++present_;
+    }
   }
   /// Adds an entry for `key`, which has none.
   void addEntry(const Name& key, const MacroState* state, bool owned) {
