@@ -5,7 +5,6 @@
 #include <map>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <utility>
 
 namespace quenwick {
@@ -17,14 +16,23 @@ namespace {
 /// that the tokens of a body share their set rather than each copying it.
 using HideSet = const std::vector<std::string_view>*;
 
-/// A token on its way through the expansion.
+/// A token on its way through the expansion. Its text is a view of the tokens
+/// expanded, of a macro's replacement as `bodyTokens` keeps it, or of a text
+/// the expansion made (a string, a pasted token), all of which outlive the
+/// expansion: a token is copied often, and copies nothing.
 struct Item {
-  PpToken token;            // the token
-  HideSet hide = nullptr;   // the names it must not expand as
+  std::string_view text;                   // its bytes
+  PpToken::Kind kind = PpToken::Punct;     // what it is
+  bool spaceBefore = false;                // a blank stood before it
+  HideSet hide = nullptr;                  // the names it must not expand as
 };
 
 bool hides(HideSet set, std::string_view name) {
   return set != nullptr && std::binary_search(set->begin(), set->end(), name);
+}
+
+bool isPunct(const Item& item, char c) {
+  return item.kind == PpToken::Punct && item.text.size() == 1 && item.text[0] == c;
 }
 
 bool isPunct(const PpToken& token, std::string_view text) {
@@ -39,81 +47,85 @@ class Expansion {
 
   bool failed() const { return failed_; }
 
-  std::vector<Item> expand(std::vector<Item> in, int depth) {
+  /// An item for `token`, whose text outlives the expansion.
+  static Item itemOf(const PpToken& token) {
+    return Item{token.text, token.kind, token.spaceBefore, nullptr};
+  }
+
+  std::vector<Item> expand(const std::vector<Item>& in, int depth) {
     std::vector<Item> out;
     if (depth > limits_.nesting) {
       failed_ = true;
       return in;
     }
-    std::deque<Item> work(std::make_move_iterator(in.begin()), std::make_move_iterator(in.end()));
+    // What is left to read, the next item last.
+    std::vector<Item> work(in.rbegin(), in.rend());
     while (!work.empty()) {
       if (++steps_ > limits_.steps || out.size() > limits_.tokens) {
         failed_ = true;
-        out.insert(out.end(), std::make_move_iterator(work.begin()), std::make_move_iterator(work.end()));
+        out.insert(out.end(), work.rbegin(), work.rend());
         return out;
       }
-      Item item = std::move(work.front());
-      work.pop_front();
-      if (item.token.kind != PpToken::Identifier || hides(item.hide, item.token.text)) {
-        out.push_back(std::move(item));
+      const Item item = work.back();
+      work.pop_back();
+      if (item.kind != PpToken::Identifier || hides(item.hide, item.text)) {
+        out.push_back(item);
         continue;
       }
-      const MacroState& macro = macros_.find(item.token.text);
+      const MacroState& macro = macros_.find(item.text);
       if (macro.kind != MacroState::Defined || !macro.valueKnown) {
-        out.push_back(std::move(item));
+        out.push_back(item);
         continue;
       }
       if (!macro.functionLike) {
-        const HideSet hide = with(item.hide, item.token.text);
-        std::vector<Item> body = substitute(macro, {}, hide, item.token.spaceBefore, depth);
-        work.insert(work.begin(), std::make_move_iterator(body.begin()),
-                    std::make_move_iterator(body.end()));
+        const HideSet hide = with(item.hide, item.text);
+        const std::vector<Item> body = substitute(macro, {}, hide, item.spaceBefore, depth);
+        work.insert(work.end(), body.rbegin(), body.rend());
         continue;
       }
       std::vector<std::vector<Item>> args;
       HideSet closing = nullptr;
       if (!takeArguments(work, macro, args, closing)) {
-        out.push_back(std::move(item));
+        out.push_back(item);
         continue;
       }
-      const HideSet hide = with(intersection(item.hide, closing), item.token.text);
-      std::vector<Item> body = substitute(macro, args, hide, item.token.spaceBefore, depth);
-      work.insert(work.begin(), std::make_move_iterator(body.begin()),
-                  std::make_move_iterator(body.end()));
+      const HideSet hide = with(intersection(item.hide, closing), item.text);
+      const std::vector<Item> body = substitute(macro, args, hide, item.spaceBefore, depth);
+      work.insert(work.end(), body.rbegin(), body.rend());
     }
     return out;
   }
 
  private:
-  // The arguments of a call whose "(" is first in `work`; they and the parentheses
-  // are taken out of `work`. False, taking nothing, when no complete call follows.
-  bool takeArguments(std::deque<Item>& work, const MacroState& macro,
+  // The arguments of a call whose "(" is next in `work` (its last item); they and
+  // the parentheses are taken off `work`. False, taking nothing, when no complete
+  // call follows.
+  bool takeArguments(std::vector<Item>& work, const MacroState& macro,
                      std::vector<std::vector<Item>>& args, HideSet& closing) {
-    if (work.empty() || !isPunct(work.front().token, "(")) return false;
+    if (work.empty() || !isPunct(work.back(), '(')) return false;
     int depth = 0;
-    std::size_t end = 0;
-    for (; end < work.size(); ++end) {
-      const PpToken& token = work[end].token;
-      if (isPunct(token, "(")) ++depth;
-      if (isPunct(token, ")") && --depth == 0) break;
+    std::size_t end = work.size();  // the ")" is work[end - 1]
+    for (; end > 0; --end) {
+      const Item& item = work[end - 1];
+      if (isPunct(item, '(')) ++depth;
+      if (isPunct(item, ')') && --depth == 0) break;
     }
-    if (end == work.size()) return false;
+    if (end == 0) return false;
     const std::size_t fixed = macro.params.size() - (macro.variadic ? 1 : 0);
     args.assign(1, {});
     depth = 0;
-    for (std::size_t i = 1; i < end; ++i) {
-      Item& item = work[i];
-      if (isPunct(item.token, "(")) ++depth;
-      if (isPunct(item.token, ")")) --depth;
-      if (depth == 0 && isPunct(item.token, ",") &&
-          !(macro.variadic && args.size() > fixed)) {
+    for (std::size_t i = work.size() - 1; i > end; --i) {
+      const Item& item = work[i - 1];
+      if (isPunct(item, '(')) ++depth;
+      if (isPunct(item, ')')) --depth;
+      if (depth == 0 && isPunct(item, ',') && !(macro.variadic && args.size() > fixed)) {
         args.emplace_back();
         continue;
       }
-      args.back().push_back(std::move(item));
+      args.back().push_back(item);
     }
-    closing = work[end].hide;
-    work.erase(work.begin(), work.begin() + static_cast<std::ptrdiff_t>(end) + 1);
+    closing = work[end - 1].hide;
+    work.resize(end - 1);
     if (macro.params.empty() && args.size() == 1 && args[0].empty()) args.clear();
     args.resize(std::max(args.size(), macro.params.size()));
     return true;
@@ -127,10 +139,13 @@ class Expansion {
     return -1;
   }
 
-  static Item stringize(const std::vector<Item>& arg) {
+  /// A copy of `text` that lives as long as the expansion.
+  std::string_view own(std::string text) { return texts_.emplace_back(std::move(text)); }
+
+  Item stringize(const std::vector<Item>& arg) {
     std::string text = "\"";
     for (std::size_t i = 0; i < arg.size(); ++i) {
-      const PpToken& token = arg[i].token;
+      const Item& token = arg[i];
       if (i > 0 && token.spaceBefore) text += ' ';
       const bool quoted = token.kind == PpToken::String || token.kind == PpToken::Character;
       for (char c : token.text) {
@@ -139,22 +154,24 @@ class Expansion {
       }
     }
     text += '"';
-    return Item{PpToken{PpToken::String, text, false}, {}};
+    return Item{own(std::move(text)), PpToken::String, false, nullptr};
   }
 
   // Pastes `right` onto the last token of `out`.
-  static void paste(std::vector<Item>& out, const Item& right) {
-    if (out.empty() || out.back().token.kind == PpToken::Placemarker) {
+  void paste(std::vector<Item>& out, const Item& right) {
+    if (out.empty() || out.back().kind == PpToken::Placemarker) {
       if (!out.empty()) out.pop_back();
       out.push_back(right);
       return;
     }
-    if (right.token.kind == PpToken::Placemarker) return;
-    const std::string text = out.back().token.text + right.token.text;
+    if (right.kind == PpToken::Placemarker) return;
+    std::string text(out.back().text);
+    text += right.text;
     std::vector<PpToken> made = tokenizeExpression(text);
     if (made.size() == 1) {
-      made[0].spaceBefore = out.back().token.spaceBefore;
-      out.back().token = std::move(made[0]);
+      Item& pasted = out.back();
+      pasted.kind = made[0].kind;
+      pasted.text = own(std::move(made[0].text));
     } else {
       out.push_back(right);  // no valid token: the compiler would refuse it
     }
@@ -163,12 +180,18 @@ class Expansion {
   std::vector<Item> substitute(const MacroState& macro, const std::vector<std::vector<Item>>& args,
                                const HideSet& hide, bool spaceBefore, int depth) {
     std::vector<PpToken> scratch;
-    const std::vector<PpToken>& body = bodyTokens(macro.body, scratch);
+    const std::vector<PpToken>* tokens = &bodyTokens(macro.body, scratch);
+    // A body that the cache did not keep is kept here, as items view its texts.
+    if (tokens == &scratch) tokens = &bodies_.emplace_back(std::move(scratch));
+    const std::vector<PpToken>& body = *tokens;
     std::vector<Item> out;
     auto argument = [&](int p) -> const std::vector<Item>& {
       static const std::vector<Item> kEmpty;
       return static_cast<std::size_t>(p) < args.size() ? args[static_cast<std::size_t>(p)] : kEmpty;
     };
+    // Each argument expanded once, however often its parameter stands in the body.
+    std::vector<std::vector<Item>> expandedArgs(args.size());
+    std::vector<bool> expandedYet(args.size(), false);
     for (std::size_t i = 0; i < body.size(); ++i) {
       const PpToken& token = body[i];
       if (macro.functionLike && isPunct(token, "#") && i + 1 < body.size() &&
@@ -181,16 +204,16 @@ class Expansion {
         const PpToken& right = body[++i];
         const int p = paramOf(macro, right);
         if (p < 0) {
-          paste(out, Item{right, {}});
+          paste(out, itemOf(right));
           continue;
         }
         const std::vector<Item>& arg = argument(p);
         if (arg.empty()) {
           // `, ## __VA_ARGS__` with no variable arguments loses its comma.
-          if (right.text == "__VA_ARGS__" && !out.empty() && isPunct(out.back().token, ",")) {
+          if (right.text == "__VA_ARGS__" && !out.empty() && isPunct(out.back(), ',')) {
             out.pop_back();
           } else {
-            paste(out, Item{PpToken{PpToken::Placemarker, "", false}, {}});
+            paste(out, Item{std::string_view(), PpToken::Placemarker, false, nullptr});
           }
           continue;
         }
@@ -203,28 +226,34 @@ class Expansion {
         const std::vector<Item>& arg = argument(p);
         if (i + 1 < body.size() && isPunct(body[i + 1], "##")) {
           if (arg.empty()) {
-            out.push_back(Item{PpToken{PpToken::Placemarker, "", false}, {}});
+            out.push_back(Item{std::string_view(), PpToken::Placemarker, false, nullptr});
           } else {
             out.insert(out.end(), arg.begin(), arg.end());
           }
           continue;
         }
-        std::vector<Item> expanded = expand(arg, depth + 1);
-        if (!expanded.empty()) expanded.front().token.spaceBefore = token.spaceBefore;
-        out.insert(out.end(), std::make_move_iterator(expanded.begin()),
-                   std::make_move_iterator(expanded.end()));
+        const std::size_t at = out.size();
+        if (static_cast<std::size_t>(p) < args.size()) {
+          if (!expandedYet[static_cast<std::size_t>(p)]) {
+            expandedArgs[static_cast<std::size_t>(p)] = expand(arg, depth + 1);
+            expandedYet[static_cast<std::size_t>(p)] = true;
+          }
+          const std::vector<Item>& expanded = expandedArgs[static_cast<std::size_t>(p)];
+          out.insert(out.end(), expanded.begin(), expanded.end());
+        }
+        if (out.size() > at) out[at].spaceBefore = token.spaceBefore;
         continue;
       }
-      out.push_back(Item{token, {}});
+      out.push_back(itemOf(token));
     }
     std::vector<Item> result;
     result.reserve(out.size());
     for (Item& item : out) {
-      if (item.token.kind == PpToken::Placemarker) continue;
+      if (item.kind == PpToken::Placemarker) continue;
       item.hide = combined(item.hide, hide);
-      result.push_back(std::move(item));
+      result.push_back(item);
     }
-    if (!result.empty()) result.front().token.spaceBefore = spaceBefore;
+    if (!result.empty()) result.front().spaceBefore = spaceBefore;
     return result;
   }
 
@@ -237,17 +266,10 @@ class Expansion {
     if (isNew) at->second = &at->first;
     return at->second;
   }
-  std::string_view interned(std::string_view name) {
-    auto found = names_.find(name);
-    if (found != names_.end()) return found->second;
-    const std::string& copy = nameTexts_.emplace_back(name);
-    names_.emplace(copy, copy);
-    return copy;
-  }
   /// `set` with `name` added.
   HideSet with(HideSet set, std::string_view name) {
     if (hides(set, name)) return set;
-    auto key = std::make_pair(set, interned(name));
+    auto key = std::make_pair(set, name);
     auto found = withs_.find(key);
     if (found != withs_.end()) return found->second;
     std::vector<std::string_view> names = set != nullptr ? *set : std::vector<std::string_view>();
@@ -281,8 +303,8 @@ class Expansion {
   const ExpansionLimits& limits_;
   std::size_t steps_ = 0;
   bool failed_ = false;
-  std::deque<std::string> nameTexts_;                                    // the names of the sets
-  std::unordered_map<std::string_view, std::string_view> names_;         // each, by its text
+  std::deque<std::string> texts_;                                        // the texts the expansion made
+  std::deque<std::vector<PpToken>> bodies_;                              // the bodies it split itself
   std::map<std::vector<std::string_view>, HideSet> byNames_;             // every set (a node's key stays put)
   std::map<std::pair<HideSet, std::string_view>, HideSet> withs_;        // `with`, by its arguments
   Pairs unions_;                                                         // `combined`, by its arguments
@@ -296,11 +318,15 @@ bool expandMacros(const std::vector<PpToken>& tokens, const MacroTable& macros,
   Expansion expansion(macros, limits);
   std::vector<Item> in;
   in.reserve(tokens.size());
-  for (const PpToken& token : tokens) in.push_back(Item{token, {}});
-  std::vector<Item> expanded = expansion.expand(std::move(in), 0);
-  out.clear();
-  out.reserve(expanded.size());
-  for (Item& item : expanded) out.push_back(std::move(item.token));
+  for (const PpToken& token : tokens) in.push_back(Expansion::itemOf(token));
+  const std::vector<Item> expanded = expansion.expand(in, 0);
+  // `out` may be `tokens` itself, whose texts the items view.
+  std::vector<PpToken> made;
+  made.reserve(expanded.size());
+  for (const Item& item : expanded) {
+    made.push_back(PpToken{item.kind, std::string(item.text), item.spaceBefore});
+  }
+  out = std::move(made);
   return !expansion.failed();
 }
 

@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <deque>
-
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace quenwick {
@@ -187,6 +187,34 @@ TEST(CExpanderTest, ExpansionsPastTheLimitsStopAndSaySo) {
 
   EXPECT_EQ(expanded("f(f(1))", nest, &complete), "1");
   EXPECT_TRUE(complete);
+}
+
+// An argument is expanded once however often it stands in the body, and raw
+// next to # and ##; the result is the same as expanding each use.
+TEST(CExpanderTest, AnArgumentUsedOftenExpandsAlike) {
+  Macros macros{"S(x, n) (((x) << (n)) | ((x) >> (32 - (n))))", "P(a, s) (a) = S((a), (s)) + S(a, 10)",
+                "P2(a, s) P((a), (s)); P(a ## p, s); #a", "F F1", "F1(x) x + 1"};
+  // As gcc -E has them.
+  EXPECT_EQ(expanded("P2(v.A, 11)", macros),
+            "( ( v . A ) ) = ( ( ( ( ( v . A ) ) ) << ( ( ( 11 ) ) ) ) | ( ( ( ( v . A ) ) ) >> ( 32 - ( ( ( 11 ) ) ) ) ) ) + "
+            "( ( ( ( v . A ) ) << ( 10 ) ) | ( ( ( v . A ) ) >> ( 32 - ( 10 ) ) ) ) ; "
+            "( v . Ap ) = ( ( ( ( v . Ap ) ) << ( ( 11 ) ) ) | ( ( ( v . Ap ) ) >> ( 32 - ( ( 11 ) ) ) ) ) + "
+            "( ( ( v . Ap ) << ( 10 ) ) | ( ( v . Ap ) >> ( 32 - ( 10 ) ) ) ) ; \"v.A\"");
+  EXPECT_EQ(expanded("S(F(2), F)", macros), "( ( ( 2 + 1 ) << ( F1 ) ) | ( ( 2 + 1 ) >> ( 32 - ( F1 ) ) ) )");
+}
+
+// Past the bound on the bodies a thread keeps split, a body is split for its
+// expansion alone, and its tokens live as long as the expansion does.
+TEST(CExpanderTest, BodiesPastTheCacheBoundExpandAlike) {
+  std::thread([] {
+    // Fill this thread's cache: 16 MB of bodies of 64 KB.
+    const std::string filler(std::size_t{1} << 16, 'x');
+    Macros fill{};
+    for (int i = 0; i < 300; ++i) fill.define("m" + std::to_string(i) + " " + filler + std::to_string(i));
+    for (int i = 0; i < 300; ++i) expanded("m" + std::to_string(i), fill);
+    Macros macros{"g(a, b) a ## b + h(a) + #b", "h(x) [x x]"};
+    EXPECT_EQ(expanded("g(x, 2) g(h(1), 2)", macros), "x2 + [ x x ] + \"2\" [ 1 1 ] 2 + [ [ 1 1 ] [ 1 1 ] ] + \"2\"");
+  }).join();
 }
 
 }  // namespace
