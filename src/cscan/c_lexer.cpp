@@ -74,25 +74,29 @@ void CLexer::skipBlockComment() {
   const SourcePlace start = placeOf(p_);
   const char* line = p_ + 2;  // the comment's current line, for captions
   const char* p = line;
+  // From "*" to "*", counting the line feeds between (and giving each whole line
+  // to the caption).
   for (;;) {
-    const char c = *p;
-    if (c == '*' && p[1] == '/') {
-      p_ = p + 2;
-      return;
-    }
-    if (c == '\0') {
-      problems_.push_back({ScanProblem::UnclosedComment, start, "/*"});
-      p_ = p;
-      return;
-    }
-    if (c == '\n') {
-      if (capturing_) captureLine(line, p);
-      ++p;
+    const char* star = static_cast<const char*>(std::memchr(p, '*', static_cast<std::size_t>(end_ - p)));
+    const char* stop = star != nullptr ? star : end_;
+    const char* nul = static_cast<const char*>(std::memchr(p, '\0', static_cast<std::size_t>(stop - p)));
+    if (nul != nullptr) stop = nul;
+    for (const char* nl; (nl = static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(stop - p)))) != nullptr;) {
+      if (capturing_) captureLine(line, nl);
+      p = nl + 1;
       newLine(p);
       line = p;
-      continue;
     }
-    ++p;
+    if (nul != nullptr || star == nullptr) {
+      problems_.push_back({ScanProblem::UnclosedComment, start, "/*"});
+      p_ = stop;
+      return;
+    }
+    if (star[1] == '/') {
+      p_ = star + 2;
+      return;
+    }
+    p = star + 1;
   }
 }
 

@@ -45,6 +45,11 @@ TEST(CLexerTest, CommentsAreBlanks) {
   ASSERT_EQ(unclosed.problems.size(), 1u);
   EXPECT_EQ(unclosed.problems[0].kind, ScanProblem::UnclosedComment);
   EXPECT_EQ(unclosed.problems[0].place, (SourcePlace{1, 3}));
+  // Stars that do not close it, lines counted through it, a NUL that ends it.
+  EXPECT_EQ(placed("/**\n * a *\n ** b */ x\n/* * */y"), "x@3:10 y@4:8");
+  const LexedText nul(std::string_view("a /* x \0 */ b", 14));
+  ASSERT_EQ(nul.problems.size(), 1u);
+  EXPECT_EQ(nul.problems[0].kind, ScanProblem::UnclosedComment);
 }
 
 TEST(CLexerTest, LiteralsAreWholeTokensWithTheirEscapes) {
@@ -113,6 +118,7 @@ TEST(CLexerTest, CaptionsAreTheRestOfTheLastKeywordLineTrimmed) {
   EXPECT_EQ(captionOf("// @brief one\n// @brief two\nint", "@brief"), "two");
   // The line that holds */ is not searched.
   EXPECT_EQ(captionOf("/* @brief none */\nint", "@brief"), "");
+  EXPECT_EQ(captionOf("/** a * b\n * @brief three * x\n */\nint", "@brief"), "three * x");
   EXPECT_EQ(captionOf("// any words\nint", ""), "any words");
   EXPECT_EQ(captionOf("// @brief off\nint", "@brief", false), "");
   // 機能: 表示 in code page 932, whose 表 ends in 0x5C.
