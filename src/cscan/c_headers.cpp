@@ -555,8 +555,11 @@ std::vector<std::shared_ptr<const HeaderEffect>> HeaderEffects::find(const Heade
   known = effects->tooShort ? kMostEffects : effects->effects.size();
   std::vector<std::shared_ptr<const HeaderEffect>> result;
   if (effects->effects.empty()) return result;
-  std::vector<std::uint32_t> matched;
-  std::vector<std::uint32_t> walk{0};
+  // The walk's lists, kept by each thread: a file asks thousands of times.
+  thread_local std::vector<std::uint32_t> matched;
+  thread_local std::vector<std::uint32_t> walk;
+  matched.clear();
+  walk.assign(1, 0);
   while (!walk.empty()) {
     const Node& node = effects->nodes[walk.back()];
     walk.pop_back();

@@ -132,6 +132,9 @@ class MacroTable {
     const MacroState* state = &unlisted_;
     const Name key = nameOf(name);  // hashed once for the whole chain
     for (const MacroTable* table = this; table != nullptr; table = table->base_) {
+      // Most names a file looks up are no macro: the first filter answers for
+      // the whole chain below it.
+      if (!table->mayHold(key)) break;
       const Entry* found = table->entryOf(key);
       if (found != nullptr && found->present) {
         state = found->state;
@@ -215,6 +218,10 @@ class MacroTable {
   /// table's views), and names nobody lists undefined.
   MacroTable ownCopy() const {
     MacroTable copy(base_);
+    if (filter_) {
+      copy.filter_ = std::make_unique<std::uint64_t[]>(kFilterWords);
+      std::memcpy(copy.filter_.get(), filter_.get(), kFilterWords * sizeof(std::uint64_t));
+    }
     // Entry for entry, in the same places; the states of its own copied.
     for (std::size_t i = 0; i < entries_.count; ++i) {
       const Entry& entry = entries_.at(i);
@@ -292,6 +299,33 @@ class MacroTable {
     bool owned = false;                 // `state` is one of `owned_`
     bool present = true;
   };
+  /// False when neither this table nor one below it holds `key`; true when one
+  /// may. A table with names of its own keeps a bit for each name of its own and of
+  /// the tables below it, which never change while it lives (they are shared
+  /// tables, or the tables of an outer scan that waits for this one).
+  bool mayHold(const Name& key) const {
+    if (!filter_) return true;
+    const std::size_t bit = filterBit(key);
+    return (filter_[bit / 64] >> (bit % 64) & 1) != 0;
+  }
+  static std::size_t filterBit(const Name& key) {
+    return static_cast<std::size_t>(static_cast<std::uint64_t>(key.hash) >> 40) % (kFilterWords * 64);
+  }
+  /// Notes `key` in the filter, made at the first name from the filter of the
+  /// nearest table below that has one.
+  void addToFilter(const Name& key) {
+    if (!filter_) {
+      filter_ = std::make_unique<std::uint64_t[]>(kFilterWords);  // zeroed
+      for (const MacroTable* table = base_; table != nullptr; table = table->base_) {
+        if (table->filter_) {
+          std::memcpy(filter_.get(), table->filter_.get(), kFilterWords * sizeof(std::uint64_t));
+          break;
+        }
+      }
+    }
+    const std::size_t bit = filterBit(key);
+    filter_[bit / 64] |= std::uint64_t{1} << (bit % 64);
+  }
   /// The entry of `key`, present or not, or null.
   const Entry* entryOf(const Name& key) const {
     if (slots_.empty()) return nullptr;
@@ -330,6 +364,7 @@ class MacroTable {
     entry.state = state;
     entry.owned = owned;
     ++present_;
+    addToFilter(key);
     if (entries_.count * 2 > slots_.size()) {
       // Half full at most: a miss ends at an empty slot soon.
       slots_.assign(std::max<std::size_t>(32, slots_.size() * 2), 0);
@@ -354,7 +389,9 @@ class MacroTable {
     }
   }
 
+  static constexpr std::size_t kFilterWords = 512;  // 32 768 bits: a few thousand names fill an eighth
   Blocks<Entry> entries_;                        // the entries, in the order first set
+  std::unique_ptr<std::uint64_t[]> filter_;      // the names here and below (see `mayHold`), once one is here
   Blocks<MacroState> owned_;                     // the states set with `set`
   std::size_t present_ = 0;                      // entries present
   std::vector<std::uint64_t> slots_;             // by hash: the tag (high half of the hash) and entry + 1; 0 is empty

@@ -80,5 +80,32 @@ TEST(MacroTableTest, CopiesOwnTheirStatesAndUnknownTakesASymbolOut) {
   EXPECT_EQ(alone.ownSize(), 1u);
 }
 
+// A chain of tables answers as its tables do whether a name is here, below, in
+// none (the filter of names that most lookups miss), or in a table below one with
+// no names of its own; and far more names than the filter has bits stay found.
+TEST(MacroTableTest, AChainFindsEveryNameItHoldsAndNoOther) {
+  std::vector<std::string> names;
+  for (int i = 0; i < 50000; ++i) names.push_back("NAME_" + std::to_string(i));
+  MacroTable bottom;
+  for (int i = 0; i < 20000; ++i) bottom.set(names[i], defined("bottom"));
+  const MacroTable empty(&bottom);  // no names: it has no filter
+  MacroTable middle(&empty);
+  for (int i = 20000; i < 30000; ++i) middle.set(names[i], defined("middle"));
+  MacroTable top(&middle);
+  top.setUnlistedUndefined(true);
+  EXPECT_EQ(top.find(names[5]).body, "bottom");  // before it has names of its own
+  for (int i = 30000; i < 40000; ++i) top.set(names[i], defined("top"));
+  MacroTable copy = top.ownCopy();
+  copy.setUnlistedUndefined(true);
+  for (const MacroTable* table : {static_cast<const MacroTable*>(&top), static_cast<const MacroTable*>(&copy)}) {
+    for (int i = 0; i < 50000; ++i) {
+      const MacroState& state = table->find(names[i]);
+      const char* want = i < 20000 ? "bottom" : i < 30000 ? "middle" : i < 40000 ? "top" : "";
+      ASSERT_EQ(state.body, want) << names[i];
+      ASSERT_EQ(state.kind, i < 40000 ? MacroState::Defined : MacroState::Undefined) << names[i];
+    }
+  }
+}
+
 }  // namespace
 }  // namespace quenwick
