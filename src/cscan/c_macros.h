@@ -219,7 +219,7 @@ class MacroTable {
   MacroTable ownCopy() const {
     MacroTable copy(base_);
     if (filter_) {
-      copy.filter_ = std::make_unique<std::uint64_t[]>(kFilterWords);
+      copy.filter_.reset(new std::uint64_t[kFilterWords]);
       std::memcpy(copy.filter_.get(), filter_.get(), kFilterWords * sizeof(std::uint64_t));
     }
     // Entry for entry, in the same places; the states of its own copied.
@@ -315,12 +315,13 @@ class MacroTable {
   /// nearest table below that has one.
   void addToFilter(const Name& key) {
     if (!filter_) {
-      filter_ = std::make_unique<std::uint64_t[]>(kFilterWords);  // zeroed
-      for (const MacroTable* table = base_; table != nullptr; table = table->base_) {
-        if (table->filter_) {
-          std::memcpy(filter_.get(), table->filter_.get(), kFilterWords * sizeof(std::uint64_t));
-          break;
-        }
+      const MacroTable* below = base_;
+      while (below != nullptr && !below->filter_) below = below->base_;
+      if (below != nullptr) {
+        filter_.reset(new std::uint64_t[kFilterWords]);
+        std::memcpy(filter_.get(), below->filter_.get(), kFilterWords * sizeof(std::uint64_t));
+      } else {
+        filter_ = std::make_unique<std::uint64_t[]>(kFilterWords);  // zeroed
       }
     }
     const std::size_t bit = filterBit(key);

@@ -53,6 +53,17 @@ std::string joinPath(std::string_view directory, std::string_view name) {
 
 std::string normalPath(std::string_view path) {
   const std::size_t root = rootLength(path);
+  // Most paths are normal already (a search folder and a header's name): each
+  // part a name, each separator a "/".
+  bool normal = !path.empty() && path.substr(0, root).find('\\') == std::string_view::npos;
+  for (std::size_t at = root; normal && at <= path.size();) {
+    std::size_t end = at;
+    while (end < path.size() && !isSeparator(path[end])) ++end;
+    const std::string_view part = path.substr(at, end - at);
+    normal = !part.empty() && part != "." && part != ".." && (end == path.size() || path[end] == '/');
+    at = end + 1;
+  }
+  if (normal) return std::string(path);
   std::string out(path.substr(0, root));
   for (char& c : out) {
     if (isSeparator(c)) c = '/';

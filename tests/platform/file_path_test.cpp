@@ -15,6 +15,13 @@ TEST(FilePathTest, NormalFormAsText) {
   EXPECT_EQ(normalPath("/.."), "/");
   EXPECT_EQ(normalPath("./"), ".");
   EXPECT_EQ(normalPath("x/.."), ".");
+  // Paths normal already, and ones that differ from it only at their end.
+  EXPECT_EQ(normalPath("/usr/include/stdio.h"), "/usr/include/stdio.h");
+  EXPECT_EQ(normalPath("a"), "a");
+  EXPECT_EQ(normalPath("/"), "/");
+  EXPECT_EQ(normalPath("/a/"), "/a");
+  EXPECT_EQ(normalPath("/a/."), "/a");
+  EXPECT_EQ(normalPath(""), ".");
   EXPECT_EQ(absolutePath("../inc/./x.h", "/w/build"), "/w/inc/x.h");
   EXPECT_EQ(absolutePath("/abs/x.h", "/w"), "/abs/x.h");
   EXPECT_EQ(joinPath("/w/", "a.c"), "/w/a.c");
