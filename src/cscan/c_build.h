@@ -331,6 +331,9 @@ class ReachedHeaders {
   bool wouldClaim(const std::string& path, ScanRank rank) const;
   /// Notes the project headers a file's scan in configuration `rank` met, in order.
   void noteReaches(const std::vector<HeaderReach>& reaches, ScanRank rank);
+  /// Notes that the configuration `variant` of a file met the headers its file's
+  /// first configuration met: its scan, not made, would have read alike.
+  void noteReachesAlike(ScanRank variant);
   /// Once the first scans are done: the configurations to scan again, in order of
   /// rank, after which `claim` answers for their scans.
   std::vector<ScanRank> planAgain();
@@ -356,6 +359,7 @@ class ReachedHeaders {
   std::unordered_map<std::string, std::unordered_map<std::uint64_t, FirstReach>> reaches_;  // by path, then branches
   std::unordered_map<std::string, std::set<ScanRank>> variantReaches_;  // by path: the configurations other than their file's first that reach it
   std::set<std::string> templates_;  // the headers some reach found a template
+  std::unordered_map<std::size_t, std::vector<std::string>> firstReaches_;  // by file: the headers its first configuration met
   bool scanningAgain_ = false;  // the first scans are done
   std::set<std::pair<ScanRank, std::string>> planned_;  // the headers each configuration scans again
   std::unordered_map<std::string, std::string> listedNames_;  // files of the build by path: their shown names

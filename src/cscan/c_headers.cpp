@@ -379,6 +379,19 @@ void ReachedHeaders::noteReaches(const std::vector<HeaderReach>& reaches, ScanRa
     if (rank.second > 0) variantReaches_[reach.path].insert(rank);
     if (reach.template_) templates_.insert(reach.path);
   }
+  if (rank.second == 0) {
+    std::vector<std::string>& paths = firstReaches_[rank.first];
+    paths.clear();
+    for (const HeaderReach& reach : reaches) paths.push_back(reach.path);
+  }
+}
+
+void ReachedHeaders::noteReachesAlike(ScanRank variant) {
+  LockHeld held(lock_);
+  if (scanningAgain_) return;
+  auto first = firstReaches_.find(variant.first);
+  if (first == firstReaches_.end()) return;
+  for (const std::string& path : first->second) variantReaches_[path].insert(variant);
 }
 
 std::vector<ScanRank> ReachedHeaders::planAgain() {

@@ -176,7 +176,7 @@ void CScanner::startBuild() {
       made->defaults = made->macros;
       start = state.tree->add(nullptr, key, std::move(made), state.generation);
     }
-    state.onSteps = true;
+    state.onSteps = config_.sharedSteps;
     adoptStep(std::move(start));
   }
   // -include files come before the first line, as if it included them: looked for

@@ -107,6 +107,24 @@ class TextArena {
   std::size_t lastSize_ = 0;                     // bytes of the last block
 };
 
+/// Names whose lookups are noted while a scan runs on this thread, by every
+/// table's `find`: a file compiled in two configurations that differ in symbols
+/// it never looks up is scanned once (see `watchedSymbols`).
+struct SymbolWatch {
+  std::vector<std::string> names;       // the names watched
+  std::vector<char> read;               // per name: some lookup asked for it
+
+  /// Notes a lookup of `name`.
+  void note(std::string_view name) {
+    for (std::size_t i = 0; i < names.size(); ++i) {
+      if (names[i] == name) read[i] = 1;
+    }
+  }
+};
+
+/// The watch of the scan running on this thread, if any.
+extern constinit thread_local SymbolWatch* watchedSymbols;
+
 /// The macros GCC predefines (see c_predefined.h), read once.
 const class MacroTable& gccPredefinedMacros();
 
@@ -129,6 +147,7 @@ class MacroTable {
   /// The state of `name`: this table's, else its base's; `unlisted()` when none
   /// says anything of it.
   const MacroState& find(std::string_view name) const {
+    if (watchedSymbols != nullptr) watchedSymbols->note(name);
     const MacroState* state = &unlisted_;
     const Name key = nameOf(name);  // hashed once for the whole chain
     for (const MacroTable* table = this; table != nullptr; table = table->base_) {

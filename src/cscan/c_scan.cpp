@@ -6,6 +6,8 @@
 
 namespace quenwick {
 
+constinit thread_local SymbolWatch* watchedSymbols = nullptr;
+
 namespace {
 
 // The scan of `bytes`: a view is copied for the lexer, a string of the scan's
@@ -43,6 +45,15 @@ FileFacts scanCFile(const std::string& path, const CScanConfig& config) {
     return facts;
   }
   return scanBytes(path, std::move(bytes), config);
+}
+
+FileFacts scanCFileWatching(const std::string& path, const CScanConfig& config, SymbolWatch& watch) {
+  watch.read.assign(watch.names.size(), 0);
+  struct Installed {
+    explicit Installed(SymbolWatch& watch) { watchedSymbols = &watch; }
+    ~Installed() { watchedSymbols = nullptr; }
+  } installed(watch);
+  return scanCFile(path, config);
 }
 
 }  // namespace quenwick

@@ -15,6 +15,8 @@
 
 namespace quenwick {
 
+struct SymbolWatch;
+
 struct CBuild;
 class ReachedHeaders;
 
@@ -46,6 +48,10 @@ struct CScanConfig {
   // another file that exists is that file's (a graph); else places are the
   // text's own lines (an editor).
   bool presumedLines = false;
+  // With a build, the scan may start from the first steps (symbols, then headers)
+  // that another file's scan took and shared; false: it reads every header
+  // itself, so that every lookup its result depends on is its own.
+  bool sharedSteps = true;
 };
 
 /// Scans `bytes` as the source file `path`. Never fails: what cannot be understood
@@ -59,5 +65,10 @@ inline constexpr std::size_t kMaxCSourceSize = std::size_t{256} << 20;
 /// Reads the file `path` and scans it; the facts say when it could not be read, is
 /// over `kMaxCSourceSize` or is no text.
 FileFacts scanCFile(const std::string& path, const CScanConfig& config);
+
+/// Scans the file `path` as `scanCFile` does, noting in `watch.read` which of
+/// `watch.names` the scan looked up, itself or in what it read. Its result depends
+/// on no other state of those names: for that, `config.sharedSteps` is false.
+FileFacts scanCFileWatching(const std::string& path, const CScanConfig& config, SymbolWatch& watch);
 
 }  // namespace quenwick

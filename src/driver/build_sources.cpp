@@ -4,12 +4,16 @@
 // file that includes it, and again for the first that reads it otherwise.
 #include "driver/build_sources.h"
 
+#include <algorithm>
+#include <map>
 #include <memory>
+#include <optional>
 #include <set>
 #include <unordered_map>
 
 #include "config/format_text.h"
 #include "config/texts.h"
+#include "cscan/c_macros.h"
 #include "driver/program.h"
 #include "platform/file_path.h"
 #include "platform/workers.h"
@@ -27,7 +31,40 @@ struct BuildJob {
   std::string name;                           // as the facts name it
   std::shared_ptr<const CScanConfig> config;  // its configuration
   std::vector<std::shared_ptr<const CScanConfig>> variants;  // the other ones it is compiled in
+  // Per variant, the symbols whose settings differ from the first configuration's,
+  // as indexes into `watch.names`; none when the variant differs otherwise too.
+  std::vector<std::optional<std::vector<std::size_t>>> differences;
+  SymbolWatch watch;  // the names of `differences`, and which the scan looked up
 };
+
+/// The names whose settings differ between `first` and `other`, which share a
+/// build, or none when a function-like macro is among them (its name is not all
+/// that a lookup compares).
+std::optional<std::vector<std::string>> symbolsSetOtherwise(const CScanConfig& first, const CScanConfig& other) {
+  if (first.build != other.build) return std::nullopt;
+  // The last setting of each name is the one in force.
+  auto last = [](const CScanConfig& config) {
+    std::map<std::string_view, const SymbolSetting*> settings;
+    for (const SymbolSetting& setting : config.symbols) settings[setting.name] = &setting;
+    return settings;
+  };
+  const auto a = last(first);
+  const auto b = last(other);
+  std::set<std::string_view> names;
+  for (const auto& [name, setting] : a) {
+    auto found = b.find(name);
+    if (found == b.end() || !(*found->second == *setting)) names.insert(name);
+  }
+  for (const auto& [name, setting] : b) {
+    if (a.count(name) == 0) names.insert(name);
+  }
+  std::vector<std::string> differing;
+  for (std::string_view name : names) {
+    if (name.find('(') != std::string_view::npos) return std::nullopt;
+    differing.emplace_back(name);
+  }
+  return differing;
+}
 
 }  // namespace
 
@@ -101,8 +138,28 @@ void Program::scanBuildSources() {
       config->variant = variant;
       return config;
     };
-    BuildJob job{entry.shown, configFor(*entry.config, 0), {}};
+    BuildJob job{entry.shown, configFor(*entry.config, 0), {}, {}, {}};
     for (const auto& variant : entry.variants) job.variants.push_back(configFor(*variant, job.variants.size() + 1));
+    // A variant that sets otherwise only symbols the first scan never looks up
+    // reads the file alike: it need not be scanned.
+    for (const auto& variant : job.variants) {
+      std::optional<std::vector<std::string>> names = symbolsSetOtherwise(*job.config, *variant);
+      if (!names) {
+        job.differences.emplace_back();
+        continue;
+      }
+      std::vector<std::size_t>& indexes = job.differences.emplace_back(std::vector<std::size_t>()).value();
+      for (const std::string& name : *names) {
+        auto at = std::find(job.watch.names.begin(), job.watch.names.end(), name);
+        if (at == job.watch.names.end()) at = job.watch.names.insert(at, name);
+        indexes.push_back(static_cast<std::size_t>(at - job.watch.names.begin()));
+      }
+    }
+    if (!job.watch.names.empty()) {
+      auto watched = std::make_shared<CScanConfig>(*job.config);
+      watched->sharedSteps = false;
+      job.config = std::move(watched);
+    }
     reached.excludeListed(entry.path, entry.shown);
     if (!entry.resolved.empty()) reached.excludeListed(entry.resolved, entry.shown);
     givenNames.emplace(entry.path, entry.shown);
@@ -121,7 +178,7 @@ void Program::scanBuildSources() {
     if (!resolved.empty()) reached.exclude(resolved);
     if (before == nullptr || !sameCConfig(*before, job)) last = cConfigOf(job);
     before = &job;
-    jobs.push_back(BuildJob{job.name, last, {}});
+    jobs.push_back(BuildJob{job.name, last, {}, {}, {}});
   }
 
   std::vector<FileFacts> results(jobs.size());
@@ -132,10 +189,19 @@ void Program::scanBuildSources() {
   runInOrder(
       jobs.size(), threads, threads * kWaitingPerThread,
       [&](std::size_t i) {
-        results[i] = scanCFile(jobs[i].name, *jobs[i].config);
+        BuildJob& job = jobs[i];
+        results[i] = job.watch.names.empty() ? scanCFile(job.name, *job.config)
+                                             : scanCFileWatching(job.name, *job.config, job.watch);
         // A file compiled in several configurations defines what each of them does.
-        for (const auto& variant : jobs[i].variants) {
-          if (results[i].read) addVariantDefinitions(results[i], scanCFile(jobs[i].name, *variant));
+        for (std::size_t v = 0; v < job.variants.size(); ++v) {
+          if (!results[i].read) break;
+          const std::optional<std::vector<std::size_t>>& differing = job.differences[v];
+          if (differing && std::none_of(differing->begin(), differing->end(),
+                                        [&job](std::size_t n) { return job.watch.read[n] != 0; })) {
+            reached.noteReachesAlike({job.config->rank, v + 1});
+            continue;
+          }
+          addVariantDefinitions(results[i], scanCFile(job.name, *job.variants[v]));
         }
       },
       [&](std::size_t i) {
