@@ -58,8 +58,11 @@ class Expansion {
       failed_ = true;
       return in;
     }
+    out.reserve(in.size());
     // What is left to read, the next item last.
-    std::vector<Item> work(in.rbegin(), in.rend());
+    std::vector<Item> work;
+    work.reserve(2 * in.size());
+    work.assign(in.rbegin(), in.rend());
     while (!work.empty()) {
       if (++steps_ > limits_.steps || out.size() > limits_.tokens) {
         failed_ = true;
@@ -185,6 +188,7 @@ class Expansion {
     if (tokens == &scratch) tokens = &bodies_.emplace_back(std::move(scratch));
     const std::vector<PpToken>& body = *tokens;
     std::vector<Item> out;
+    out.reserve(body.size() + 8);
     auto argument = [&](int p) -> const std::vector<Item>& {
       static const std::vector<Item> kEmpty;
       return static_cast<std::size_t>(p) < args.size() ? args[static_cast<std::size_t>(p)] : kEmpty;
