@@ -147,6 +147,8 @@ void CScanner::startBuild() {
   defaults_ = MacroTable(build.predefined.get());
   macros_.setUnlistedUndefined(true);
   defaults_.setUnlistedUndefined(true);
+  macros_.watchLookups(watch_);
+  defaults_.watchLookups(watch_);
   // Until something is undecided, a plain build decides as the build does.
   defaultsFollow_ = true;
   applySymbols(config_);
@@ -970,11 +972,13 @@ void CScanner::adoptStep(std::shared_ptr<const PrefixNode> node) {
   IncludeState& state = *includes_;
   macros_ = MacroTable(node->macros.get());
   macros_.setUnlistedUndefined(!node->unlistedUnknown);
+  macros_.watchLookups(watch_);
   // A step whose views had parted leaves them apart.
   if (node->defaults != node->macros) defaultsFollow_ = false;
   if (!defaultsFollow_) {
     defaults_ = MacroTable(node->defaults.get());
     defaults_.setUnlistedUndefined(true);
+    defaults_.watchLookups(watch_);
   }
   for (std::size_t i = facts_.headers.size(); i < node->headers.size(); ++i) {
     state.recorded.insert(node->headers[i]);

@@ -107,9 +107,9 @@ class TextArena {
   std::size_t lastSize_ = 0;                     // bytes of the last block
 };
 
-/// Names whose lookups are noted while a scan runs on this thread, by every
-/// table's `find`: a file compiled in two configurations that differ in symbols
-/// it never looks up is scanned once (see `watchedSymbols`).
+/// Names whose lookups a scan's tables note (`MacroTable::watchLookups`): a file
+/// compiled in two configurations that differ in symbols it never looks up is
+/// scanned once.
 struct SymbolWatch {
   std::vector<std::string> names;       // the names watched
   std::vector<char> read;               // per name: some lookup asked for it
@@ -122,9 +122,6 @@ struct SymbolWatch {
   }
 };
 
-/// The watch of the scan running on this thread, if any.
-extern constinit thread_local SymbolWatch* watchedSymbols;
-
 /// The macros GCC predefines (see c_predefined.h), read once.
 const class MacroTable& gccPredefinedMacros();
 
@@ -132,7 +129,8 @@ const class MacroTable& gccPredefinedMacros();
 class MacroTable {
  public:
   /// A table of its own, reading `base` for every name it says nothing of.
-  explicit MacroTable(const MacroTable* base = nullptr) : base_(base) {}
+  explicit MacroTable(const MacroTable* base = nullptr)
+      : base_(base), watch_(base != nullptr ? base->watch_ : nullptr) {}
   MacroTable(MacroTable&& other) noexcept = default;
   /// Takes `other`'s symbols. (The memory of the old ones goes with their table,
   /// not into this one.)
@@ -147,7 +145,7 @@ class MacroTable {
   /// The state of `name`: this table's, else its base's; `unlisted()` when none
   /// says anything of it.
   const MacroState& find(std::string_view name) const {
-    if (watchedSymbols != nullptr) watchedSymbols->note(name);
+    if (watch_ != nullptr) watch_->note(name);
     const MacroState* state = &unlisted_;
     const Name key = nameOf(name);  // hashed once for the whole chain
     for (const MacroTable* table = this; table != nullptr; table = table->base_) {
@@ -175,6 +173,9 @@ class MacroTable {
     const Entry* found = entryOf(nameOf(name));
     return found != nullptr && found->present ? *found->state : unknown_;
   }
+  /// Notes in `watch` (null: nowhere) every name this table and the tables made on
+  /// it look up.
+  void watchLookups(SymbolWatch* watch) { watch_ = watch; }
   /// Sets the state of `name`, which must outlive the table (a view of the source,
   /// the configuration or the list of predefined macros).
   void set(std::string_view name, MacroState state) {
@@ -223,6 +224,7 @@ class MacroTable {
   /// it depends on nothing but `stop`.
   MacroTable flattened(const MacroTable* stop) const {
     MacroTable flat(stop);  // notes no lookups
+    flat.watch_ = nullptr;  // it is shared
     std::vector<const MacroTable*> chain;
     for (const MacroTable* table = this; table != nullptr && table != stop; table = table->base_) {
       chain.push_back(table);
@@ -237,6 +239,7 @@ class MacroTable {
   /// table's views), and names nobody lists undefined.
   MacroTable ownCopy() const {
     MacroTable copy(base_);
+    copy.watch_ = watch_;
     if (filter_) {
       copy.filter_.reset(new std::uint64_t[kFilterWords]);
       std::memcpy(copy.filter_.get(), filter_.get(), kFilterWords * sizeof(std::uint64_t));
@@ -416,6 +419,7 @@ class MacroTable {
   std::size_t present_ = 0;                      // entries present
   std::vector<std::uint64_t> slots_;             // by hash: the tag (high half of the hash) and entry + 1; 0 is empty
   const MacroTable* base_;                              // what is said of the others, if anything
+  SymbolWatch* watch_ = nullptr;                        // where the names looked up are noted, if anywhere
   bool functionLike_ = false;                           // a function-like macro was set
   MacroState unknown_;                                  // the state of names not in this table
   MacroState unlisted_;                                 // the state of names in no table of the chain

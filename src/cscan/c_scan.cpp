@@ -6,14 +6,13 @@
 
 namespace quenwick {
 
-constinit thread_local SymbolWatch* watchedSymbols = nullptr;
-
 namespace {
 
 // The scan of `bytes`: a view is copied for the lexer, a string of the scan's
 // own is read where it is.
 template <typename Bytes>
-FileFacts scanBytes(const std::string& path, Bytes&& bytes, const CScanConfig& config) {
+FileFacts scanBytes(const std::string& path, Bytes&& bytes, const CScanConfig& config,
+                    SymbolWatch* watch = nullptr) {
   FileFacts facts;
   facts.path = path;
   facts.read = true;
@@ -24,7 +23,9 @@ FileFacts scanBytes(const std::string& path, Bytes&& bytes, const CScanConfig& c
   const SourceEncoding encoding = detectEncoding(bytes);
   const SourceText source(std::forward<Bytes>(bytes), encoding);
   facts.encoding = source.encoding();
-  CScanner(source, config, facts).run();
+  CScanner scanner(source, config, facts);
+  scanner.watchLookups(watch);
+  scanner.run();
   return facts;
 }
 
@@ -35,6 +36,10 @@ FileFacts scanCSource(const std::string& path, std::string_view bytes, const CSc
 }
 
 FileFacts scanCFile(const std::string& path, const CScanConfig& config) {
+  return scanCFileWatching(path, config, nullptr);
+}
+
+FileFacts scanCFileWatching(const std::string& path, const CScanConfig& config, SymbolWatch* watch) {
   std::string bytes;
   const WholeFile read = readWholeFile(path, bytes, kMaxCSourceSize);
   if (read != WholeFile::Read) {
@@ -44,16 +49,8 @@ FileFacts scanCFile(const std::string& path, const CScanConfig& config) {
     facts.tooLarge = read == WholeFile::TooLarge;
     return facts;
   }
-  return scanBytes(path, std::move(bytes), config);
-}
-
-FileFacts scanCFileWatching(const std::string& path, const CScanConfig& config, SymbolWatch& watch) {
-  watch.read.assign(watch.names.size(), 0);
-  struct Installed {
-    explicit Installed(SymbolWatch& watch) { watchedSymbols = &watch; }
-    ~Installed() { watchedSymbols = nullptr; }
-  } installed(watch);
-  return scanCFile(path, config);
+  if (watch != nullptr) watch->read.assign(watch->names.size(), 0);
+  return scanBytes(path, std::move(bytes), config, watch);
 }
 
 }  // namespace quenwick

@@ -66,9 +66,10 @@ inline constexpr std::size_t kMaxCSourceSize = std::size_t{256} << 20;
 /// over `kMaxCSourceSize` or is no text.
 FileFacts scanCFile(const std::string& path, const CScanConfig& config);
 
-/// Scans the file `path` as `scanCFile` does, noting in `watch.read` which of
-/// `watch.names` the scan looked up, itself or in what it read. Its result depends
-/// on no other state of those names: for that, `config.sharedSteps` is false.
-FileFacts scanCFileWatching(const std::string& path, const CScanConfig& config, SymbolWatch& watch);
+/// Scans the file `path` as `scanCFile` does, noting in `watch->read` (if `watch`
+/// is not null) which of `watch->names` the scan looked up, itself or in what it
+/// read. Its result depends on no other state of those names: for that,
+/// `config.sharedSteps` is false.
+FileFacts scanCFileWatching(const std::string& path, const CScanConfig& config, SymbolWatch* watch);
 
 }  // namespace quenwick

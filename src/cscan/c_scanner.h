@@ -32,6 +32,9 @@ class CScanner {
 
   /// Scans the whole text.
   void run();
+  /// With a build, notes in `watch` (null: nowhere) every symbol the scan looks
+  /// up, in the file and in all it reads. Set before `run`.
+  void watchLookups(SymbolWatch* watch) { watch_ = watch; }
 
  private:
   /// A scan of the expansion of a macro invoked at file level in `outer`: it reads
@@ -305,6 +308,7 @@ class CScanner {
   MacroTable macros_;                     // the symbols as far as the scan knows them
   MacroTable defaults_;                   // the symbols of a plain build: GCC's, then the default path
   bool defaultsFollow_ = false;           // a build's scan whose plain build's view is `macros_` itself, so far
+  SymbolWatch* watch_ = nullptr;          // where the symbols looked up are noted, if anywhere (`watchLookups`)
   std::vector<Block> blocks_;             // open braces
   std::vector<Token> decl_;               // the file-level declaration being read
   int declParens_ = 0;                    // open parentheses in `decl_`

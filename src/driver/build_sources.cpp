@@ -190,8 +190,7 @@ void Program::scanBuildSources() {
       jobs.size(), threads, threads * kWaitingPerThread,
       [&](std::size_t i) {
         BuildJob& job = jobs[i];
-        results[i] = job.watch.names.empty() ? scanCFile(job.name, *job.config)
-                                             : scanCFileWatching(job.name, *job.config, job.watch);
+        results[i] = scanCFileWatching(job.name, *job.config, job.watch.names.empty() ? nullptr : &job.watch);
         // A file compiled in several configurations defines what each of them does.
         for (std::size_t v = 0; v < job.variants.size(); ++v) {
           if (!results[i].read) break;

@@ -107,5 +107,21 @@ TEST(MacroTableTest, AChainFindsEveryNameItHoldsAndNoOther) {
   }
 }
 
+// A watch notes the names looked up through the table it is set on and through
+// the tables made on it or copied from it, not through a shared flattening.
+TEST(MacroTableTest, AWatchNotesLookupsThroughTablesMadeOnIt) {
+  MacroTable base;
+  base.set("BASE", defined("b"));
+  SymbolWatch watch{{"BASE", "OWN", "NEVER"}, {0, 0, 0}};
+  MacroTable table(&base);
+  table.watchLookups(&watch);
+  const MacroTable inner(&table);  // a scan of a header as a file, or of an expansion
+  inner.find("BASE");
+  MacroTable copy = table.ownCopy();
+  copy.find("OWN");
+  table.flattened(&base).find("NEVER");
+  EXPECT_EQ(watch.read, (std::vector<char>{1, 1, 0}));
+}
+
 }  // namespace
 }  // namespace quenwick
