@@ -153,6 +153,7 @@ Token CLexer::nextInDirective() {
 
 void CLexer::skipDirectiveLine() {
   for (;;) {
+    while (!hasClass(*p_, kLineStop)) ++p_;
     const char c = *p_;
     if (c == '\n' || c == '\0') return;
     if (c == '/' && p_[1] == '*') {
@@ -192,8 +193,10 @@ bool CLexer::skipToDirective() {
       return true;
     }
     // The rest of the line: literals end at their quote or at the line end, and a
-    // comment may run on over further lines.
+    // comment may run on over further lines. (No byte of a double-byte character
+    // ends a run of plain text.)
     for (;;) {
+      while (!hasClass(*p_, kLineStop)) ++p_;
       const char c = *p_;
       if (c == '\0') return false;
       if (c == '\n') {

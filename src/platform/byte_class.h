@@ -24,6 +24,7 @@ enum ByteClass : std::uint16_t {
   kPrintable = 1 << 10,   // printable ASCII: 32 to 126
   kAscii = 1 << 11,       // every byte below 128
   kLineBlank = 1 << 12,   // blanks inside a line of C: 9 11 12 13 32 (no line feed)
+  kLineStop = 1 << 13,    // bytes that end a run of a C line's plain text: NUL, line feed, " ' /
 };
 
 namespace detail {
@@ -40,6 +41,7 @@ constexpr std::array<std::uint16_t, 256> makeByteClasses() {
   for (int c = 32; c <= 126; ++c) table[c] |= kPrintable;
   for (int c = 0; c < 128; ++c) table[c] |= kAscii;
   for (int c : {9, 11, 12, 13, 32}) table[c] |= kLineBlank;
+  for (int c : {'\0', '\n', '"', '\'', '/'}) table[c] |= kLineStop;
   for (int c = 0; c < 256; ++c) {
     if (!(table[c] & (kWordStart | kLexSpecial)) && c != '{' && c != '}') table[c] |= kPlainCode;
   }

@@ -81,6 +81,28 @@ TEST(CLexerTest, ADoubleByteCharacterNeverEndsALiteral) {
   EXPECT_EQ(placed("// \x95\x5c\nx", SourceEncoding::Cp932), "x@2:1");
 }
 
+// Text skipped for its directives: a "#" in a literal or a comment, or not first
+// on its line, opens none, and lines are counted through literals and comments.
+TEST(CLexerTest, SkippingToDirectivesPassesLiteralsAndComments) {
+  auto directives = [](std::string_view text, SourceEncoding encoding) {
+    const SourceText source(text, encoding);
+    std::vector<ScanProblem> problems;
+    CLexer lexer(source, problems);
+    std::string found;
+    while (lexer.skipToDirective()) {
+      const Token word = lexer.nextInDirective();
+      found += std::string(word.text) + "@" + std::to_string(word.place.line) + " ";
+      lexer.skipDirectiveLine();
+    }
+    return found;
+  };
+  const std::string text =
+      "int a = '#'; s = \"\\\" # \"; /* \n# no */ x / y; // # no\n"
+      "#if A /* over\nlines */ \"#\" // c\n  # endif\nq # no\n\x95\x5c\"\n#define B";
+  EXPECT_EQ(directives(text, SourceEncoding::Utf8), "if@3 endif@5 define@8 ");
+  EXPECT_EQ(directives(text, SourceEncoding::Cp932), "if@3 endif@5 define@8 ");
+}
+
 TEST(CLexerTest, AHashFirstOnItsLineOpensADirectiveThatEndsWithTheLine) {
   const SourceText source("  #  define X \\\n 1 /* a\n b */ 2\nx # y", SourceEncoding::Utf8);
   std::vector<ScanProblem> problems;
