@@ -363,6 +363,7 @@ class ReachedHeaders {
   bool scanningAgain_ = false;  // the first scans are done
   std::set<std::pair<ScanRank, std::string>> planned_;  // the headers each configuration scans again
   std::unordered_map<std::string, std::string> listedNames_;  // files of the build by path: their shown names
+  mutable std::unordered_map<std::string, std::string> shownNames_;  // other headers by path: their shown names, once asked
   std::unordered_map<std::string, std::set<std::pair<std::string, DefinitionKind>>> listedDefinitions_;  // by path
 };
 

@@ -658,8 +658,14 @@ std::string ReachedHeaders::shown(const std::string& path) const {
     LockHeld held(lock_);
     auto listed = listedNames_.find(path);
     if (listed != listedNames_.end()) return listed->second;
+    auto named = shownNames_.find(path);
+    if (named != shownNames_.end()) return named->second;
   }
-  return shownPath(path, base_);
+  // Found once: each of its folders is resolved, which asks the system for each
+  // of theirs.
+  std::string shown = shownPath(path, base_);
+  LockHeld held(lock_);
+  return shownNames_.emplace(path, std::move(shown)).first->second;
 }
 
 }  // namespace quenwick

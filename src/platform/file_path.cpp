@@ -168,6 +168,12 @@ std::string resolvedPath(const std::string& path) {
 }
 
 std::string PathResolver::resolved(const std::string& path) {
+  auto [known, isNew] = paths_.try_emplace(path);
+  if (isNew) known->second = resolvedOnce(path);
+  return known->second;
+}
+
+std::string PathResolver::resolvedOnce(const std::string& path) {
 #ifdef _WIN32
   return resolvedPath(path);  // nothing to follow: the path in full is all it takes
 #else

@@ -40,7 +40,8 @@ std::string resolvedPath(const std::string& path);
 
 /// `resolvedPath` for many paths in few folders (a build's files and search
 /// folders): each folder is resolved once, then a path costs one look at its last
-/// part. Not safe for threads.
+/// part, once (a database names the same folders in every entry). Not safe for
+/// threads.
 class PathResolver {
  public:
   /// What `resolvedPath(path)` gives for an absolute `path`.
@@ -49,7 +50,10 @@ class PathResolver {
   std::string shown(const std::string& path, const std::string& base);
 
  private:
+  std::string resolvedOnce(const std::string& path);
+
   std::unordered_map<std::string, std::string> folders_;  // each folder asked, resolved (empty: none)
+  std::unordered_map<std::string, std::string> paths_;    // each path asked, resolved (empty: none)
 };
 
 /// True when `path` names a regular file (a link to one included).
