@@ -55,8 +55,10 @@ int openForReading(const std::string& path, FileIdentity& identity) {
   int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) return -1;
   struct stat st;
+  // A regular file's reads never wait, whatever the flag says: only another kind
+  // of file needs it cleared.
   if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode) ||
-      ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
+      (!S_ISREG(st.st_mode) && ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0)) {
     ::close(fd);
     return -1;
   }
