@@ -331,6 +331,9 @@ class ReachedHeaders {
   bool wouldClaim(const std::string& path, ScanRank rank) const;
   /// Notes the project headers a file's scan in configuration `rank` met, in order.
   void noteReaches(const std::vector<HeaderReach>& reaches, ScanRank rank);
+  /// Keeps the headers that the first configuration of the file of rank `file`
+  /// meets, for `noteReachesAlike`.
+  void keepFirstReaches(std::size_t file);
   /// Notes that the configuration `variant` of a file met the headers its file's
   /// first configuration met: its scan, not made, would have read alike.
   void noteReachesAlike(ScanRank variant);
@@ -359,7 +362,7 @@ class ReachedHeaders {
   std::unordered_map<std::string, std::unordered_map<std::uint64_t, FirstReach>> reaches_;  // by path, then branches
   std::unordered_map<std::string, std::set<ScanRank>> variantReaches_;  // by path: the configurations other than their file's first that reach it
   std::set<std::string> templates_;  // the headers some reach found a template
-  std::unordered_map<std::size_t, std::vector<std::string>> firstReaches_;  // by file: the headers its first configuration met
+  std::unordered_map<std::size_t, std::vector<std::string>> firstReaches_;  // by file asked for: the headers its first configuration met
   bool scanningAgain_ = false;  // the first scans are done
   std::set<std::pair<ScanRank, std::string>> planned_;  // the headers each configuration scans again
   std::unordered_map<std::string, std::string> listedNames_;  // files of the build by path: their shown names

@@ -379,11 +379,16 @@ void ReachedHeaders::noteReaches(const std::vector<HeaderReach>& reaches, ScanRa
     if (rank.second > 0) variantReaches_[reach.path].insert(rank);
     if (reach.template_) templates_.insert(reach.path);
   }
-  if (rank.second == 0) {
-    std::vector<std::string>& paths = firstReaches_[rank.first];
-    paths.clear();
-    for (const HeaderReach& reach : reaches) paths.push_back(reach.path);
+  auto first = rank.second == 0 ? firstReaches_.find(rank.first) : firstReaches_.end();
+  if (first != firstReaches_.end()) {
+    first->second.clear();
+    for (const HeaderReach& reach : reaches) first->second.push_back(reach.path);
   }
+}
+
+void ReachedHeaders::keepFirstReaches(std::size_t file) {
+  LockHeld held(lock_);
+  firstReaches_.try_emplace(file);
 }
 
 void ReachedHeaders::noteReachesAlike(ScanRank variant) {

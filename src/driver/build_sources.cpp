@@ -35,6 +35,7 @@ struct BuildJob {
   // as indexes into `watch.names`; none when the variant differs otherwise too.
   std::vector<std::optional<std::vector<std::size_t>>> differences;
   SymbolWatch watch;  // the names of `differences`, and which the scan looked up
+  std::shared_ptr<const CScanConfig> watched;  // `config` for the first scan, when it watches names
 };
 
 /// The names whose settings differ between `first` and `other`, which share a
@@ -138,7 +139,7 @@ void Program::scanBuildSources() {
       config->variant = variant;
       return config;
     };
-    BuildJob job{entry.shown, configFor(*entry.config, 0), {}, {}, {}};
+    BuildJob job{entry.shown, configFor(*entry.config, 0), {}, {}, {}, {}};
     for (const auto& variant : entry.variants) job.variants.push_back(configFor(*variant, job.variants.size() + 1));
     // A variant that sets otherwise only symbols the first scan never looks up
     // reads the file alike: it need not be scanned.
@@ -158,7 +159,8 @@ void Program::scanBuildSources() {
     if (!job.watch.names.empty()) {
       auto watched = std::make_shared<CScanConfig>(*job.config);
       watched->sharedSteps = false;
-      job.config = std::move(watched);
+      job.watched = std::move(watched);
+      reached.keepFirstReaches(job.config->rank);
     }
     reached.excludeListed(entry.path, entry.shown);
     if (!entry.resolved.empty()) reached.excludeListed(entry.resolved, entry.shown);
@@ -178,7 +180,7 @@ void Program::scanBuildSources() {
     if (!resolved.empty()) reached.exclude(resolved);
     if (before == nullptr || !sameCConfig(*before, job)) last = cConfigOf(job);
     before = &job;
-    jobs.push_back(BuildJob{job.name, last, {}, {}, {}});
+    jobs.push_back(BuildJob{job.name, last, {}, {}, {}, {}});
   }
 
   std::vector<FileFacts> results(jobs.size());
@@ -190,7 +192,8 @@ void Program::scanBuildSources() {
       jobs.size(), threads, threads * kWaitingPerThread,
       [&](std::size_t i) {
         BuildJob& job = jobs[i];
-        results[i] = scanCFileWatching(job.name, *job.config, job.watch.names.empty() ? nullptr : &job.watch);
+        results[i] = job.watched ? scanCFileWatching(job.name, *job.watched, &job.watch)
+                                 : scanCFile(job.name, *job.config);
         // A file compiled in several configurations defines what each of them does.
         for (std::size_t v = 0; v < job.variants.size(); ++v) {
           if (!results[i].read) break;
