@@ -166,20 +166,21 @@ class Expander {
       std::vector<PpToken> looked = std::move(expanded);
       if (!expandMacros(looked, macros_, expanded)) return false;
       // `defined` made by an expansion is looked up as well.
-      expanded = lookUpDefined(expanded);
+      expanded = lookUpDefined(std::move(expanded));
     }
     // A call left over is of a function-like macro not known here, or of
     // __has_include and the like.
     out.clear();
+    out.reserve(expanded.size());
     for (std::size_t i = 0; i < expanded.size(); ++i) {
-      const PpToken& token = expanded[i];
+      PpToken& token = expanded[i];
       if (token.kind == PpToken::Identifier && i + 1 < expanded.size() &&
           expanded[i + 1].kind == PpToken::Punct && expanded[i + 1].text == "(") {
         out.push_back(unknowable());
         i = skipGroup(expanded, i + 1);
         continue;
       }
-      out.push_back(token);
+      out.push_back(std::move(token));
     }
     return true;
   }
@@ -200,14 +201,15 @@ class Expander {
     return false;
   }
 
-  std::vector<PpToken> lookUpDefined(const std::vector<PpToken>& in) const {
+  // `in` with each `defined X` replaced by what is known of X (its tokens moved).
+  std::vector<PpToken> lookUpDefined(std::vector<PpToken> in) const {
     std::vector<PpToken> out;
     out.reserve(in.size());
     for (std::size_t i = 0; i < in.size(); ++i) {
       if (in[i].kind == PpToken::Identifier && in[i].text == "defined") {
         i = takeDefined(in, i, out);
       } else {
-        out.push_back(in[i]);
+        out.push_back(std::move(in[i]));
       }
     }
     return out;
