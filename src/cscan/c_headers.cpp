@@ -34,33 +34,29 @@ std::string angledName(const Token& less) {
   return std::string();
 }
 
-// The state a #define gives its symbol, from the tokens after its name, with its
-// texts kept in `texts`.
-MacroState macroOf(const std::vector<Token>& tokens, TextArena& texts) {
+// The state a #define gives its symbol, read from the lexer just after its name,
+// with its texts kept in `texts`. Only the parameters are read as tokens.
+MacroState macroOf(CLexer& lexer, TextArena& texts) {
   MacroState state;
   state.kind = MacroState::Defined;
-  std::size_t body = 1;
-  if (tokens.size() > 1 && tokens[1].is(Punct::LParen) && !tokens[1].spaceBefore) {
+  if (lexer.atByte('(')) {
     state.functionLike = true;
-    body = tokens.size();
-    for (std::size_t i = 2; i < tokens.size(); ++i) {
-      if (tokens[i].is(Punct::RParen)) {
-        body = i + 1;
-        break;
-      }
-      if (isName(tokens[i])) state.params.push_back(texts.keep(tokens[i].text));
-      if (tokens[i].is(Punct::Ellipsis)) {
+    Token before = lexer.nextInDirective();  // the "("
+    for (;;) {
+      const Token token = lexer.nextInDirective();
+      if (token.kind == TokenKind::LineEnd) return state;  // no ")": no replacement
+      if (token.is(Punct::RParen)) break;
+      if (isName(token)) state.params.push_back(texts.keep(token.text));
+      if (token.is(Punct::Ellipsis)) {
         // `...` is __VA_ARGS__; GNU's `args...` names the variadic parameter itself.
         state.variadic = true;
-        if (!isName(tokens[i - 1])) state.params.emplace_back("__VA_ARGS__");
+        if (!isName(before)) state.params.emplace_back("__VA_ARGS__");
       }
+      before = token;
     }
   }
-  if (body < tokens.size()) {
-    const char* first = tokens[body].text.data();
-    const Token& last = tokens.back();
-    state.body = texts.keep(std::string_view(first, static_cast<std::size_t>(last.text.data() + last.text.size() - first)));
-  }
+  const std::string_view body = lexer.restOfDirective();
+  if (!body.empty()) state.body = texts.keep(body);
   return state;
 }
 
@@ -99,6 +95,17 @@ void readLines(const SourceText& source, HeaderText& text) {
       lexer.skipDirectiveLine();  // error, warning, line, ident and the unknown ones
       continue;
     }
+    if (line.kind == HeaderLine::Define) {
+      const Token name = lexer.nextInDirective();
+      if (!isName(name)) {
+        for (Token rest = name; rest.kind != TokenKind::LineEnd;) rest = lexer.nextInDirective();
+        continue;
+      }
+      line.name = text.texts.keep(name.text);
+      line.macro = macroOf(lexer, text.texts);
+      text.lines.push_back(std::move(line));
+      continue;
+    }
     tokens.clear();
     for (;;) {
       const Token token = lexer.nextInDirective();
@@ -107,10 +114,7 @@ void readLines(const SourceText& source, HeaderText& text) {
     }
     switch (line.kind) {
       case HeaderLine::Define:
-        if (tokens.empty() || !isName(tokens[0])) continue;
-        line.name = text.texts.keep(tokens[0].text);
-        line.macro = macroOf(tokens, text.texts);
-        break;
+        break;  // read above
       case HeaderLine::Undef:
       case HeaderLine::Ifdef:
       case HeaderLine::Ifndef:

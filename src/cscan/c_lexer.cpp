@@ -166,6 +166,38 @@ void CLexer::skipDirectiveLine() {
   }
 }
 
+std::string_view CLexer::restOfDirective() {
+  if (skipBlanks(true) || *p_ == '\0') return std::string_view();
+  const char* first = p_;
+  const char* last = p_;  // the end of the last token so far
+  for (;;) {
+    // A run of plain text ends the tokens so far at its last byte that is no blank.
+    const char* run = p_;
+    while (!hasClass(*p_, kLineStop)) ++p_;
+    for (const char* q = p_; q > run; --q) {
+      if (!isLineBlank(q[-1])) {
+        last = q;
+        break;
+      }
+    }
+    const char c = *p_;
+    if (c == '\n' || c == '\0') break;
+    if (c == '/' && p_[1] == '*') {
+      skipBlockComment();
+    } else if (c == '/' && p_[1] == '/') {
+      skipLineComment();
+    } else {
+      if (c == '"' || c == '\'') {
+        lexQuoted(c);  // as a token of its own: to its quote or to the line's end
+      } else {
+        ++p_;
+      }
+      last = p_;
+    }
+  }
+  return std::string_view(first, static_cast<std::size_t>(last - first));
+}
+
 bool CLexer::skipToDirective() {
   // Text that is not compiled gives no caption.
   struct Restore {

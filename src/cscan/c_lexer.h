@@ -62,6 +62,12 @@ class CLexer {
   /// Passes over the rest of the directive line without reading its tokens (its
   /// text need not be C: #error don't).
   void skipDirectiveLine();
+  /// The rest of the directive, from its next token to the end of its last, as
+  /// written (comments between its tokens included), read without making its
+  /// tokens: a #define's replacement. Empty when no token is left.
+  std::string_view restOfDirective();
+  /// True when the next byte is `c`, with no blank or comment before it.
+  bool atByte(char c) const { return *p_ == c; }
   /// Passes over text that is not compiled, line by line, up to the "#" of the next
   /// directive, which is then read as by `next`. False at the end of the text.
   bool skipToDirective();

@@ -134,6 +134,38 @@ std::string captionOf(std::string_view text, const std::string& keyword, bool ca
   return lexer.caption();
 }
 
+// A replacement read whole spans exactly the tokens that reading them one by one
+// gives, and leaves the lexer where they do: at the line's end, lines counted.
+TEST(CLexerTest, TheRestOfADirectiveSpansItsTokens) {
+  const std::vector<std::string> bodies = {
+      "a + b",    "a /* c */ b // d",  "\"//\" x  ",  "'/*' y /**/",  "1'000 / 2 /= 3",
+      "'open   ", "\"a\\\" b\" c",  "/* a\n b */ c /* d\n */",    "",  " /* only */ ",
+      "L\"x\" u8'y' z\t\r",  "#x ## y \x95\x5c\" q"};
+  for (const std::string& body : bodies) {
+    for (SourceEncoding encoding : {SourceEncoding::Utf8, SourceEncoding::Cp932}) {
+      const SourceText source("#define M " + body + "\nnext", encoding);
+      std::vector<ScanProblem> problems;
+      CLexer byTokens(source, problems), whole(source, problems);
+      std::string_view spanned;
+      for (CLexer* lexer : {&byTokens, &whole}) {
+        lexer->next();
+        lexer->nextInDirective();
+        lexer->nextInDirective();
+      }
+      Token first = byTokens.nextInDirective(), last = first;
+      for (Token t = first; t.kind != TokenKind::LineEnd; t = byTokens.nextInDirective()) last = t;
+      if (first.kind != TokenKind::LineEnd) {
+        spanned = std::string_view(first.text.data(),
+                                   static_cast<std::size_t>(last.text.data() + last.text.size() - first.text.data()));
+      }
+      EXPECT_EQ(whole.restOfDirective(), spanned) << body;
+      const Token after = whole.next(), expected = byTokens.next();
+      EXPECT_EQ(after.text, "next") << body;
+      EXPECT_EQ(after.place, expected.place) << body;
+    }
+  }
+}
+
 TEST(CLexerTest, CaptionsAreTheRestOfTheLastKeywordLineTrimmed) {
   EXPECT_EQ(captionOf("// @brief  first  \nint", "@brief"), "first");
   EXPECT_EQ(captionOf("/*\n * @brief second\n */\nint", "@brief"), "second");
