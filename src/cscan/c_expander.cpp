@@ -1,7 +1,7 @@
 #include "cscan/c_expander.h"
 
 #include <algorithm>
-#include <deque>
+#include <list>
 #include <map>
 #include <string>
 #include <string_view>
@@ -39,6 +39,36 @@ bool isPunct(const PpToken& token, std::string_view text) {
   return token.kind == PpToken::Punct && token.text == text;
 }
 
+/// Lists of items done with, kept by each thread for the lists that come next:
+/// an expansion makes and drops one or more per macro it expands.
+std::vector<std::vector<Item>>& spareLists() {
+  thread_local std::vector<std::vector<Item>> spare;
+  return spare;
+}
+
+/// An empty list, with room from one done with when there is one.
+std::vector<Item> takeList() {
+  std::vector<std::vector<Item>>& spare = spareLists();
+  if (spare.empty()) return {};
+  std::vector<Item> list = std::move(spare.back());
+  spare.pop_back();
+  list.clear();
+  return list;
+}
+
+/// Keeps `list`'s room for a list to come (not a large one: that room would stay taken).
+void giveList(std::vector<Item>& list) {
+  constexpr std::size_t kMostKept = 64, kLargestKept = 4096;
+  std::vector<std::vector<Item>>& spare = spareLists();
+  if (list.capacity() == 0 || list.capacity() > kLargestKept || spare.size() >= kMostKept) return;
+  spare.push_back(std::move(list));
+  list = std::vector<Item>();
+}
+
+void giveLists(std::vector<std::vector<Item>>& lists) {
+  for (std::vector<Item>& list : lists) giveList(list);
+}
+
 /// The expansion of one token list.
 class Expansion {
  public:
@@ -53,16 +83,20 @@ class Expansion {
   }
 
   std::vector<Item> expand(const std::vector<Item>& in, int depth) {
-    std::vector<Item> out;
     if (depth > limits_.nesting) {
       failed_ = true;
       return in;
     }
+    std::vector<Item> out = takeList();
     out.reserve(in.size());
     // What is left to read, the next item last.
-    std::vector<Item> work;
+    std::vector<Item> work = takeList();
     work.reserve(2 * in.size());
     work.assign(in.rbegin(), in.rend());
+    struct GiveBack {
+      std::vector<Item>& work;
+      ~GiveBack() { giveList(work); }
+    } giveBack{work};
     while (!work.empty()) {
       if (++steps_ > limits_.steps || out.size() > limits_.tokens) {
         failed_ = true;
@@ -82,8 +116,9 @@ class Expansion {
       }
       if (!macro.functionLike) {
         const HideSet hide = with(item.hide, item.text);
-        const std::vector<Item> body = substitute(macro, {}, hide, item.spaceBefore, depth);
+        std::vector<Item> body = substitute(macro, {}, hide, item.spaceBefore, depth);
         work.insert(work.end(), body.rbegin(), body.rend());
+        giveList(body);
         continue;
       }
       std::vector<std::vector<Item>> args;
@@ -93,8 +128,10 @@ class Expansion {
         continue;
       }
       const HideSet hide = with(intersection(item.hide, closing), item.text);
-      const std::vector<Item> body = substitute(macro, args, hide, item.spaceBefore, depth);
+      std::vector<Item> body = substitute(macro, args, hide, item.spaceBefore, depth);
+      giveLists(args);
       work.insert(work.end(), body.rbegin(), body.rend());
+      giveList(body);
     }
     return out;
   }
@@ -115,14 +152,15 @@ class Expansion {
     }
     if (end == 0) return false;
     const std::size_t fixed = macro.params.size() - (macro.variadic ? 1 : 0);
-    args.assign(1, {});
+    args.clear();
+    args.push_back(takeList());
     depth = 0;
     for (std::size_t i = work.size() - 1; i > end; --i) {
       const Item& item = work[i - 1];
       if (isPunct(item, '(')) ++depth;
       if (isPunct(item, ')')) --depth;
       if (depth == 0 && isPunct(item, ',') && !(macro.variadic && args.size() > fixed)) {
-        args.emplace_back();
+        args.push_back(takeList());
         continue;
       }
       args.back().push_back(item);
@@ -187,7 +225,7 @@ class Expansion {
     // A body that the cache did not keep is kept here, as items view its texts.
     if (tokens == &scratch) tokens = &bodies_.emplace_back(std::move(scratch));
     const std::vector<PpToken>& body = *tokens;
-    std::vector<Item> out;
+    std::vector<Item> out = takeList();
     out.reserve(body.size() + 8);
     auto argument = [&](int p) -> const std::vector<Item>& {
       static const std::vector<Item> kEmpty;
@@ -250,15 +288,16 @@ class Expansion {
       }
       out.push_back(itemOf(token));
     }
-    std::vector<Item> result;
-    result.reserve(out.size());
+    std::size_t left = 0;  // placemarkers go
     for (Item& item : out) {
       if (item.kind == PpToken::Placemarker) continue;
       item.hide = combined(item.hide, hide);
-      result.push_back(item);
+      out[left++] = item;
     }
-    if (!result.empty()) result.front().spaceBefore = spaceBefore;
-    return result;
+    out.resize(left);
+    if (!out.empty()) out.front().spaceBefore = spaceBefore;
+    giveLists(expandedArgs);
+    return out;
   }
 
   // The hide sets, each kept once: sets made from sets are remembered by the
@@ -307,8 +346,8 @@ class Expansion {
   const ExpansionLimits& limits_;
   std::size_t steps_ = 0;
   bool failed_ = false;
-  std::deque<std::string> texts_;                                        // the texts the expansion made
-  std::deque<std::vector<PpToken>> bodies_;                              // the bodies it split itself
+  std::list<std::string> texts_;                                         // the texts the expansion made
+  std::list<std::vector<PpToken>> bodies_;                               // the bodies it split itself
   std::map<std::vector<std::string_view>, HideSet> byNames_;             // every set (a node's key stays put)
   std::map<std::pair<HideSet, std::string_view>, HideSet> withs_;        // `with`, by its arguments
   Pairs unions_;                                                         // `combined`, by its arguments
@@ -320,16 +359,18 @@ class Expansion {
 bool expandMacros(const std::vector<PpToken>& tokens, const MacroTable& macros,
                   std::vector<PpToken>& out, const ExpansionLimits& limits) {
   Expansion expansion(macros, limits);
-  std::vector<Item> in;
+  std::vector<Item> in = takeList();
   in.reserve(tokens.size());
   for (const PpToken& token : tokens) in.push_back(Expansion::itemOf(token));
-  const std::vector<Item> expanded = expansion.expand(in, 0);
+  std::vector<Item> expanded = expansion.expand(in, 0);
+  giveList(in);
   // `out` may be `tokens` itself, whose texts the items view.
   std::vector<PpToken> made;
   made.reserve(expanded.size());
   for (const Item& item : expanded) {
     made.push_back(PpToken{item.kind, std::string(item.text), item.spaceBefore});
   }
+  giveList(expanded);
   out = std::move(made);
   return !expansion.failed();
 }
