@@ -1,10 +1,13 @@
 #include "cscan/c_compiler.h"
 
+#include <algorithm>
+
 #include "cscan/c_expression.h"
 #include "cscan/c_predefined.h"
 #include "platform/directory.h"
 #include "platform/file_path.h"
 #include "platform/process.h"
+#include "platform/workers.h"
 
 namespace quenwick {
 
@@ -12,6 +15,7 @@ namespace {
 
 constexpr std::size_t kOutputLimit = 8 << 20;  // more than any compiler lists
 constexpr int kSeconds = 30;                   // a compiler that takes longer is not waited for
+constexpr std::size_t kMostAskedAtOnce = 8;    // compilers started together
 
 // Names a compiler knows without listing them under -dM.
 constexpr std::string_view kUnlistedFunctions[] = {
@@ -234,16 +238,53 @@ std::vector<std::string> compilerFolders(const std::string& program, const Macro
   return folders;
 }
 
+CompilerSetup& CompilerCache::slot(const std::string& name, const std::string& directory,
+                                   const std::vector<std::string>& targetFlags, bool noPredefined,
+                                   bool& isNew) {
+  // A command's compiler is looked for once per name and folder: a database names
+  // the same one in every entry.
+  auto [program, unseen] = programs_.try_emplace({name, directory});
+  if (unseen) program->second = findProgram(name, directory);
+  const std::string& path = program->second;
+  std::vector<std::string> key = targetFlags;
+  if (noPredefined) key.emplace_back("-undef");
+  auto [at, made] = asked_.try_emplace({path.empty() ? "\n" + name : path, key});
+  isNew = made;
+  if (made) at->second.path = path;
+  return at->second;
+}
+
 const CompilerSetup& CompilerCache::setup(const std::string& name, const std::string& directory,
                                           const std::vector<std::string>& targetFlags,
                                           bool noPredefined) {
-  const std::string path = findProgram(name, directory);
-  std::vector<std::string> key = targetFlags;
-  if (noPredefined) key.emplace_back("-undef");
-  auto [at, isNew] = asked_.try_emplace({path.empty() ? "\n" + name : path, key});
-  CompilerSetup& setup = at->second;
-  if (!isNew) return setup;
-  setup.path = path;
+  bool isNew = false;
+  CompilerSetup& setup = slot(name, directory, targetFlags, noPredefined, isNew);
+  if (isNew) ask(setup, targetFlags, noPredefined);
+  return setup;
+}
+
+void CompilerCache::askAll(const std::vector<Request>& requests) {
+  struct Asking {
+    CompilerSetup* setup;
+    const Request* request;
+  };
+  std::vector<Asking> asking;
+  for (const Request& request : requests) {
+    bool isNew = false;
+    CompilerSetup& setup = slot(request.name, request.directory, request.targetFlags, request.noPredefined, isNew);
+    if (isNew) asking.push_back(Asking{&setup, &request});
+  }
+  // Each on a thread of its own: the time is the compilers' start-up, not ours.
+  runInOrder(
+      asking.size(), static_cast<unsigned>(std::min<std::size_t>(asking.size(), kMostAskedAtOnce)),
+      asking.size(),
+      [&](std::size_t i) { ask(*asking[i].setup, asking[i].request->targetFlags, asking[i].request->noPredefined); },
+      [](std::size_t) {});
+}
+
+void CompilerCache::ask(CompilerSetup& setup, const std::vector<std::string>& targetFlags,
+                        bool noPredefined) const {
+  const std::string& path = setup.path;
   bool allowed = false;
   for (const std::string& pattern : allowed_) allowed = allowed || matchPathPattern(pattern, path);
   if (path.empty()) {
@@ -275,7 +316,6 @@ const CompilerSetup& CompilerCache::setup(const std::string& name, const std::st
   if (noPredefined) setup.predefined = standardOnly(*setup.predefined);
   setup.folders = compilerFolders(setup.source == CompilerSetup::Asked ? path : std::string(),
                                   *setup.predefined);
-  return setup;
 }
 
 }  // namespace quenwick

@@ -61,9 +61,28 @@ class CompilerCache {
   const CompilerSetup& setup(const std::string& name, const std::string& directory,
                              const std::vector<std::string>& targetFlags, bool noPredefined);
 
+  /// One compiler and flags that `setup` will be asked for.
+  struct Request {
+    std::string name;                      // as the command names it
+    std::string directory;                 // where the command runs
+    std::vector<std::string> targetFlags;  // the flags that choose the target
+    bool noPredefined = false;             // -undef
+  };
+  /// Asks the distinct compilers and flags of `requests` not asked yet, at once
+  /// (each answer takes a compiler's start-up), for `setup` to give.
+  void askAll(const std::vector<Request>& requests);
+
  private:
+  using Key = std::pair<std::string, std::vector<std::string>>;  // path or name, and flags
+  // The cache's place for `name`'s setup with the flags; `isNew` when not asked before.
+  CompilerSetup& slot(const std::string& name, const std::string& directory,
+                      const std::vector<std::string>& targetFlags, bool noPredefined, bool& isNew);
+  // Fills `setup` (its path set) by asking the compiler when it may run.
+  void ask(CompilerSetup& setup, const std::vector<std::string>& targetFlags, bool noPredefined) const;
+
   std::vector<std::string> allowed_;  // patterns of the programs that may run
-  std::map<std::pair<std::string, std::vector<std::string>>, CompilerSetup> asked_;  // by path or name, and flags
+  std::map<Key, CompilerSetup> asked_;  // by path or name, and flags
+  std::map<std::pair<std::string, std::string>, std::string> programs_;  // paths found, by name and folder
 };
 
 /// Reads the output of `-dM -E`: one "#define NAME VALUE" line each.

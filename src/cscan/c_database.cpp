@@ -207,6 +207,12 @@ bool CompilationDatabase::read(std::string_view text, const std::string& file,
       2, 2, 2,
       [&](std::size_t job) {
         if (job == 1) return prefetchHeaders(*headers_, sources, asked, kMostPrefetched);
+        std::vector<CompilerCache::Request> requests;
+        for (const PendingEntry& entry : pending) {
+          requests.push_back(CompilerCache::Request{entry.flags.compiler, entry.directory, entry.flags.targetFlags,
+                                                    entry.flags.noPredefined});
+        }
+        compilers.askAll(requests);
         for (const PendingEntry& entry : pending) addEntry(entry.directory, entry.path, entry.flags, compilers);
         asked = true;
       },

@@ -1,11 +1,14 @@
 #include "cscan/c_database.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
 #include "cscan/c_build.h"
+#include "scratch_dir.h"
 
 namespace quenwick {
 namespace {
@@ -129,6 +132,48 @@ TEST(CompilationDatabaseTest, NotAllowedCompilersAreNamedOnce) {
   EXPECT_EQ(macros.find("__GNUC__").kind, MacroState::Defined);
   EXPECT_EQ(macros.find("__has_include").kind, MacroState::Defined);
   EXPECT_FALSE(macros.find("__has_include").valueKnown);
+}
+
+// The compilers of a database are asked at once: each compiler with each set of
+// target flags once, and every entry gets the answer of its own.
+class DatabaseCompilersTest : public ScratchDirTest {};
+
+TEST_F(DatabaseCompilersTest, EachIsAskedOnceAndAnswersItsOwnEntries) {
+  const std::string log = path("asked");
+  for (const std::string name : {"cc1", "cc2", "cc3"}) {
+    const std::string script = writeFile(
+        name, "#!/bin/sh\necho \"$0 $*\" >> '" + log + "'\nsleep 0.05\n"
+              "echo '#define __STDC__ 1'\necho '#define BY_" + name + " 1'\n"
+              "case \" $* \" in *\" -m32 \"*) echo '#define WITH_M32 1';; esac\n");
+    ASSERT_EQ(::chmod(script.c_str(), 0755), 0);
+  }
+  const std::vector<std::pair<std::string, std::string>> entries = {
+      {"cc1", ""}, {"cc2", ""}, {"cc1", "-m32"}, {"cc3", ""}, {"cc2", ""}, {"cc1", "-m32"}};
+  std::string text = "[";
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    const auto& [compiler, flag] = entries[i];
+    text += std::string(i > 0 ? "," : "") + "{\"directory\": \"" + dir_.string() + "\", \"arguments\": [\"" +
+            path(compiler) + "\"" + (flag.empty() ? "" : ", \"" + flag + "\"") + ", \"-c\", \"f" +
+            std::to_string(i) + ".c\"], \"file\": \"f" + std::to_string(i) + ".c\"}";
+  }
+  text += "]";
+  DatabaseOptions options;
+  options.queryDrivers = {dir_.string() + "/*"};
+  CompilationDatabase database;
+  DatabaseError error;
+  ASSERT_TRUE(database.read(text, path("compile_commands.json"), options, error));
+  ASSERT_EQ(database.entries().size(), entries.size());
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    const MacroTable& macros = *database.entries()[i].config->build->predefined;
+    for (const std::string name : {"cc1", "cc2", "cc3"}) {
+      EXPECT_EQ(macros.find("BY_" + name).kind == MacroState::Defined, name == entries[i].first) << i;
+    }
+    EXPECT_EQ(macros.find("WITH_M32").kind == MacroState::Defined, !entries[i].second.empty()) << i;
+  }
+  EXPECT_TRUE(database.notices().empty());
+  // Four distinct compilers and flags, each asked once.
+  const std::string asked = contents(log);
+  EXPECT_EQ(std::count(asked.begin(), asked.end(), '\n'), 4) << asked;
 }
 
 TEST(QueryDriversTest, CommasSeparatePatterns) {
