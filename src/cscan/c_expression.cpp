@@ -65,21 +65,25 @@ PpToken ppTokenOf(const Token& token) {
 std::vector<PpToken> tokenizeExpression(std::string_view text) {
   std::vector<PpToken> tokens;
   std::size_t i = 0;
+  bool blank = false;  // a blank or a comment since the last token
   while (i < text.size()) {
     const char c = text[i];
     if (hasClass(c, kSpace)) {
       ++i;
+      blank = true;
       continue;
     }
     if (c == '/' && i + 1 < text.size() && text[i + 1] == '*') {
       const std::size_t close = text.find("*/", i + 2);
       i = close == std::string_view::npos ? text.size() : close + 2;
+      blank = true;
       continue;
     }
     if (c == '/' && i + 1 < text.size() && text[i + 1] == '/') break;
     const std::size_t start = i;
-    const bool spaced = start > 0 && tokens.size() > 0 &&
-                        (hasClass(text[start - 1], kSpace) || text[start - 1] == '/');
+    // (A "/" before is a token like any other: <trace/events/x.h> has no blank.)
+    const bool spaced = tokens.size() > 0 && blank;
+    blank = false;
     PpToken::Kind kind;
     if (isNameStart(c)) {
       while (i < text.size() && isNameByte(text[i])) ++i;

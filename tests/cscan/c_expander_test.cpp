@@ -109,6 +109,16 @@ TEST(CExpanderTest, StandardExampleOfStringsAndPasting) {
   EXPECT_EQ(expanded("xglue(HIGH, LOW)", macros), "\"hello\" \", world\"");
 }
 
+// A "/" is a token, not a blank: a path made by # or for an #include keeps its
+// bytes together, as the kernel's trace headers name theirs; a comment is a blank.
+TEST(CExpanderTest, TokensAfterASlashHaveNoBlankBefore) {
+  const Macros macros{"str1(x) # x", "str(x) str1(x)", "PATH trace/events", "INC(s) str(PATH/s.h)"};
+  EXPECT_EQ(expanded("INC(sched)", macros), "\"trace/events/sched.h\"");
+  EXPECT_EQ(expanded("str(a/b /**/c/*x*/ / d)", macros), "\"a/b c / d\"");
+  const std::vector<PpToken> tokens = tokenizeExpression("<trace/events/x.h>");
+  for (std::size_t i = 0; i < tokens.size(); ++i) EXPECT_FALSE(tokens[i].spaceBefore) << i;
+}
+
 // EXAMPLE 5: placemarkers for empty arguments around ##.
 TEST(CExpanderTest, StandardExampleOfEmptyArgumentsPasted) {
   const Macros macros{"t(x,y,z) x ## y ## z"};
