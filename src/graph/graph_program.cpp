@@ -1,7 +1,6 @@
 #include "graph/graph_program.h"
 
 #include <memory>
-#include <utility>
 
 #include "config/texts.h"
 #include "cscan/c_database.h"
@@ -12,18 +11,7 @@
 
 namespace quenwick {
 
-namespace {
-
-/// Keeps `object` to the end of the process without ever destroying it.
-template <typename T>
-void keepToTheEnd(std::unique_ptr<T> object) {
-  static auto* kept = new std::vector<std::shared_ptr<void>>();  // reachable to the end
-  kept->push_back(std::move(object));
-}
-
-}  // namespace
-
-int runGraphProgram(const std::vector<std::string>& args, Console& console, bool endsProcess) {
+int runGraphProgram(const std::vector<std::string>& args, Console& console) {
   GraphOptions options;
   const std::vector<std::string> typed(args.begin() + (args.empty() ? 0 : 1), args.end());
   if (!parseGraphOptions(typed, options, console)) return 2;
@@ -42,28 +30,18 @@ int runGraphProgram(const std::vector<std::string>& args, Console& console, bool
   frontEnd.cScan = options.scan == ScanKind::C;
   frontEnd.keepSites = frontEnd.cScan && (!options.sites.empty() || options.format == GraphFormat::Json ||
                                           options.format == GraphFormat::Html);
-  // The files of a build, each with its configuration. A run that ends the
-  // process leaves its memory to the system, which takes it back at once:
-  // destroying its header texts, tables and effects one by one would cost some
-  // 5 % of the run.
-  auto database = std::make_unique<CompilationDatabase>();
-  struct Kept {
-    std::unique_ptr<CompilationDatabase>& database;
-    bool endsProcess;
-    ~Kept() {
-      if (endsProcess) keepToTheEnd(std::move(database));
-    }
-  } kept{database, endsProcess};
+  // The files of a build, each with its configuration.
+  CompilationDatabase database;
   if (options.compileCommands) {
     DatabaseOptions read;
     if (options.queryDriver) read.queryDrivers = splitQueryDrivers(*options.queryDriver);
     DatabaseError error;
-    if (!database->load(*options.compileCommands, read, error)) {
+    if (!database.load(*options.compileCommands, read, error)) {
       reportDatabaseError(error, console.err);
       return 2;
     }
-    reportDatabaseNotices(*database, console.err);
-    frontEnd.database = database.get();
+    reportDatabaseNotices(database, console.err);
+    frontEnd.database = &database;
   }
   // Only quenwick's own tree shares standard output with the driver's -V trace and
   // #elif lines, as quenwick's does; any other output has it to itself, and those

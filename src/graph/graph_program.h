@@ -10,8 +10,7 @@
 namespace quenwick {
 
 /// Runs quenwick-graph with `args` (the program's path first, wildcards already
-/// expanded) on `console` and returns the exit status. `endsProcess`: the process
-/// ends with the run, so what only its end would free is left to the system.
-int runGraphProgram(const std::vector<std::string>& args, Console& console, bool endsProcess = false);
+/// expanded) on `console` and returns the exit status.
+int runGraphProgram(const std::vector<std::string>& args, Console& console);
 
 }  // namespace quenwick

@@ -16,7 +16,7 @@ int runGraph(int argc, char** argv, quenwick::Console& console) {
   GraphOptions options;
   std::vector<std::string> typed(argv + (argc > 0 ? 1 : 0), argv + argc);
   if (!parseGraphOptions(typed, options, console)) return 2;
-  return runGraphProgram(programArguments(argc, argv, options.optionCount), console, true);
+  return runGraphProgram(programArguments(argc, argv, options.optionCount), console);
 }
 
 }  // namespace
