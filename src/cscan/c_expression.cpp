@@ -552,8 +552,8 @@ class Parser {
       Value v = left;
       v.known = left.known && right.known;
       const std::uint64_t count = right.bits;
-      if (v.known && (count >= 64 || (!right.isUnsigned && right.asSigned() < 0))) {
-        v.known = false;  // C leaves it undefined
+      if (count >= 64 || (!right.isUnsigned && right.asSigned() < 0)) {
+        v.known = false;  // C leaves it undefined (and a known side or not, no shift is made)
       } else if (toLeft) {
         v.bits = left.bits << count;
       } else if (left.isUnsigned) {
