@@ -224,7 +224,11 @@ void CScanner::directive(const Token& hash) {
   } else if (word == "ifdef" || word == "ifndef") {
     const bool wantDefined = word == "ifdef";
     const std::string_view guard = !directive_.empty() && isName(directive_[0]) ? directive_[0].text : "";
-    openConditional(word, definedTruth(0, wantDefined), hash, guard, wantDefined);
+    Truth truth = definedTruth(0, wantDefined);
+    if (includes_ && isOwnGuard(guard, wantDefined) && truth == Truth::Unknown) {
+      truth = Truth::True;  // as the reading of its directives takes it (c_includes.cpp)
+    }
+    openConditional(word, truth, hash, guard, wantDefined);
   } else if (word == "elif" || word == "elifdef" || word == "elifndef") {
     elseIf(word, hash);
   } else if (word == "else") {

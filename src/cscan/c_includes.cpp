@@ -95,6 +95,7 @@ struct CScanner::IncludeState {
   const CScanner* outer = nullptr;                         // the scan whose #include made this scan
   std::string includer;                                    // the scanned file of the run, as its facts name it
   SourcePlace at{1, 1};                                    // the scanned file's #include being followed
+  std::string_view ownGuard;                               // a header scanned as a file: its guard, until its #ifndef
   // The first steps, shared with the files of the build that begin alike.
   PrefixTree* tree = nullptr;                  // the build's tree (null: nothing shared)
   std::uint64_t generation = 0;                // the header cache's, when the scan started
@@ -684,7 +685,7 @@ std::uint32_t CScanner::readHeaderRun(const HeaderText& text, std::uint32_t i, s
       case HeaderLine::If:
       case HeaderLine::Ifdef:
       case HeaderLine::Ifndef:
-        openHeaderConditional(line);
+        openHeaderConditional(line, i == 0 && !text.guard.empty());
         noteBranch(i);
         if (!conditionals_.back().scanning) {
           i = line.next;
@@ -758,9 +759,19 @@ Truth CScanner::headerTruth(const HeaderLine& line, bool& byDefault) {
   return truth;
 }
 
-void CScanner::openHeaderConditional(const HeaderLine& line) {
+// `ownGuard`: the line is the `#ifndef` of the header's guard.
+void CScanner::openHeaderConditional(const HeaderLine& line, bool ownGuard) {
   bool byDefault = false;
-  const Truth truth = headerTruth(line, byDefault);
+  Truth truth = headerTruth(line, byDefault);
+  if (truth == Truth::Unknown && ownGuard) {
+    // A guard left unknown (after a header not found, which may define anything)
+    // is taken as not defined: a header that defined it would have read this one
+    // already, to the same effect as reading it now. Left undecided, each header
+    // would be a branch, every symbol it defines unknown after it, and each header
+    // within it a level deeper.
+    truth = Truth::True;
+    byDefault = true;
+  }
   Conditional& level = conditionals_.emplace_back();
   level.place = line.place;
   level.restores = false;  // a header holds no structure to go back to
@@ -795,6 +806,16 @@ void CScanner::closeHeaderConditional() {
   updateDefault();
 }
 
+// True for the first #ifdef or #ifndef of a header scanned as a file when it is
+// the `#ifndef` of its guard.
+bool CScanner::isOwnGuard(std::string_view name, bool ifdef) {
+  IncludeState& state = *includes_;
+  if (state.ownGuard.empty()) return false;
+  const bool own = !ifdef && name == state.ownGuard;
+  state.ownGuard = {};
+  return own;
+}
+
 // Scans a header as a file of its own, with the symbols this file has at its
 // #include, when no file before this one in the run did so.
 void CScanner::scanHeaderAsFile(const HeaderText& text, int chain) {
@@ -818,6 +839,7 @@ void CScanner::scanHeaderAsFile(const HeaderText& text, int chain) {
   inner.includes_->outer = this;
   inner.includes_->includer = includes_->includer;
   inner.includes_->frames.push_back(IncludeState::Frame{text.path, folderOf(text.path), chain, false});
+  inner.includes_->ownGuard = text.guard;
   inner.run();
   reached.store(text.path, scanRank(), includes_->includer, std::move(facts));
 }

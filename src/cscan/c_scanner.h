@@ -282,7 +282,8 @@ class CScanner {
   void followHeaderInclude(const struct HeaderText& text, const struct HeaderLine& line);
   void reopenHeaderLevels(const struct HeaderText& text, const struct HeaderLine& line);
   bool allDecided(std::size_t base) const;
-  void openHeaderConditional(const struct HeaderLine& line);
+  void openHeaderConditional(const struct HeaderLine& line, bool ownGuard);
+  bool isOwnGuard(std::string_view name, bool ifdef);
   void nextHeaderBranch(const struct HeaderLine& line);
   void closeHeaderConditional();
   Truth headerTruth(const struct HeaderLine& line, bool& byDefault);

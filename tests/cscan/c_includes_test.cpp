@@ -576,11 +576,11 @@ TEST_F(BuildScanTest, AHeaderMadeLaterIsFoundOnceForgotten) {
 }
 
 TEST_F(BuildScanTest, AGuardedHeaderIsReadOnceWhenItsGuardIsLeftUnknown) {
-  // After a missing header nothing unlisted is known: every guard is unknown, and
-  // each header includes the next in both branches of an undecided conditional
-  // and after it (and a missing header of its own, so that no reading is
-  // remembered as an effect). Read again at each include, the 24 headers would
-  // take some 2^24 readings.
+  // After a missing header nothing unlisted is known. Each header includes the
+  // next in both branches of an undecided conditional and after it (and a missing
+  // header of its own, so that no reading is remembered as an effect): the second
+  // branch starts with the next one's guard unknown again. Read again at each
+  // include, the 24 headers would take some 2^24 readings.
   constexpr int kHeaders = 24;
   for (int i = 0; i < kHeaders; ++i) {
     const std::string next = "\"h" + std::to_string(i + 1) + ".h\"";
@@ -597,6 +597,25 @@ TEST_F(BuildScanTest, AGuardedHeaderIsReadOnceWhenItsGuardIsLeftUnknown) {
   const FileFacts facts = scan(0);
   EXPECT_EQ(names(facts), (std::vector<std::string>{"last"}));
   EXPECT_EQ(facts.headers.size(), static_cast<std::size_t>(kHeaders + 1));
+}
+
+TEST_F(BuildScanTest, AGuardLeftUnknownByAMissingHeaderIsTakenAsUndefined) {
+  // The header is read and scanned as a file as if nothing had defined its guard:
+  // its symbols known after it, its second #include passed by, nothing undecided.
+  writeFile("conf.h", "#ifndef CONF_H\n#define CONF_H\n#define LEVEL 2\n#ifdef LEVEL\n"
+                      "static inline int helper(void) { return LEVEL; }\n#endif\n#endif\n");
+  writeFile("main.c", "#include \"gone.h\"\n#include \"conf.h\"\n#include \"conf.h\"\n"
+                      "#if LEVEL == 2\nint two(void) { return 0; }\n#else\nint other(void) { return 0; }\n#endif\n");
+  readDatabase({"main.c"}, "-nostdinc");
+  ReachedHeaders reached(dir_.string());
+  CScanConfig config = *database_.entries()[0].config;
+  config.reached = &reached;
+  const FileFacts facts = scanCFile(database_.entries()[0].path, config);
+  EXPECT_EQ(names(facts), (std::vector<std::string>{"two"}));
+  EXPECT_EQ(facts.undecidedCount(), 0u);
+  const ReachedHeader* header = reached.find(path("conf.h"));
+  ASSERT_NE(header, nullptr);
+  EXPECT_EQ(summary(header->facts), "helper@5\n");
 }
 
 TEST_F(BuildScanTest, OneHeaderThroughTwoSpellingsOfItsFolder) {
