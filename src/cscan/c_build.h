@@ -6,6 +6,7 @@
 // is for the compiler, until a header cannot be found.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -232,11 +233,21 @@ class HeaderEffects {
       return static_cast<std::size_t>((hash ^ (hash >> 29) ^ (run.system ? 1 : 0)) * 0xBF58476D1CE4E5B9ull);
     }
   };
+  /// The runs of one part of the map, under a lock of their own: a file asks
+  /// thousands of times, and the threads would wait on a single lock.
+  struct Shard {
+    Lock lock;  // guards the part
+    std::unordered_map<HeaderRun, std::shared_ptr<const Known>, RunHash> effects;  // by run
+    std::uint64_t generation = 0;  // the header cache's generation the effects were made in
+  };
+  static constexpr int kShardBits = 4;
+  /// The part that holds `run`: by the hash's high bits, the best mixed.
+  Shard& shardOf(const HeaderRun& run) {
+    return shards_[RunHash{}(run) >> (8 * sizeof(std::size_t) - kShardBits)];
+  }
   /// The effects of `run`, made empty when new (`first` then set).
   std::shared_ptr<const Known> knownOf(const HeaderRun& run, std::uint64_t generation, bool& first);
-  Lock lock_;  // guards the map
-  std::unordered_map<HeaderRun, std::shared_ptr<const Known>, RunHash> effects_;  // by run
-  std::uint64_t generation_ = 0;  // the header cache's generation the effects were made in
+  std::array<Shard, std::size_t{1} << kShardBits> shards_;  // by the run's hash
 };
 
 /// Where the headers of one build were found, by how each was asked for: the

@@ -558,12 +558,13 @@ std::shared_ptr<const PrefixNode> PrefixTree::add(const PrefixNode* parent, cons
 
 std::shared_ptr<const HeaderEffects::Known> HeaderEffects::knownOf(const HeaderRun& run, std::uint64_t generation,
                                                                   bool& first) {
-  LockHeld held(lock_);
-  if (generation != generation_) {
-    effects_.clear();
-    generation_ = generation;
+  Shard& shard = shardOf(run);
+  LockHeld held(shard.lock);
+  if (generation != shard.generation) {
+    shard.effects.clear();
+    shard.generation = generation;
   }
-  auto [found, isNew] = effects_.try_emplace(run);
+  auto [found, isNew] = shard.effects.try_emplace(run);
   first = isNew;
   if (isNew) found->second = std::make_shared<const Known>();
   return found->second;
@@ -601,9 +602,10 @@ std::vector<std::shared_ptr<const HeaderEffect>> HeaderEffects::find(const Heade
 
 void HeaderEffects::add(const HeaderRun& run, std::shared_ptr<const HeaderEffect> effect,
                         std::uint64_t generation) {
-  LockHeld held(lock_);
-  if (generation != generation_) return;
-  std::shared_ptr<const Known>& slot = effects_[run];
+  Shard& shard = shardOf(run);
+  LockHeld held(shard.lock);
+  if (generation != shard.generation) return;
+  std::shared_ptr<const Known>& slot = shard.effects[run];
   if (slot && (slot->tooShort || slot->effects.size() >= kMostEffects)) return;
   auto known = slot ? std::make_shared<Known>(*slot) : std::make_shared<Known>();
   if (known->nodes.empty()) known->nodes.emplace_back();
@@ -630,9 +632,10 @@ void HeaderEffects::add(const HeaderRun& run, std::shared_ptr<const HeaderEffect
 }
 
 void HeaderEffects::markShort(const HeaderRun& run, std::uint64_t generation) {
-  LockHeld held(lock_);
-  if (generation != generation_) return;
-  std::shared_ptr<const Known>& slot = effects_[run];
+  Shard& shard = shardOf(run);
+  LockHeld held(shard.lock);
+  if (generation != shard.generation) return;
+  std::shared_ptr<const Known>& slot = shard.effects[run];
   if (slot && !slot->effects.empty()) return;
   auto known = std::make_shared<Known>();
   known->tooShort = true;
