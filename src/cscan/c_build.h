@@ -7,6 +7,7 @@
 #pragma once
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -68,6 +69,10 @@ struct HeaderText {
   // code uses, each once.
   std::vector<std::string_view> codeNames;
   TextArena texts;                // the symbols, parameters and replacements of the lines
+  // The runs of lines, by the line they start at, that a first reading found too
+  // short to be worth an effect: later readings read them without asking the
+  // effects (most runs, in a kernel's headers: a lookup each would cost more).
+  mutable std::vector<std::atomic<bool>> shortRuns;
 };
 
 /// Makes a header's text ready: its directives read and their conditionals linked.

@@ -235,6 +235,7 @@ std::shared_ptr<const HeaderText> readHeaderText(std::string path, std::string b
     const SourceText source(std::move(bytes), encoding);
     readLines(source, *text);
     linkConditionals(*text);
+    text->shortRuns = std::vector<std::atomic<bool>>(text->lines.size() + 1);
     if (text->guard.empty() && !text->pragmaOnce) readCodeNames(source, *text);
   }
   return text;

@@ -619,7 +619,7 @@ std::uint64_t CScanner::readHeaderLines(const HeaderText& text, int chain, bool 
   while (run.line < size) {
     bool worthRecording = false;
     bool first = false;
-    if (inRuns) {
+    if (inRuns && !text.shortRuns[run.line].load(std::memory_order_relaxed)) {
       if (const HeaderEffect* effect = replayEffect(run, worthRecording, first)) {
         for (std::uint32_t note : effect->branchNotes) branches = (branches ^ note) * 0x100000001b3;
         stacked = false;
@@ -637,7 +637,10 @@ std::uint64_t CScanner::readHeaderLines(const HeaderText& text, int chain, bool 
     if (worthRecording) beginRecording(run.line);
     std::uint32_t read = 0;
     const std::uint32_t stop = readHeaderRun(text, run.line, base, branches, read);
-    if (first && read < kLinesWorthAnEffect) config_.build->effects->markShort(run, includes_->generation);
+    if (first && read < kLinesWorthAnEffect) {
+      config_.build->effects->markShort(run, includes_->generation);
+      text.shortRuns[run.line].store(true, std::memory_order_relaxed);
+    }
     endRecording(run, stop, base);
     if (stop >= size) break;
     if (!allDecided(base)) inRuns = false;
