@@ -1,20 +1,28 @@
 #include "cscan/c_expander.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <list>
-#include <map>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <utility>
 
 namespace quenwick {
 
 namespace {
 
-/// The names a token must not expand as: those whose expansion made it, sorted.
+/// A macro, by the place of its state in the table: while an expansion lasts the
+/// table does not change, so each name has one, and sets of them compare as
+/// numbers do.
+using Macro = std::uintptr_t;
+
+Macro macroOf(const MacroState& state) { return reinterpret_cast<std::uintptr_t>(&state); }
+
+/// The macros a token must not expand as: those whose expansion made it, sorted.
 /// The expansion keeps each set once and tokens point at theirs (null: none), so
 /// that the tokens of a body share their set rather than each copying it.
-using HideSet = const std::vector<std::string_view>*;
+using HideSet = const std::vector<Macro>*;
 
 /// A token on its way through the expansion. Its text is a view of the tokens
 /// expanded, of a macro's replacement as `bodyTokens` keeps it, or of a text
@@ -24,11 +32,29 @@ struct Item {
   std::string_view text;                   // its bytes
   PpToken::Kind kind = PpToken::Punct;     // what it is
   bool spaceBefore = false;                // a blank stood before it
-  HideSet hide = nullptr;                  // the names it must not expand as
+  HideSet hide = nullptr;                  // the macros it must not expand as
 };
 
-bool hides(HideSet set, std::string_view name) {
-  return set != nullptr && std::binary_search(set->begin(), set->end(), name);
+/// Hashes for the maps of hide sets below: of a pair, and of a set's members.
+std::uint64_t bitsOf(HideSet set) { return reinterpret_cast<std::uintptr_t>(set); }
+std::uint64_t bitsOf(Macro macro) { return macro; }
+struct PairHash {
+  template <typename B>
+  std::size_t operator()(const std::pair<HideSet, B>& pair) const {
+    const std::uint64_t hash = (bitsOf(pair.first) * 0x9E3779B97F4A7C15ull) ^ bitsOf(pair.second);
+    return static_cast<std::size_t>((hash ^ (hash >> 31)) * 0xBF58476D1CE4E5B9ull);
+  }
+};
+struct SetHash {
+  std::size_t operator()(const std::vector<Macro>& macros) const {
+    std::uint64_t hash = 0xcbf29ce484222325ull;
+    for (Macro macro : macros) hash = (hash ^ macro) * 0x100000001b3ull;
+    return static_cast<std::size_t>(hash ^ (hash >> 29));
+  }
+};
+
+bool hides(HideSet set, Macro macro) {
+  return set != nullptr && std::binary_search(set->begin(), set->end(), macro);
 }
 
 bool isPunct(const Item& item, char c) {
@@ -105,17 +131,17 @@ class Expansion {
       }
       const Item item = work.back();
       work.pop_back();
-      if (item.kind != PpToken::Identifier || hides(item.hide, item.text)) {
+      if (item.kind != PpToken::Identifier) {
         out.push_back(item);
         continue;
       }
       const MacroState& macro = macros_.find(item.text);
-      if (macro.kind != MacroState::Defined || !macro.valueKnown) {
+      if (macro.kind != MacroState::Defined || !macro.valueKnown || hides(item.hide, macroOf(macro))) {
         out.push_back(item);
         continue;
       }
       if (!macro.functionLike) {
-        const HideSet hide = with(item.hide, item.text);
+        const HideSet hide = with(item.hide, macroOf(macro));
         std::vector<Item> body = substitute(macro, {}, hide, item.spaceBefore, depth);
         work.insert(work.end(), body.rbegin(), body.rend());
         giveList(body);
@@ -127,7 +153,7 @@ class Expansion {
         out.push_back(item);
         continue;
       }
-      const HideSet hide = with(intersection(item.hide, closing), item.text);
+      const HideSet hide = with(intersection(item.hide, closing), macroOf(macro));
       std::vector<Item> body = substitute(macro, args, hide, item.spaceBefore, depth);
       giveLists(args);
       work.insert(work.end(), body.rbegin(), body.rend());
@@ -303,39 +329,39 @@ class Expansion {
   // The hide sets, each kept once: sets made from sets are remembered by the
   // sets they came from, so a body's tokens, which mostly share theirs, make it
   // once.
-  HideSet kept(std::vector<std::string_view> names) {
-    if (names.empty()) return nullptr;
-    auto [at, isNew] = byNames_.try_emplace(std::move(names), nullptr);
+  HideSet kept(std::vector<Macro> macros) {
+    if (macros.empty()) return nullptr;
+    auto [at, isNew] = byNames_.try_emplace(std::move(macros), nullptr);
     if (isNew) at->second = &at->first;
     return at->second;
   }
-  /// `set` with `name` added.
-  HideSet with(HideSet set, std::string_view name) {
-    if (hides(set, name)) return set;
-    auto key = std::make_pair(set, name);
+  /// `set` with `macro` added.
+  HideSet with(HideSet set, Macro macro) {
+    if (hides(set, macro)) return set;
+    auto key = std::make_pair(set, macro);
     auto found = withs_.find(key);
     if (found != withs_.end()) return found->second;
-    std::vector<std::string_view> names = set != nullptr ? *set : std::vector<std::string_view>();
-    names.insert(std::lower_bound(names.begin(), names.end(), key.second), key.second);
-    return withs_[key] = kept(std::move(names));
+    std::vector<Macro> macros = set != nullptr ? *set : std::vector<Macro>();
+    macros.insert(std::lower_bound(macros.begin(), macros.end(), macro), macro);
+    return withs_[key] = kept(std::move(macros));
   }
-  using Pairs = std::map<std::pair<HideSet, HideSet>, HideSet>;
-  /// What `make` gives of the names of `a` and `b` (neither null), made once.
+  using Pairs = std::unordered_map<std::pair<HideSet, HideSet>, HideSet, PairHash>;
+  /// What `make` gives of the members of `a` and `b` (neither null), made once.
   template <typename Make>
   HideSet madeOf(Pairs& made, HideSet a, HideSet b, Make make) {
     auto found = made.find({a, b});
     if (found != made.end()) return found->second;
-    std::vector<std::string_view> names;
-    make(a->begin(), a->end(), b->begin(), b->end(), std::back_inserter(names));
-    return made[{a, b}] = kept(std::move(names));
+    std::vector<Macro> macros;
+    make(a->begin(), a->end(), b->begin(), b->end(), std::back_inserter(macros));
+    return made[{a, b}] = kept(std::move(macros));
   }
-  /// The names of both `a` and `b`.
+  /// The members of both `a` and `b`.
   HideSet combined(HideSet a, HideSet b) {
     if (a == nullptr || a == b) return b;
     if (b == nullptr) return a;
     return madeOf(unions_, a, b, [](auto... range) { return std::set_union(range...); });
   }
-  /// The names that `a` and `b` share.
+  /// The members that `a` and `b` share.
   HideSet intersection(HideSet a, HideSet b) {
     if (a == nullptr || b == nullptr) return nullptr;
     if (a == b) return a;
@@ -348,8 +374,8 @@ class Expansion {
   bool failed_ = false;
   std::list<std::string> texts_;                                         // the texts the expansion made
   std::list<std::vector<PpToken>> bodies_;                               // the bodies it split itself
-  std::map<std::vector<std::string_view>, HideSet> byNames_;             // every set (a node's key stays put)
-  std::map<std::pair<HideSet, std::string_view>, HideSet> withs_;        // `with`, by its arguments
+  std::unordered_map<std::vector<Macro>, HideSet, SetHash> byNames_;     // every set (a node's key stays put)
+  std::unordered_map<std::pair<HideSet, Macro>, HideSet, PairHash> withs_;  // `with`, by its arguments
   Pairs unions_;                                                         // `combined`, by its arguments
   Pairs intersections_;                                                  // `intersection`, by its arguments
 };
