@@ -205,6 +205,18 @@ class Expansion {
     }
     return -1;
   }
+  /// The parameter each token of `macro`'s `body` is (-1: none), found once per
+  /// macro: a body is substituted again and again. Empty when it has none.
+  const std::vector<int>& paramsOf(const MacroState& macro, const std::vector<PpToken>& body) {
+    static const std::vector<int> kNone;
+    if (macro.params.empty()) return kNone;
+    auto [at, isNew] = paramIndexes_.try_emplace(macroOf(macro));
+    if (isNew) {
+      at->second.reserve(body.size());
+      for (const PpToken& token : body) at->second.push_back(paramOf(macro, token));
+    }
+    return at->second;
+  }
 
   /// A copy of `text` that lives as long as the expansion.
   std::string_view own(std::string text) { return texts_.emplace_back(std::move(text)); }
@@ -251,6 +263,8 @@ class Expansion {
     // A body that the cache did not keep is kept here, as items view its texts.
     if (tokens == &scratch) tokens = &bodies_.emplace_back(std::move(scratch));
     const std::vector<PpToken>& body = *tokens;
+    const std::vector<int>& params = paramsOf(macro, body);
+    auto paramAt = [&](std::size_t i) { return params.empty() ? -1 : params[i]; };
     std::vector<Item> out = takeList();
     out.reserve(body.size() + 8);
     auto argument = [&](int p) -> const std::vector<Item>& {
@@ -262,15 +276,14 @@ class Expansion {
     std::vector<bool> expandedYet(args.size(), false);
     for (std::size_t i = 0; i < body.size(); ++i) {
       const PpToken& token = body[i];
-      if (macro.functionLike && isPunct(token, "#") && i + 1 < body.size() &&
-          paramOf(macro, body[i + 1]) >= 0) {
-        out.push_back(stringize(argument(paramOf(macro, body[i + 1]))));
+      if (macro.functionLike && isPunct(token, "#") && i + 1 < body.size() && paramAt(i + 1) >= 0) {
+        out.push_back(stringize(argument(paramAt(i + 1))));
         ++i;
         continue;
       }
       if (isPunct(token, "##") && i + 1 < body.size()) {
         const PpToken& right = body[++i];
-        const int p = paramOf(macro, right);
+        const int p = paramAt(i);
         if (p < 0) {
           paste(out, itemOf(right));
           continue;
@@ -289,7 +302,7 @@ class Expansion {
         out.insert(out.end(), arg.begin() + 1, arg.end());
         continue;
       }
-      const int p = paramOf(macro, token);
+      const int p = paramAt(i);
       if (p >= 0) {
         const std::vector<Item>& arg = argument(p);
         if (i + 1 < body.size() && isPunct(body[i + 1], "##")) {
@@ -376,6 +389,7 @@ class Expansion {
   std::list<std::vector<PpToken>> bodies_;                               // the bodies it split itself
   std::unordered_map<std::vector<Macro>, HideSet, SetHash> byNames_;     // every set (a node's key stays put)
   std::unordered_map<std::pair<HideSet, Macro>, HideSet, PairHash> withs_;  // `with`, by its arguments
+  std::unordered_map<Macro, std::vector<int>> paramIndexes_;             // `paramsOf`, by macro
   Pairs unions_;                                                         // `combined`, by its arguments
   Pairs intersections_;                                                  // `intersection`, by its arguments
 };
