@@ -78,6 +78,14 @@ std::string headerNameOf(const std::vector<PpToken>& tokens) {
 
 }  // namespace
 
+/// An #include's search, answered once in a scan: a file's headers include the
+/// same few headers again and again, each guarded.
+struct CScanner::Resolved {
+  HeaderSearches::Found found;             // where the search found the header
+  std::shared_ptr<const HeaderText> text;  // the header, once read
+  bool met = false;                        // `meetHeader` noted it
+};
+
 /// What the includes of one scan have done so far.
 struct CScanner::IncludeState {
   /// A file being read: the scanned file first, then each header it is inside.
@@ -95,6 +103,8 @@ struct CScanner::IncludeState {
   const CScanner* outer = nullptr;                         // the scan whose #include made this scan
   std::string includer;                                    // the scanned file of the run, as its facts name it
   SourcePlace at{1, 1};                                    // the scanned file's #include being followed
+  std::unordered_map<std::string, Resolved> resolved;      // the searches made, by `searchKey`
+  std::string key;                                         // room for the key of the next search
   std::string_view ownGuard;                               // a header scanned as a file: its guard, until its #ifndef
   // The first steps, shared with the files of the build that begin alike.
   PrefixTree* tree = nullptr;                  // the build's tree (null: nothing shared)
@@ -240,11 +250,37 @@ void CScanner::followInclude(const Token& hash, std::string_view word) {
 }
 
 void CScanner::includeNamed(const std::string& name, bool next) {
-  std::string path;
-  int chain = -1;
-  bool system = false;
-  if (!findHeader(name, next, path, chain, system)) return noteMissingHeader(name);
-  includeHeader(path, chain, system);
+  Resolved& header = resolveHeader(name, next);
+  if (!header.found.found) return noteMissingHeader(name);
+  includeHeader(header.found.path, header.found.chain, header.found.system, &header);
+}
+
+// The answer of `findHeader`, asked once in the scan for each way of asking.
+CScanner::Resolved& CScanner::resolveHeader(const std::string& name, bool next) {
+  IncludeState& state = *includes_;
+  searchKey(name, next, state.key);
+  auto known = state.resolved.find(state.key);
+  if (known != state.resolved.end()) return known->second;
+  Resolved made;
+  made.found.found = findHeader(name, next, made.found.path, made.found.chain, made.found.system);
+  return state.resolved.emplace(state.key, std::move(made)).first->second;
+}
+
+// What the answer of a search for `name` depends on, as one key: for "x.h" the
+// includer's folder, for #include_next the folder the includer was found in.
+void CScanner::searchKey(const std::string& name, bool next, std::string& key) const {
+  const IncludeState::Frame& frame = includes_->frames.back();
+  key.clear();
+  if (next && frame.chain >= 0 && includes_->frames.size() > 1) {
+    key = "n" + std::to_string(frame.chain);
+  } else if (next) {
+    key = "N";
+  } else if (name.front() == '"') {
+    key = frame.system ? "s" : "p";
+    key += frame.folder;
+  }
+  key += '\n';
+  key += name;
 }
 
 // Looks for the header `name` ("x.h" or <x.h>) as the compiler does, asking the
@@ -253,19 +289,8 @@ bool CScanner::findHeader(const std::string& name, bool next, std::string& path,
                           bool& system) const {
   HeaderSearches* searches = config_.build->searches.get();
   if (searches == nullptr || name.size() < 3) return searchHeader(name, next, path, chain, system);
-  // What the answer depends on: for "x.h" the includer's folder, for
-  // #include_next the folder the includer was found in.
-  const IncludeState::Frame& frame = includes_->frames.back();
   std::string key;
-  if (next && frame.chain >= 0 && includes_->frames.size() > 1) {
-    key = "n" + std::to_string(frame.chain);
-  } else if (next) {
-    key = "N";
-  } else if (name.front() == '"') {
-    key = (frame.system ? "s" : "p") + frame.folder;
-  }
-  key += '\n';
-  key += name;
+  searchKey(name, next, key);
   HeaderSearches::Found found;
   if (!searches->find(key, includes_->generation, found)) {
     found.found = searchHeader(name, next, found.path, found.chain, found.system);
@@ -334,15 +359,23 @@ bool CScanner::searchHeader(const std::string& name, bool next, std::string& pat
   return false;
 }
 
-void CScanner::includeHeader(const std::string& path, int chain, bool system) {
+// `resolved`, when given, is the search that found it, which keeps the header
+// once read.
+void CScanner::includeHeader(const std::string& path, int chain, bool system, Resolved* resolved) {
   IncludeState& state = *includes_;
   if (state.frames.size() == 1 && !system) includeBody(path);
   if (state.frames.size() == 1 && !state.stepping && takeIncludeStep(path, chain, system)) return;
   if (state.frames.size() > kIncludeDepth) return;
-  std::shared_ptr<const HeaderText> text = config_.build->headers->get(path);
-  if (!text) return noteMissingHeader("\"" + path + "\"");
-  const bool readBefore = state.recorded.count(path) != 0;
-  meetHeader(path);
+  std::shared_ptr<const HeaderText> read;
+  if (resolved == nullptr || !resolved->text) {
+    read = config_.build->headers->get(path);
+    if (!read) return noteMissingHeader("\"" + path + "\"");
+    if (resolved != nullptr) resolved->text = read;
+  }
+  const HeaderText* text = read ? read.get() : resolved->text.get();
+  const bool readBefore = (resolved != nullptr && resolved->met) || state.recorded.count(path) != 0;
+  if (resolved == nullptr || !resolved->met) meetHeader(path);
+  if (resolved != nullptr) resolved->met = true;
   if (text->pragmaOnce && state.once.count(path) != 0) return;
   if (!text->guard.empty()) {
     const MacroState::Kind guard = macros_.find(text->guard).kind;
@@ -367,7 +400,7 @@ void CScanner::includeHeader(const std::string& path, int chain, bool system) {
     for (std::string_view name : text->codeNames) shape = (shape ^ digestOf(macros_.find(name))) * 0x100000001b3;
     scanHeaderAsFile(*text, chain);
   }
-  state.held.push_back(text);
+  if (resolved == nullptr) state.held.push_back(read);  // else the search keeps it
   state.frames.push_back(IncludeState::Frame{path, folderOf(path), chain, system});
   const std::uint64_t branches = readHeaderLines(*text, chain, system);
   if (reach != SIZE_MAX) state.reachable[reach].branches = branches ^ shape;

@@ -272,9 +272,12 @@ class CScanner {
   void includeNamed(const std::string& name, bool next);
   bool findHeader(const std::string& name, bool next, std::string& path, int& chain,
                   bool& system) const;
+  void searchKey(const std::string& name, bool next, std::string& key) const;
   bool searchHeader(const std::string& name, bool next, std::string& path, int& chain,
                   bool& system) const;
-  void includeHeader(const std::string& path, int chain, bool system);
+  struct Resolved;
+  Resolved& resolveHeader(const std::string& name, bool next);
+  void includeHeader(const std::string& path, int chain, bool system, Resolved* resolved = nullptr);
   void includeBody(const std::string& path);
   std::uint64_t readHeaderLines(const struct HeaderText& text, int chain, bool system);
   std::uint32_t readHeaderRun(const struct HeaderText& text, std::uint32_t i, std::size_t base,
