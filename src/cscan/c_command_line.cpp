@@ -1,5 +1,6 @@
 #include "cscan/c_command_line.h"
 
+#include <algorithm>
 #include <array>
 
 #include "platform/file_path.h"
@@ -111,6 +112,7 @@ CompileFlags readCompileFlags(const std::vector<std::string>& words, const std::
   if (words.empty()) return flags;
   flags.compiler = words[0];
   auto path = [&](std::string_view value) { return absolutePath(value, directory); };
+  std::vector<std::string> positionFlags;  // -fpic, -fno-pie and the like
   for (std::size_t i = 1; i < words.size(); ++i) {
     const std::string& word = words[i];
     const bool hasNext = i + 1 < words.size();
@@ -153,6 +155,9 @@ CompileFlags readCompileFlags(const std::vector<std::string>& words, const std::
       flags.targetFlags.push_back("--target=" + words[++i]);
     } else if (word[1] == 'm' && word.size() > 2) {
       flags.targetFlags.push_back(word);
+    } else if (word == "-fpic" || word == "-fPIC" || word == "-fpie" || word == "-fPIE" || word == "-fno-pic" ||
+               word == "-fno-PIC" || word == "-fno-pie" || word == "-fno-PIE") {
+      positionFlags.push_back(word);
     } else if (word == "-nostdinc") {
       flags.noStandardFolders = true;
     } else if (word == "-undef") {
@@ -161,6 +166,13 @@ CompileFlags readCompileFlags(const std::vector<std::string>& words, const std::
       ++i;
     }
   }
+  // Those go with a code model: GCC refuses -mcmodel=kernel (Linux's) in the
+  // position-independent code that Debian's GCC makes by default. Alone they
+  // change only __pic__ and __pie__, and would make another compiler run for
+  // the entries of every build that has shared and static objects.
+  const bool codeModel = std::any_of(flags.targetFlags.begin(), flags.targetFlags.end(),
+                                     [](const std::string& flag) { return flag.compare(0, 9, "-mcmodel=") == 0; });
+  if (codeModel) flags.targetFlags.insert(flags.targetFlags.end(), positionFlags.begin(), positionFlags.end());
   return flags;
 }
 

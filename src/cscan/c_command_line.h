@@ -28,7 +28,7 @@ struct CompileFlags {
   std::vector<std::string> systemDirs;      // -isystem, after -I
   std::vector<std::string> afterDirs;       // -idirafter, after the compiler's own folders
   std::vector<std::string> forcedIncludes;  // -include and -imacros, in order, as written
-  std::vector<std::string> targetFlags;     // -std=, --target= and -m..., in order
+  std::vector<std::string> targetFlags;     // -std=, --target=, -m... (and with -mcmodel= -fpic...)
   bool noStandardFolders = false;           // -nostdinc: the compiler's own folders are not searched
   bool noPredefined = false;                // -undef: no predefined macro but the standard's
 };

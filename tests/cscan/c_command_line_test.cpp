@@ -86,10 +86,13 @@ TEST(CompileFlagsTest, OnlyTargetFlagsAreKeptForTheCompiler) {
   const CompileFlags flags = readCompileFlags(
       {"clang", "-fplugin=./evil.so", "-specs=x.specs", "-B./bin", "-m32", "-march=native",
        "-std=gnu11", "--std=c99", "--target=aarch64-linux-gnu", "-target", "riscv64", "-O2",
-       "-Wall", "-MD", "-MF", "dep.d", "-o", "-DNOT_A_SYMBOL", "-c", "f.c"},
+       "-fno-PIE", "-fpic", "-fpicky", "-Wall", "-MD", "-MF", "dep.d", "-o", "-DNOT_A_SYMBOL", "-c", "f.c"},
       "/w");
   EXPECT_EQ(flags.targetFlags, (Words{"-m32", "-march=native", "-std=gnu11", "-std=c99",
                                       "--target=aarch64-linux-gnu", "--target=riscv64"}));
+  // -fpic and the like only with a code model, which may need them.
+  EXPECT_EQ(readCompileFlags({"gcc", "-fno-PIE", "-mcmodel=kernel", "-fpicky", "-c", "f.c"}, "/w").targetFlags,
+            (Words{"-mcmodel=kernel", "-fno-PIE"}));
   // The value of -o is no option.
   EXPECT_TRUE(flags.symbols.empty());
 }

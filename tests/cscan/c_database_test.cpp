@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <string>
@@ -174,6 +175,24 @@ TEST_F(DatabaseCompilersTest, EachIsAskedOnceAndAnswersItsOwnEntries) {
   // Four distinct compilers and flags, each asked once.
   const std::string asked = contents(log);
   EXPECT_EQ(std::count(asked.begin(), asked.end(), '\n'), 4) << asked;
+}
+
+TEST_F(DatabaseCompilersTest, TheSystemCompilerAnswersForLinuxsCodeModel) {
+  // -mcmodel=kernel alone is refused where GCC makes position-independent code by
+  // default; with the command's -fno-PIE it answers.
+  if (::access("/usr/bin/gcc", X_OK) != 0) GTEST_SKIP() << "no /usr/bin/gcc";
+  const std::string text = "[{\"directory\": \"" + dir_.string() +
+                           "\", \"arguments\": [\"/usr/bin/gcc\", \"-mcmodel=kernel\", \"-mno-sse\", "
+                           "\"-fno-PIE\", \"-c\", \"f.c\"], \"file\": \"f.c\"}]";
+  DatabaseOptions options;
+  CompilationDatabase database;
+  DatabaseError error;
+  ASSERT_TRUE(database.read(text, path("compile_commands.json"), options, error));
+  EXPECT_TRUE(database.notices().empty());
+  const MacroTable& macros = *database.entries()[0].config->build->predefined;
+  EXPECT_EQ(macros.find("__code_model_kernel__").kind, MacroState::Defined);
+  EXPECT_NE(macros.find("__SSE__").kind, MacroState::Defined);
+  EXPECT_NE(macros.find("__PIE__").kind, MacroState::Defined);
 }
 
 TEST(QueryDriversTest, CommasSeparatePatterns) {
