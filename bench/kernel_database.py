@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """A compilation database for one folder of Linux, with the kernel's own flags.
 
-    bench/kernel_database.py --linux=SRC --build=OUT --graph=BIN [--folder=kernel]
+    bench/kernel_database.py --linux=SRC --build=OUT --graph=BIN [--folder=kernel] [--bare]
 
 Building the kernel takes hours here, so the database is written rather than made
 by a build: the tree is configured out of place (`make O=OUT defconfig prepare`,
@@ -10,6 +10,10 @@ read (autoconf.h among them); one file is compiled to learn the exact command
 Kbuild gives (kernel/fork.c, from Kbuild's .cmd record), and every *.c file under
 the folder gets that command, with its own folder for -I as Kbuild gives it. Files that a real build
 compiles with other flags of their own (a folder's ccflags-y) differ from this.
+
+With --bare the commands run in an empty folder beside OUT instead, as a
+database copied from a tree whose generated headers were never made: autoconf.h
+and the others are not found, and every CONFIG_ symbol is unknown.
 
 Prints "TREE DATABASE LISTING" as `accuracy_compare.py --prepare-build` does: the
 listing holds the database's files and the headers that the configured scan reads
@@ -64,11 +68,16 @@ def main():
     parser.add_argument("--build", required=True)
     parser.add_argument("--graph", required=True)
     parser.add_argument("--folder", default="kernel")
+    parser.add_argument("--bare", action="store_true", help="run the commands where no header was generated")
     args = parser.parse_args()
     # Real paths: the scan names files relative to the folder it runs in, links followed.
     linux, build = os.path.realpath(args.linux), os.path.realpath(args.build)
     configure(linux, build)
     base = fork_command(linux, build)
+    directory = build
+    if args.bare:
+        directory = build + "-bare"
+        os.makedirs(directory, exist_ok=True)
     entries = []
     for folder, _, files in sorted(os.walk(os.path.join(linux, args.folder))):
         for name in sorted(files):
@@ -81,8 +90,8 @@ def main():
                               '-DKBUILD_MODFILE="%s"' % rel[:-2], '-DKBUILD_BASENAME="%s"' % stem,
                               '-DKBUILD_MODNAME="%s"' % stem, "-D__KBUILD_MODNAME=kmod_" + stem,
                               "-c", "-o", rel[:-2] + ".o", os.path.join(linux, rel)]
-            entries.append({"directory": build, "arguments": command, "file": os.path.join(linux, rel)})
-    tag = args.folder.replace("/", "-")
+            entries.append({"directory": directory, "arguments": command, "file": os.path.join(linux, rel)})
+    tag = args.folder.replace("/", "-") + ("-bare" if args.bare else "")
     database = os.path.join(build, "compile_commands-%s.json" % tag)
     with open(database, "w") as out:
         json.dump(entries, out, indent=1)
